@@ -1,0 +1,116 @@
+#include "imaging/HeaderSniff.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+std::uint32_t Le16(std::span<const std::uint8_t> b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+std::uint32_t Le32(std::span<const std::uint8_t> b, std::size_t at)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t(b[at + 3]) << 24);
+}
+std::uint32_t Be32(std::span<const std::uint8_t> b, std::size_t at)
+{
+    return (std::uint32_t(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+}
+
+} // namespace
+
+int PaletteDepth(int bits)
+{
+    if (bits <= 1)
+        return 1;
+    if (bits <= 4)
+        return 4;
+    return 8;
+}
+
+SniffedKind SniffKind(std::span<const std::uint8_t> b)
+{
+    static const std::uint8_t png[8] = { 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A };
+    if (b.size() >= 8 && std::memcmp(b.data(), png, 8) == 0)
+        return SniffedKind::Png;
+    if (b.size() >= 6 && (std::memcmp(b.data(), "GIF87a", 6) == 0 || std::memcmp(b.data(), "GIF89a", 6) == 0))
+        return SniffedKind::Gif;
+    if (b.size() >= 2 && b[0] == 'B' && b[1] == 'M')
+        return SniffedKind::Bmp;
+    if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
+        return SniffedKind::Jpeg;
+    // PCX: manufacturer 10, a known version, RLE or no encoding, a sane depth.
+    if (b.size() >= 66 && b[0] == 0x0A && b[1] <= 5 && b[2] <= 1
+        && (b[3] == 1 || b[3] == 2 || b[3] == 4 || b[3] == 8) && b[65] >= 1 && b[65] <= 4)
+        return SniffedKind::Pcx;
+    return SniffedKind::None;
+}
+
+std::optional<SniffedHeader> SniffHeader(std::span<const std::uint8_t> b)
+{
+    SniffedHeader h;
+    switch (SniffKind(b)) {
+    case SniffedKind::Png: {
+        if (b.size() < 26 || std::memcmp(b.data() + 12, "IHDR", 4) != 0)
+            return std::nullopt;
+        h.width = static_cast<int>(std::min<std::uint32_t>(Be32(b, 16), 0x7fffffff));
+        h.height = static_cast<int>(std::min<std::uint32_t>(Be32(b, 20), 0x7fffffff));
+        const int depth = b[24];
+        switch (b[25]) {
+        case 0: h.bpp = PaletteDepth(depth); break; // grey
+        case 2: h.bpp = 24; break;
+        case 3: h.bpp = PaletteDepth(depth); break;
+        case 4: // grey + alpha
+        case 6: h.bpp = 32; break;
+        default: break;
+        }
+        return h;
+    }
+    case SniffedKind::Gif: {
+        if (b.size() < 11)
+            return std::nullopt;
+        h.width = static_cast<int>(Le16(b, 6));
+        h.height = static_cast<int>(Le16(b, 8));
+        // Without a global table the frames bring their own; those are 8 bits at most.
+        h.bpp = (b[10] & 0x80) ? PaletteDepth((b[10] & 7) + 1) : 8;
+        return h;
+    }
+    case SniffedKind::Bmp: {
+        if (b.size() < 30)
+            return std::nullopt;
+        const std::uint32_t dib = Le32(b, 14);
+        int bits = 0;
+        if (dib == 12) {
+            h.width = static_cast<int>(Le16(b, 18));
+            h.height = static_cast<int>(Le16(b, 20));
+            bits = static_cast<int>(Le16(b, 24));
+        } else if (dib >= 40) {
+            h.width = std::abs(static_cast<std::int32_t>(Le32(b, 18)));
+            h.height = std::abs(static_cast<std::int32_t>(Le32(b, 22)));
+            bits = static_cast<int>(Le16(b, 28));
+        } else {
+            return std::nullopt;
+        }
+        if (bits <= 8)
+            h.bpp = PaletteDepth(bits);
+        else if (bits == 32)
+            h.bpp = 0; // alpha or padding: the decoder tells
+        else
+            h.bpp = 24;
+        return h;
+    }
+    case SniffedKind::Pcx: {
+        const int xmin = static_cast<int>(Le16(b, 4)), ymin = static_cast<int>(Le16(b, 6));
+        const int xmax = static_cast<int>(Le16(b, 8)), ymax = static_cast<int>(Le16(b, 10));
+        if (xmax < xmin || ymax < ymin)
+            return std::nullopt;
+        h.width = xmax - xmin + 1;
+        h.height = ymax - ymin + 1;
+        const int bits = b[3] * b[65];
+        h.bpp = bits >= 24 ? 24 : PaletteDepth(bits);
+        return h;
+    }
+    case SniffedKind::Jpeg:
+    case SniffedKind::None:
+        break;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+// What the first bytes of a file say about its picture, for the formats whose
+// stored depth the decoder does not report, or whose decoder reads more than the
+// header to learn the size.
+struct SniffedHeader {
+    int width = 0;
+    int height = 0;
+    int bpp = 0; // 0 when the header does not tell
+};
+
+enum class SniffedKind { None, Png, Gif, Bmp, Pcx, Jpeg };
+
+SniffedKind SniffKind(std::span<const std::uint8_t> head);
+std::optional<SniffedHeader> SniffHeader(std::span<const std::uint8_t> head);
+
+// Palette and grey depths as a viewer reports them: 1, 4 or 8.
+int PaletteDepth(int bits);
+
+// Bytes needed for SniffHeader to see every field it reads.
+constexpr std::size_t SniffBytes = 80;

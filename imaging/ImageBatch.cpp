@@ -1,0 +1,74 @@
+#include "imaging/ImageBatch.h"
+
+std::string ImageBatch::GetPendingPath(int index) const
+{
+    if (index < 0 || index >= GetPendingCount())
+        return {};
+    return m_pendingPaths[static_cast<std::size_t>(index)];
+}
+
+void ImageBatch::ClearPending()
+{
+    m_pendingPaths.clear();
+    m_scanFolder.clear();
+}
+
+void ImageBatch::AddEntry(std::unique_ptr<ImageEntry> entry)
+{
+    if (entry)
+        m_entries.push_back(std::move(entry));
+}
+
+ImageEntry* ImageBatch::GetEntry(int index) const
+{
+    if (index < 0 || index >= GetEntryCount())
+        return nullptr;
+    return m_entries[static_cast<std::size_t>(index)].get();
+}
+
+void ImageBatch::SelectEntry(int index)
+{
+    m_selectedIndex = index;
+    if (const ImageEntry* entry = GetEntry(index)) {
+        SetReferenceWidth(static_cast<std::int32_t>(entry->GetPixelWidth()));
+        SetReferenceHeight(static_cast<std::int32_t>(entry->GetPixelHeight()));
+    }
+}
+
+void ImageBatch::RemoveEntry(int index)
+{
+    if (index < 0 || index >= GetEntryCount())
+        return;
+    m_entries.erase(m_entries.begin() + index);
+    if (m_entries.empty()) {
+        SelectEntry(-1);
+        ResetDimensions();
+    } else if (m_selectedIndex == index) {
+        SelectEntry(m_selectedIndex >= 1 ? m_selectedIndex - 1 : m_selectedIndex);
+    }
+}
+
+void ImageBatch::RemoveAllEntries()
+{
+    m_entries.clear();
+    SelectEntry(-1);
+    ResetDimensions();
+}
+
+Rgb888 ImageBatch::GetThumbnailBitmap(int index) const
+{
+    const ImageEntry* entry = GetEntry(index);
+    return entry ? entry->GetThumbnailBitmap() : Rgb888 {};
+}
+
+std::string ImageBatch::GetInfoText(int index) const
+{
+    const ImageEntry* entry = GetEntry(index);
+    return entry ? entry->GetInfoText() : std::string {};
+}
+
+std::string ImageBatch::GetTitle(int index) const
+{
+    const ImageEntry* entry = GetEntry(index);
+    return entry ? entry->GetTitle() : std::string {};
+}

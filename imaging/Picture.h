@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Format identifiers, as stored and passed around by the model and the engine.
+enum PictureFormat : int {
+    FormatUnknown = 0,
+    FormatBmp = 1,
+    FormatGif = 2,
+    FormatJpeg = 3,
+    FormatPng = 4,
+    FormatTif = 6,
+    FormatPcx = 8,
+};
+
+// The format identifier for an extension without its dot ("jpg", "TIF");
+// FormatUnknown for anything else, which lets the decoder look at the content.
+int GetTypeIdFromName(std::string_view extension);
+
+struct Rgb888 {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> bytes; // width * 3 bytes per row, no padding
+};
+
+// One picture: the only door to the image library. Cheap to copy; an operation
+// that changes the picture replaces its internal handle, so copies never see it.
+// A picture opened from a file holds only the header until pixels are needed,
+// and resampling or thumbnailing it decodes at a reduced size where the format allows.
+// No method throws; failures leave the picture invalid (or unchanged) and say why
+// in GetError(). Any thread may use its own Picture objects.
+class Picture {
+public:
+    Picture();
+    ~Picture();
+    Picture(const Picture&);
+    Picture& operator=(const Picture&);
+    Picture(Picture&&) noexcept;
+    Picture& operator=(Picture&&) noexcept;
+
+    // Reads the header of a file. typeId chooses the decoder; FormatUnknown, or
+    // content that is not of that format, lets the content decide.
+    static Picture Load(const std::string& path, int typeId);
+    static Picture DecodeJpeg(std::span<const std::uint8_t> bytes);
+
+    bool IsValid() const;
+    int GetWidth() const;
+    int GetHeight() const;
+    // The depth the file stores: 1, 4, 8 for palette or grey, 24 colour, 32 with alpha.
+    int GetBpp() const;
+    // Why the last operation failed.
+    const std::string& GetError() const;
+    // Set when the picture decoded only partly; empty otherwise.
+    const std::string& GetWarning() const;
+
+    // At least 24 bits per pixel: 8-bit sRGB, three bands, alpha flattened onto white.
+    void IncreaseBpp24();
+    // Outputs never carry transparency, so no palette index stays transparent.
+    void SetTransIndexNone();
+    // Bicubic resampling to exactly width x height.
+    bool Resample2(int width, int height);
+    // The picture fitted inside width x height (never enlarged), centred on white.
+    bool Thumbnail(int width, int height);
+    // Decodes every pixel now, so later work does not decode again.
+    bool Realize();
+
+    // JPEG bytes at the quality (clamped to 1..100); empty on failure.
+    std::vector<std::uint8_t> EncodeJpeg(int quality) const;
+    // Writes the file by format identifier; other identifiers write JPEG.
+    // GIF gets an 8-bit error-diffused palette, the others 24 bits.
+    bool Save(const std::string& path, int typeId, int quality = 75) const;
+    // 8-bit RGB pixels (alpha flattened onto white); empty when not valid.
+    Rgb888 ToRgb888() const;
+
+    // Pictures with more pixels than this are refused before they are decoded.
+    static void SetPixelLimit(std::uint64_t pixels);
+    static std::uint64_t GetPixelLimit();
+    static constexpr std::uint64_t DefaultPixelLimit = 16383ull * 16383ull;
+
+    struct Impl;
+
+private:
+    explicit Picture(std::shared_ptr<const Impl> impl);
+    std::shared_ptr<const Impl> m_impl;
+    mutable std::string m_error;
+};
+
+// Once per process, before any picture work; safe to call more than once.
+bool InitImageLibrary();

@@ -1,0 +1,182 @@
+#include "imaging/ResizeSettings.h"
+
+#include <cmath>
+#include <limits>
+
+std::int32_t Truncate32(double value)
+{
+    // A reference of 0 can make a division infinite; never let that be undefined behaviour.
+    if (std::isnan(value))
+        return 0;
+    if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
+}
+
+namespace {
+
+std::int64_t Truncate64(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 9.0e18)
+        return std::numeric_limits<std::int64_t>::max();
+    if (value <= -9.0e18)
+        return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(value);
+}
+
+} // namespace
+
+ResizeSettings::Axis ResizeSettings::WidthAxis()
+{
+    auto& d = m_dimensions;
+    return { d.widthPixels, d.widthPercent, d.referenceWidth, d.heightPixels, d.heightPercent, d.referenceHeight,
+        RestrictWidth, 800 };
+}
+
+ResizeSettings::Axis ResizeSettings::HeightAxis()
+{
+    auto& d = m_dimensions;
+    return { d.heightPixels, d.heightPercent, d.referenceHeight, d.widthPixels, d.widthPercent, d.referenceWidth,
+        RestrictHeight, 600 };
+}
+
+std::int32_t ResizeSettings::ResolveUnit(std::int32_t selector) const
+{
+    const std::int32_t u = selector == CurrentUnit ? m_dimensions.unit : selector;
+    return u == Percent ? Percent : Pixel;
+}
+
+double ResizeSettings::ValueOf(std::int32_t pixels, std::int32_t percent, std::int32_t unit)
+{
+    if (unit == Percent)
+        return static_cast<double>(static_cast<float>(percent / 100.0));
+    return pixels;
+}
+
+double ResizeSettings::GetWidthValue(std::int32_t selector) const
+{
+    return ValueOf(m_dimensions.widthPixels, m_dimensions.widthPercent, ResolveUnit(selector));
+}
+
+double ResizeSettings::GetHeightValue(std::int32_t selector) const
+{
+    return ValueOf(m_dimensions.heightPixels, m_dimensions.heightPercent, ResolveUnit(selector));
+}
+
+void ResizeSettings::SetResizeMode(std::int32_t mode)
+{
+    auto& d = m_dimensions;
+    d.mode = mode;
+    switch (mode) {
+    case ScaledImage:
+        d.unit = Percent;
+        break;
+    case FixImage:
+        d.unit = Pixel;
+        break;
+    case RestrictWidth:
+        d.unit = Pixel;
+        d.heightPixels = Round32(d.referenceHeight * (d.widthPixels / static_cast<double>(d.referenceWidth)));
+        d.heightPercent = d.widthPercent;
+        break;
+    case RestrictHeight:
+        d.unit = Pixel;
+        d.widthPixels = Round32(d.referenceWidth * (d.heightPixels / static_cast<double>(d.referenceHeight)));
+        d.widthPercent = d.heightPercent;
+        break;
+    default:
+        break;
+    }
+}
+
+void ResizeSettings::SetSizeUnit(std::int32_t unit)
+{
+    auto& d = m_dimensions;
+    d.unit = unit;
+    if (d.mode == ScaledImage || d.mode == FixImage)
+        d.mode = unit == Percent ? ScaledImage : FixImage;
+}
+
+void ResizeSettings::FollowOtherAxis(const Axis& a, std::int32_t unit)
+{
+    if (m_dimensions.mode != a.restrictMode)
+        return;
+    a.otherPercent = a.percent;
+    if (unit == Percent)
+        a.otherPixels = Round32(ValueOf(a.otherPixels, a.otherPercent, Percent) * a.otherReference / 100.0);
+    else
+        a.otherPixels = Round32(a.otherReference * (a.pixels / static_cast<double>(a.reference)));
+}
+
+void ResizeSettings::SetValue(const Axis& a, float value, std::int32_t selector)
+{
+    const std::int32_t u = ResolveUnit(selector);
+    const double v = value;
+    if (u == Percent) {
+        a.percent = PercentRound32(v * 100.0);
+        // From the stored hundredths as read back, not from the value typed.
+        a.pixels = Round32(ValueOf(a.pixels, a.percent, Percent) * a.reference / 100.0);
+    } else {
+        a.pixels = Truncate32(v);
+        if (a.reference == 0)
+            a.reference = Truncate32(v);
+        a.percent = PercentRound32(v * 10000.0 / a.reference);
+    }
+    FollowOtherAxis(a, u);
+}
+
+void ResizeSettings::SetReference(const Axis& a, std::int32_t reference)
+{
+    a.reference = reference;
+    const std::int32_t u = ResolveUnit(CurrentUnit);
+    if (u == Percent) {
+        a.pixels = Round32(ValueOf(a.pixels, a.percent, Percent) * a.reference / 100.0);
+    } else {
+        if (a.reference == 0)
+            a.reference = a.defaultReference;
+        a.percent = PercentRound32(ValueOf(a.pixels, a.percent, Pixel) * 10000.0 / a.reference);
+    }
+    FollowOtherAxis(a, u);
+}
+
+void ResizeSettings::SetWidthValue(float value, std::int32_t selector) { SetValue(WidthAxis(), value, selector); }
+void ResizeSettings::SetHeightValue(float value, std::int32_t selector) { SetValue(HeightAxis(), value, selector); }
+void ResizeSettings::SetReferenceWidth(std::int32_t width) { SetReference(WidthAxis(), width); }
+void ResizeSettings::SetReferenceHeight(std::int32_t height) { SetReference(HeightAxis(), height); }
+
+void ResizeSettings::SetQuality(std::int32_t quality)
+{
+    m_compression.quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
+}
+
+TargetSize ComputeTargetSize(std::uint32_t width, std::uint32_t height, std::int32_t mode, std::int32_t unit, float w,
+    float h)
+{
+    const double W = width, H = height, fw = w, fh = h;
+    TargetSize t;
+    if (unit == Pixel) {
+        t.resample = true;
+        if (mode == RestrictWidth) {
+            t.width = Truncate64(fw);
+            t.height = Truncate64(H * fw / W + 0.5);
+        } else if (mode == RestrictHeight) {
+            t.width = Truncate64(W * fh / H + 0.5);
+            t.height = Truncate64(fh);
+        } else {
+            t.width = Truncate64(fw);
+            t.height = Truncate64(fh);
+        }
+    } else if (unit == Percent) {
+        t.resample = true;
+        t.width = Truncate64(W * fw / 100.0 + 0.5);
+        t.height = Truncate64(H * fh / 100.0 + 0.5);
+    } else {
+        t.width = width;
+        t.height = height;
+    }
+    return t;
+}

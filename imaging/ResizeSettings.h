@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Plain integers, as they are stored and shown in the option combo boxes.
+enum ResizeMode : int { ScaledImage = 0, FixImage = 1, RestrictWidth = 2, RestrictHeight = 3 };
+enum SizeUnit : int { Percent = 0, Pixel = 1, CurrentUnit = 2 };
+enum CompressionChoice : int { CompressQuality = 0, CompressTargetSize = 1, CompressFormatDefault = 2 };
+
+struct ResizeDimensions {
+    std::int32_t mode = ScaledImage;
+    std::int32_t unit = Percent;
+    std::int32_t widthPixels = 800;
+    std::int32_t heightPixels = 600;
+    std::int32_t widthPercent = 10000; // hundredths of a percent
+    std::int32_t heightPercent = 10000;
+    std::int32_t referenceWidth = 800;
+    std::int32_t referenceHeight = 600;
+};
+
+struct CompressionSettings {
+    std::int32_t choice = CompressQuality;
+    std::int32_t quality = 70;
+    std::int32_t targetSizeKB = 100;
+};
+
+struct OutputFolderSettings {
+    std::string folder;
+    bool openFolderAfterRun = false;
+};
+
+// The options of a conversion run. Every setter re-derives the other unit and, in
+// the restricting modes, the other axis, so switching units or modes keeps what
+// the user meant. Owned by ImageBatch; used on the interface thread only (a job
+// reads a snapshot when it starts).
+class ResizeSettings {
+public:
+    void SetResizeMode(std::int32_t mode);
+    std::int32_t GetResizeMode() const { return m_dimensions.mode; }
+    void SetSizeUnit(std::int32_t unit);
+    std::int32_t GetSizeUnit() const { return m_dimensions.unit; }
+
+    // selector: Percent, Pixel or CurrentUnit. Percent values are in percent (50.0).
+    double GetWidthValue(std::int32_t selector) const;
+    double GetHeightValue(std::int32_t selector) const;
+    void SetWidthValue(float value, std::int32_t selector);
+    void SetHeightValue(float value, std::int32_t selector);
+    void SetReferenceWidth(std::int32_t width);
+    void SetReferenceHeight(std::int32_t height);
+    void ResetDimensions() { m_dimensions = ResizeDimensions {}; }
+    const ResizeDimensions& GetDimensions() const { return m_dimensions; }
+
+    void SetCompressionChoice(std::int32_t choice) { m_compression.choice = choice; }
+    std::int32_t GetCompressionChoice() const { return m_compression.choice; }
+    void SetQuality(std::int32_t quality);
+    std::int32_t GetQuality() const { return m_compression.quality; }
+    void SetTargetSizeKB(std::int32_t kb) { m_compression.targetSizeKB = kb; }
+    std::int32_t GetTargetSizeKB() const { return m_compression.targetSizeKB; }
+
+    void SetOutputFolder(const std::string& folder) { m_output.folder = folder; }
+    std::string GetOutputFolder() const { return m_output.folder; }
+    void SetOpenFolderAfterRun(bool open) { m_output.openFolderAfterRun = open; }
+    bool GetOpenFolderAfterRun() const { return m_output.openFolderAfterRun; }
+    void SetOutputExtension(const std::string& extension) { m_outputExtension = extension; }
+    std::string GetOutputExtension() const { return m_outputExtension; }
+    void SetOverwriteExisting(bool overwrite) { m_overwriteExisting = overwrite; }
+    bool GetOverwriteExisting() const { return m_overwriteExisting; }
+
+private:
+    // One axis of the dimensions, so the width rules serve the height mirrored.
+    struct Axis {
+        std::int32_t& pixels;
+        std::int32_t& percent;
+        std::int32_t& reference;
+        std::int32_t& otherPixels;
+        std::int32_t& otherPercent;
+        std::int32_t& otherReference;
+        std::int32_t restrictMode; // the mode in which the other axis follows this one
+        std::int32_t defaultReference;
+    };
+    Axis WidthAxis();
+    Axis HeightAxis();
+    static double ValueOf(std::int32_t pixels, std::int32_t percent, std::int32_t unit);
+    void SetValue(const Axis& axis, float value, std::int32_t selector);
+    void SetReference(const Axis& axis, std::int32_t reference);
+    void FollowOtherAxis(const Axis& axis, std::int32_t unit);
+    std::int32_t ResolveUnit(std::int32_t selector) const;
+
+    ResizeDimensions m_dimensions;
+    CompressionSettings m_compression;
+    OutputFolderSettings m_output;
+    std::string m_outputExtension = ".jpg";
+    bool m_overwriteExisting = false;
+};
+
+// The size one picture gets from the options.
+struct TargetSize {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    bool resample = false; // false: the picture keeps its size
+};
+
+// w and h are the current-unit values of the options, as single-precision floats.
+TargetSize ComputeTargetSize(std::uint32_t width, std::uint32_t height, std::int32_t mode, std::int32_t unit, float w,
+    float h);
+
+// Rounding as the options define it, on doubles; out-of-range values saturate.
+std::int32_t Truncate32(double value);
+inline std::int32_t Round32(double value) { return Truncate32(value + 0.5); }
+inline std::int32_t PercentRound32(double value) { return Truncate32(value + 0.55); }

@@ -1,0 +1,173 @@
+#include "tests/support/TestPictures.h"
+
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+#include <vips/vips8>
+
+#include "imaging/Picture.h"
+
+using vips::VImage;
+
+namespace testpics {
+
+TempDir::TempDir()
+{
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto p = std::filesystem::temp_directory_path() / ("kestrova-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(p)) {
+            m_path = p;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+namespace {
+
+VImage Gradient(int width, int height)
+{
+    VImage x = VImage::xyz(width, height);
+    VImage r = x.extract_band(0) * (255.0 / std::max(1, width - 1));
+    VImage g = x.extract_band(1) * (255.0 / std::max(1, height - 1));
+    VImage b = (r + g) * 0.5;
+    return r.bandjoin(g).bandjoin(b).cast(VIPS_FORMAT_UCHAR).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+void Save(VImage img, const std::string& path, const std::string& format, int quality)
+{
+    if (format == "jpg")
+        img.jpegsave(path.c_str(), VImage::option()->set("Q", quality));
+    else if (format == "png")
+        img.pngsave(path.c_str());
+    else if (format == "gif")
+        img.gifsave(path.c_str());
+    else if (format == "tif")
+        img.tiffsave(path.c_str());
+    else if (format == "bmp" || format == "pcx")
+        img.magicksave(path.c_str(), VImage::option()->set("format", format == "bmp" ? "BMP3" : "PCX"));
+    else
+        throw std::runtime_error("unknown test format " + format);
+}
+
+} // namespace
+
+void WriteColour(const std::string& path, int width, int height, const std::string& format, int quality)
+{
+    InitImageLibrary();
+    Save(Gradient(width, height), path, format, quality);
+}
+
+void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+    int quality)
+{
+    InitImageLibrary();
+    VImage img = VImage::black(width, height).new_from_image(std::vector<double> { double(r), double(g), double(b) });
+    img = img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    const auto dot = path.find_last_of('.');
+    Save(img, path, path.substr(dot + 1), quality);
+}
+
+void WriteGreyJpeg(const std::string& path, int width, int height)
+{
+    InitImageLibrary();
+    VImage img = Gradient(width, height).colourspace(VIPS_INTERPRETATION_B_W);
+    img.jpegsave(path.c_str());
+}
+
+void WriteAlphaPng(const std::string& path, int width, int height)
+{
+    InitImageLibrary();
+    VImage x = VImage::xyz(width, height).extract_band(0);
+    VImage alpha = (x < width / 2).ifthenelse(255, 0).cast(VIPS_FORMAT_UCHAR);
+    VImage red = VImage::black(width, height).new_from_image(std::vector<double> { 255, 0, 0 });
+    red.bandjoin(alpha).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)).pngsave(path.c_str());
+}
+
+void WriteOrientedJpeg(const std::string& path, int storedWidth, int storedHeight, int orientation)
+{
+    InitImageLibrary();
+    VImage img = Gradient(storedWidth, storedHeight).copy();
+    img.set(VIPS_META_ORIENTATION, orientation);
+    img.jpegsave(path.c_str());
+}
+
+void WriteNoiseJpeg(const std::string& path, int width, int height, unsigned seed)
+{
+    InitImageLibrary();
+    std::vector<std::uint8_t> px(static_cast<std::size_t>(width) * height * 3);
+    std::mt19937 rng(seed);
+    for (auto& p : px)
+        p = static_cast<std::uint8_t>(rng());
+    VImage img = VImage::new_from_memory(px.data(), px.size(), width, height, 3, VIPS_FORMAT_UCHAR);
+    img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)).jpegsave(path.c_str(), VImage::option()->set("Q", 95));
+}
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
+namespace {
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t n)
+{
+    std::uint32_t c = 0xffffffffu;
+    for (std::size_t i = 0; i < n; ++i) {
+        c ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+    }
+    return c ^ 0xffffffffu;
+}
+
+void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    for (int s = 24; s >= 0; s -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> s));
+}
+
+void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
+{
+    PutBe32(out, static_cast<std::uint32_t>(data.size()));
+    std::vector<std::uint8_t> body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    out.insert(out.end(), body.begin(), body.end());
+    PutBe32(out, Crc32(body.data(), body.size()));
+}
+
+} // namespace
+
+std::vector<std::uint8_t> PngBombBytes(std::uint32_t width, std::uint32_t height)
+{
+    std::vector<std::uint8_t> out = { 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A };
+    std::vector<std::uint8_t> ihdr;
+    PutBe32(ihdr, width);
+    PutBe32(ihdr, height);
+    ihdr.insert(ihdr.end(), { 8, 2, 0, 0, 0 });
+    Chunk(out, "IHDR", ihdr);
+    // A zlib stream of a few stored zero bytes: far too little for the declared size.
+    Chunk(out, "IDAT", { 0x78, 0x01, 0x01, 0x04, 0x00, 0xfb, 0xff, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0x01 });
+    Chunk(out, "IEND", {});
+    return out;
+}
+
+} // namespace testpics

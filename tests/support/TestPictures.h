@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// Pictures and files made at run time for the tests, written with the image
+// library directly so the code under test does not make its own fixtures.
+namespace testpics {
+
+// A fresh folder under the system temp folder, removed by the destructor.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A colour picture with a gradient, so resampling and encodings are not trivial.
+// format: "jpg", "png", "gif", "tif", "bmp", "pcx" (the last two through ImageMagick's writer).
+void WriteColour(const std::string& path, int width, int height, const std::string& format, int quality = 85);
+// Solid colour.
+void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+    int quality = 85);
+// Grey JPEG (one band).
+void WriteGreyJpeg(const std::string& path, int width, int height);
+// PNG with alpha: left half opaque red, right half fully transparent.
+void WriteAlphaPng(const std::string& path, int width, int height);
+// A stored-width x stored-height JPEG tagged with an EXIF orientation.
+void WriteOrientedJpeg(const std::string& path, int storedWidth, int storedHeight, int orientation);
+// Random noise JPEG, which compresses badly: good for target-size searches.
+void WriteNoiseJpeg(const std::string& path, int width, int height, unsigned seed = 1);
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+
+// A PNG whose header declares width x height but carries almost no data.
+std::vector<std::uint8_t> PngBombBytes(std::uint32_t width, std::uint32_t height);
+
+} // namespace testpics
