@@ -77,6 +77,20 @@ void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, 
     Save(img, path, path.substr(dot + 1), quality);
 }
 
+void WritePaletteGif(const std::string& path, int width, int height, int bits)
+{
+    InitImageLibrary();
+    Gradient(width, height).gifsave(path.c_str(), VImage::option()->set("bitdepth", bits)->set("dither", 0.0));
+}
+
+void WriteSmallJpeg(const std::string& path, int width, int height)
+{
+    InitImageLibrary();
+    VImage img = VImage::black(width, height).new_from_image(std::vector<double> { 90, 90, 90 });
+    img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+        .jpegsave(path.c_str(), VImage::option()->set("Q", 10)->set("optimize_coding", true)->set("strip", true));
+}
+
 void WriteGreyJpeg(const std::string& path, int width, int height)
 {
     InitImageLibrary();

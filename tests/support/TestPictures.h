@@ -29,6 +29,10 @@ void WriteColour(const std::string& path, int width, int height, const std::stri
 // Solid colour.
 void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
     int quality = 85);
+// GIF with a palette of 2^bits colours.
+void WritePaletteGif(const std::string& path, int width, int height, int bits);
+// A flat grey JPEG coded as small as the encoder can (under 5000 bytes at 1024 x 768).
+void WriteSmallJpeg(const std::string& path, int width, int height);
 // Grey JPEG (one band).
 void WriteGreyJpeg(const std::string& path, int width, int height);
 // PNG with alpha: left half opaque red, right half fully transparent.
