@@ -1,7 +1,9 @@
 #include "imaging/Picture.h"
 
+#include <chrono>
 #include <filesystem>
 #include <random>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,6 +225,19 @@ INSTANTIATE_TEST_SUITE_P(Formats, SaveTest,
         SaveCase { FormatUnknown, ".xyz", 24, { 0xFF, 0xD8, 0xFF } }),
     [](const auto& param) { return std::string(param.param.extension + 1); });
 
+TEST(PictureTest, EmbeddedProfileIsConvertedToSrgb)
+{
+    TempDir dir;
+    testpics::WriteP3Jpeg(dir / "p3.jpg", 32, 32, 230, 30, 30);
+    Picture picture = Picture::Load(dir / "p3.jpg", FormatJpeg);
+    ASSERT_TRUE(picture.IsValid());
+    const Px p = At(picture.ToRgb888(), 16, 16);
+    // Read as plain numbers the file says about (211, 54, 45).
+    EXPECT_NEAR(p.r, 230, 5);
+    EXPECT_NEAR(p.g, 30, 5);
+    EXPECT_NEAR(p.b, 30, 5);
+}
+
 TEST(PictureTest, TransparencyIsFlattenedOntoWhite)
 {
     TempDir dir;
@@ -299,6 +314,13 @@ TEST(PictureTest, JpegEncodedToMemoryDecodesBackAndShrinksWithQuality)
     EXPECT_FALSE(Picture::DecodeJpeg({}).IsValid());
 }
 
+long PeakRssKB()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 // Files that are not pictures, or not pictures we should try: each fails with a reason, nothing crashes.
 class HostileInputTest : public testing::Test {
 protected:
@@ -306,7 +328,10 @@ protected:
     {
         ImageEntry entry;
         entry.SetPath(path);
+        const auto start = std::chrono::steady_clock::now();
         EXPECT_FALSE(entry.Load()) << path;
+        // A refusal is a header check, not a decode: far below a second even on a busy machine.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << path;
         EXPECT_FALSE(entry.GetLastError().empty()) << path;
         EXPECT_EQ(entry.GetImage(), nullptr);
         EXPECT_FALSE(entry.MakeThumbnail(80, 60));
@@ -356,8 +381,11 @@ TEST_F(HostileInputTest, UnreadableFileIsRefused)
 TEST_F(HostileInputTest, DecompressionBombIsRefusedBeforeDecoding)
 {
     testpics::WriteBytes(m_dir / "bomb.png", testpics::PngBombBytes(30000, 30000));
+    const long before = PeakRssKB();
     const ImageEntry entry = LoadEntry(m_dir / "bomb.png");
     EXPECT_NE(entry.GetLastError().find("too large"), std::string::npos) << entry.GetLastError();
+    // Its pixels would need 2.7 GB.
+    EXPECT_LT(PeakRssKB() - before, 100 * 1024);
 
     // The limit is the gate, not the format.
     testpics::WriteColour(m_dir / "big.jpg", 300, 200, "jpg");

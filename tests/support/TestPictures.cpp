@@ -91,6 +91,15 @@ void WriteSmallJpeg(const std::string& path, int width, int height)
         .jpegsave(path.c_str(), VImage::option()->set("Q", 10)->set("optimize_coding", true)->set("strip", true));
 }
 
+void WriteP3Jpeg(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    InitImageLibrary();
+    VImage img = VImage::black(width, height).new_from_image(std::vector<double> { double(r), double(g), double(b) });
+    img = img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    img.icc_transform("p3", VImage::option()->set("input_profile", "srgb")->set("embedded", false))
+        .jpegsave(path.c_str(), VImage::option()->set("Q", 95));
+}
+
 void WriteGreyJpeg(const std::string& path, int width, int height)
 {
     InitImageLibrary();

@@ -33,6 +33,8 @@ void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, 
 void WritePaletteGif(const std::string& path, int width, int height, int bits);
 // A flat grey JPEG coded as small as the encoder can (under 5000 bytes at 1024 x 768).
 void WriteSmallJpeg(const std::string& path, int width, int height);
+// A solid sRGB colour stored as Display P3 numbers with the P3 profile embedded.
+void WriteP3Jpeg(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 // Grey JPEG (one band).
 void WriteGreyJpeg(const std::string& path, int width, int height);
 // PNG with alpha: left half opaque red, right half fully transparent.
