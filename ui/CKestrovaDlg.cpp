@@ -1,0 +1,261 @@
+#include "ui/CKestrovaDlg.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QEvent>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QUrl>
+
+#include "controls/CEditEx.h"
+#include "controls/CSpinButton.h"
+#include "ui/CAboutDlg.h"
+
+namespace {
+
+const char* const kResizeModes[] = { "Scaled Image", "Fix Image", "Restrict Width", "Restrict Height" };
+const char* const kUnits[] = { "Percent", "Pixel" };
+const char* const kFormats[] = { "JPG Files (*.jpg)", "JPEG Files (*.jpeg)", "GIF Files (*.gif)", "BMP Files (*.bmp)",
+    "PNG Files (*.png)", "PCX Files (*.pcx)", "TIF Files (*.tif)" };
+
+template <std::size_t N> void Fill(QComboBox* combo, const char* const (&items)[N])
+{
+    for (const char* item : items)
+        combo->addItem(QString::fromLatin1(item));
+    combo->setCurrentIndex(0);
+}
+
+template <class T> T* Find(CUILibDialog* dlg, const char* name)
+{
+    return qobject_cast<T*>(dlg->FindControl(QString::fromLatin1(name)));
+}
+
+} // namespace
+
+QString CKestrovaDlg::GetWindowName() { return QStringLiteral("Lumisk Studio V" KESTROVA_VERSION " "); }
+
+QString CKestrovaDlg::GetHomepageAddress() { return QStringLiteral("https://kestrova.example.org/"); }
+
+CKestrovaDlg::CKestrovaDlg(const QString& skinArchive, QWidget* parent)
+    : CUILibDialog(parent)
+    , m_skinArchive(skinArchive)
+{
+    OnInitDialog();
+}
+
+CKestrovaDlg::~CKestrovaDlg() = default;
+
+void CKestrovaDlg::OnInitDialog()
+{
+    BuildContent(m_skinArchive, QStringLiteral("AppKestrova.xml"));
+    CreateChildWindows();
+    BindMarkupControls();
+    FillOptionControls();
+    setAcceptDrops(true);
+}
+
+void CKestrovaDlg::CreateChildWindows()
+{
+    m_resizeModeCombo = new QComboBox(this);
+    m_widthUnitCombo = new QComboBox(this);
+    m_heightUnitCombo = new QComboBox(this);
+    m_qualityEdit = new QLineEdit(this);
+    m_qualityEdit->setValidator(new QIntValidator(0, 999999, m_qualityEdit)); // digits only
+    m_qualitySpin = new CSpinButton(this);
+    m_sizeEdit = new QLineEdit(this);
+    m_sizeEdit->setValidator(new QIntValidator(0, 999999, m_sizeEdit));
+    m_sizeSpin = new CSpinButton(this);
+    m_widthEdit = new CEditEx(this);
+    m_heightEdit = new CEditEx(this);
+    m_outputEdit = new QLineEdit(this);
+    m_formatCombo = new QComboBox(this);
+    m_resizeModeCombo->setObjectName(QStringLiteral("resizeModeCombo"));
+    m_widthUnitCombo->setObjectName(QStringLiteral("widthUnitCombo"));
+    m_heightUnitCombo->setObjectName(QStringLiteral("heightUnitCombo"));
+    m_qualityEdit->setObjectName(QStringLiteral("qualityEdit"));
+    m_qualitySpin->setObjectName(QStringLiteral("qualitySpin"));
+    m_sizeEdit->setObjectName(QStringLiteral("sizeEdit"));
+    m_sizeSpin->setObjectName(QStringLiteral("sizeSpin"));
+    m_widthEdit->setObjectName(QStringLiteral("widthEdit"));
+    m_heightEdit->setObjectName(QStringLiteral("heightEdit"));
+    m_outputEdit->setObjectName(QStringLiteral("outputEdit"));
+    m_formatCombo->setObjectName(QStringLiteral("formatCombo"));
+    m_sizeEdit->setEnabled(false);
+    m_sizeSpin->setEnabled(false);
+}
+
+void CKestrovaDlg::BindMarkupControls()
+{
+    const std::pair<QWidget*, const char*> attach[] = {
+        { m_resizeModeCombo, "wndResizeType" },
+        { m_widthEdit, "wndEditWidth" },
+        { m_widthUnitCombo, "wndCbWidth" },
+        { m_heightEdit, "wndEditHeight" },
+        { m_heightUnitCombo, "wndCbHeight" },
+        { m_qualityEdit, "wndEditQuality" },
+        { m_qualitySpin, "wndSpinQuality" },
+        { m_sizeEdit, "wndEditSize" },
+        { m_sizeSpin, "wndSpinSize" },
+        { m_formatCombo, "wndCbOutputFormats" },
+        { m_outputEdit, "wndEditOutput" },
+    };
+    for (const auto& [child, name] : attach) {
+        // A child without its placeholder has no place in the window.
+        if (!AttachChildWindow(child, QString::fromLatin1(name)))
+            child->hide();
+    }
+
+    m_radioQuality = Find<QAbstractButton>(this, "radioQuality");
+    m_radioSize = Find<QAbstractButton>(this, "radioSize");
+    m_chkOpenFolder = Find<QAbstractButton>(this, "chkOpenFolder");
+    m_chkOverwrite = Find<QAbstractButton>(this, "chkOverwrite");
+    m_textCaption = Find<QLabel>(this, "textCaption");
+    m_labelCopyright = Find<QLabel>(this, "labelCopyright");
+    m_labelInfos = Find<QLabel>(this, "labelInfos");
+    m_captionButtons.close = FindControl(QStringLiteral("btnClose"));
+    m_captionButtons.minimize = FindControl(QStringLiteral("btnMin"));
+    m_btnMax = FindControl(QStringLiteral("btnMax"));
+    m_btnRestore = FindControl(QStringLiteral("btnRestore"));
+    m_captionButtons.maximize = m_btnMax;
+    m_captionButtons.restore = m_btnRestore;
+
+    setWindowTitle(GetWindowName());
+    if (m_textCaption) {
+        m_textCaption->setTextFormat(Qt::RichText);
+        m_textCaption->setText(QStringLiteral("<b>%1</b>").arg(GetWindowName().toHtmlEscaped()));
+    }
+    if (m_labelCopyright)
+        m_labelCopyright->setText(QStringLiteral("Copyright \u00A9 2026 Lumisk Studio. All rights reserved."));
+
+    const QSize minimum = GetRoot() ? GetRoot()->minimumSize() : QSize();
+    if (!minimum.isEmpty())
+        setMinimumSize(minimum + QSize(GetSizeBox().left() + GetSizeBox().right(),
+                                     GetSizeBox().top() + GetSizeBox().bottom()));
+    resize(GetRoot() && GetRoot()->size().isValid() ? GetRoot()->size() : QSize(946, 656));
+    if (QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+}
+
+void CKestrovaDlg::FillOptionControls()
+{
+    Fill(m_resizeModeCombo, kResizeModes);
+    Fill(m_widthUnitCombo, kUnits);
+    m_widthEdit->setText(QStringLiteral("100"));
+    Fill(m_heightUnitCombo, kUnits);
+    m_heightEdit->setText(QStringLiteral("100"));
+    m_qualityEdit->setText(QStringLiteral("70"));
+    m_qualitySpin->SetBuddy(m_qualityEdit);
+    m_qualitySpin->SetRange(1, 100);
+    m_sizeEdit->setText(QStringLiteral("100"));
+    m_sizeSpin->SetBuddy(m_sizeEdit);
+    m_sizeSpin->SetRange(1, 1024);
+    Fill(m_formatCombo, kFormats);
+    m_savedCompressionChoice = CompressFormatDefault;
+}
+
+void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
+{
+    switch (ClassifyNotification(type, sender, m_captionButtons)) {
+    case DlgAction::Close:
+        // Posted, so the click finishes before the window goes away.
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        break;
+    case DlgAction::Minimize:
+        OnSysCommand(SC_MINIMIZE);
+        break;
+    case DlgAction::Maximize:
+        OnSysCommand(SC_MAXIMIZE);
+        break;
+    case DlgAction::Restore:
+        OnSysCommand(SC_RESTORE);
+        break;
+    case DlgAction::RemoveFiles:
+        OnRemoveFiles();
+        break;
+    case DlgAction::ClearAll:
+        OnClearAll();
+        break;
+    case DlgAction::ShowMenu:
+        OnShowMenu(sender);
+        break;
+    default:
+        break;
+    }
+}
+
+void CKestrovaDlg::OnSysCommand(SysCommand command)
+{
+    const bool wasMaximised = IsMaximisedNow();
+    switch (command) {
+    case SC_MINIMIZE:
+        setWindowState(windowState() | Qt::WindowMinimized);
+        break;
+    case SC_MAXIMIZE:
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
+        break;
+    case SC_RESTORE:
+        setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+        break;
+    }
+    UpdateCaptionButtons(wasMaximised);
+}
+
+void CKestrovaDlg::UpdateCaptionButtons(bool wasMaximised)
+{
+    const bool maximised = IsMaximisedNow();
+    m_wasMaximised = maximised;
+    if (maximised == wasMaximised)
+        return;
+    if (m_btnMax)
+        m_btnMax->setVisible(!maximised);
+    if (m_btnRestore)
+        m_btnRestore->setVisible(maximised);
+}
+
+void CKestrovaDlg::changeEvent(QEvent* event)
+{
+    // The window manager may change the state too (a double click on the caption, a shortcut).
+    if (event->type() == QEvent::WindowStateChange)
+        UpdateCaptionButtons(m_wasMaximised);
+    CUILibDialog::changeEvent(event);
+}
+
+void CKestrovaDlg::OnRemoveFiles() { }
+
+void CKestrovaDlg::OnClearAll() { }
+
+void CKestrovaDlg::OnShowMenu(QWidget* sender)
+{
+    if (!m_helpMenu) {
+        m_helpMenu = new QMenu(QStringLiteral("HELP"), this);
+        m_helpMenu->setObjectName(QStringLiteral("menuHelp"));
+        m_helpMenu->addAction(QStringLiteral("Help..."), this, &CKestrovaDlg::OnMenuHelp);
+        m_helpMenu->addAction(QStringLiteral("Homepage..."), this, &CKestrovaDlg::OnMenuHomepage);
+        m_helpMenu->addSeparator();
+        m_helpMenu->addAction(QStringLiteral("About..."), this, &CKestrovaDlg::OnMenuAbout);
+    }
+    if (!sender)
+        return;
+    // Left edges aligned, just below the button.
+    m_helpMenu->popup(sender->mapToGlobal(QPoint(0, sender->height())));
+}
+
+void CKestrovaDlg::OnMenuHelp()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("help/index.html"))));
+}
+
+void CKestrovaDlg::OnMenuHomepage() { QDesktopServices::openUrl(QUrl(GetHomepageAddress())); }
+
+void CKestrovaDlg::OnMenuAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QPointer>
+
+#include "imaging/ImageBatch.h"
+#include "ui/CUILibDialog.h"
+#include "ui/NotificationDispatch.h"
+
+class CEditEx;
+class CSpinButton;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAbstractButton;
+
+// The main window: builds its content from the skin, owns the picture batch and the
+// option controls, and sends every notification, menu command and caption button
+// to its handler. Owned by the application; interface thread only.
+class CKestrovaDlg : public CUILibDialog {
+    Q_OBJECT
+public:
+    // skinArchive: the archive holding AppKestrova.xml.
+    explicit CKestrovaDlg(const QString& skinArchive, QWidget* parent = nullptr);
+    ~CKestrovaDlg() override;
+
+    ImageBatch& GetBatch() { return m_batch; }
+
+    void OnRemoveFiles();
+    void OnClearAll();
+    void OnShowMenu(QWidget* sender);
+    void OnMenuHelp();
+    void OnMenuHomepage();
+    void OnMenuAbout();
+    // Minimise, maximise or restore, and swap the max/restore buttons when the
+    // maximised state changed.
+    enum SysCommand { SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE };
+    void OnSysCommand(SysCommand command);
+
+    QMenu* GetHelpMenu() const { return m_helpMenu; }
+    static QString GetWindowName();
+    static QString GetHomepageAddress();
+
+protected:
+    void Notify(const QString& type, QWidget* sender) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void BindMarkupControls();
+    void CreateChildWindows();
+    void FillOptionControls();
+    void UpdateCaptionButtons(bool wasMaximised);
+
+    QString m_skinArchive;
+    ImageBatch m_batch;
+
+    QComboBox* m_resizeModeCombo = nullptr;
+    QComboBox* m_widthUnitCombo = nullptr;
+    QComboBox* m_heightUnitCombo = nullptr;
+    QLineEdit* m_qualityEdit = nullptr;
+    CSpinButton* m_qualitySpin = nullptr;
+    QLineEdit* m_sizeEdit = nullptr;
+    CSpinButton* m_sizeSpin = nullptr;
+    CEditEx* m_widthEdit = nullptr;
+    CEditEx* m_heightEdit = nullptr;
+    QLineEdit* m_outputEdit = nullptr;
+    QComboBox* m_formatCombo = nullptr;
+    std::int32_t m_savedCompressionChoice = CompressFormatDefault;
+
+    // Markup controls, owned by the content.
+    QPointer<QAbstractButton> m_radioQuality;
+    QPointer<QAbstractButton> m_radioSize;
+    QPointer<QAbstractButton> m_chkOpenFolder;
+    QPointer<QAbstractButton> m_chkOverwrite;
+    QPointer<QLabel> m_textCaption;
+    QPointer<QLabel> m_labelCopyright;
+    QPointer<QLabel> m_labelInfos;
+    CaptionButtons m_captionButtons;
+    QPointer<QWidget> m_btnMax;
+    QPointer<QWidget> m_btnRestore;
+
+    QMenu* m_helpMenu = nullptr;
+    bool m_wasMaximised = false;
+};
