@@ -1,6 +1,8 @@
 #include "ui/CKestrovaDlg.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <climits>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -15,6 +17,8 @@
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
 #include "ui/CAboutDlg.h"
+#include "ui/CImageListCtrlEx.h"
+#include "ui/CPictureBox.h"
 
 namespace {
 
@@ -55,12 +59,17 @@ void CKestrovaDlg::OnInitDialog()
     BuildContent(m_skinArchive, QStringLiteral("AppKestrova.xml"));
     CreateChildWindows();
     BindMarkupControls();
+    ConnectOptionControls();
     FillOptionControls();
     setAcceptDrops(true);
 }
 
 void CKestrovaDlg::CreateChildWindows()
 {
+    m_imageList = new CImageListCtrlEx(this);
+    m_imageList->setObjectName(QStringLiteral("imageList"));
+    m_preview = new CPictureBox(this);
+    m_preview->setObjectName(QStringLiteral("preview"));
     m_resizeModeCombo = new QComboBox(this);
     m_widthUnitCombo = new QComboBox(this);
     m_heightUnitCombo = new QComboBox(this);
@@ -92,6 +101,8 @@ void CKestrovaDlg::CreateChildWindows()
 void CKestrovaDlg::BindMarkupControls()
 {
     const std::pair<QWidget*, const char*> attach[] = {
+        { m_imageList, "wndImageList" },
+        { m_preview, "wndPreview" },
         { m_resizeModeCombo, "wndResizeType" },
         { m_widthEdit, "wndEditWidth" },
         { m_widthUnitCombo, "wndCbWidth" },
@@ -117,6 +128,7 @@ void CKestrovaDlg::BindMarkupControls()
     m_textCaption = Find<QLabel>(this, "textCaption");
     m_labelCopyright = Find<QLabel>(this, "labelCopyright");
     m_labelInfos = Find<QLabel>(this, "labelInfos");
+    m_labelEstimate = Find<QLabel>(this, "labelEstimate");
     m_captionButtons.close = FindControl(QStringLiteral("btnClose"));
     m_captionButtons.minimize = FindControl(QStringLiteral("btnMin"));
     m_btnMax = FindControl(QStringLiteral("btnMax"));
@@ -176,6 +188,15 @@ void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
     case DlgAction::Restore:
         OnSysCommand(SC_RESTORE);
         break;
+    case DlgAction::QualityChosen:
+        OnQualityChosen();
+        break;
+    case DlgAction::SizeChosen:
+        OnSizeChosen();
+        break;
+    case DlgAction::OverwriteToggled:
+        OnOverwriteToggled();
+        break;
     case DlgAction::RemoveFiles:
         OnRemoveFiles();
         break;
@@ -227,9 +248,64 @@ void CKestrovaDlg::changeEvent(QEvent* event)
     CUILibDialog::changeEvent(event);
 }
 
-void CKestrovaDlg::OnRemoveFiles() { }
+void CKestrovaDlg::SelectEntryForPreview(int index)
+{
+    if (index < 0)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_batch.SelectEntry(index);
+    RefreshOptionControls();
+    const int quality = SpinStep(m_qualityEdit->text(), 0, 0, INT_MAX);
+    const int wp = static_cast<int>(m_batch.GetWidthValue(Percent));
+    const int hp = static_cast<int>(m_batch.GetHeightValue(Percent));
+    if (ImageEntry* entry = m_batch.GetEntry(index)) {
+        const QRect source(0, 0, static_cast<int>(entry->GetPixelWidth()), static_cast<int>(entry->GetPixelHeight()));
+        if (entry->Load()) {
+            const QSize screenSize = screen() ? screen()->size() : QSize(1920, 1080);
+            entry->MakePreview(std::min(screenSize.width(), static_cast<int>(entry->GetPixelWidth())),
+                std::min(screenSize.height(), static_cast<int>(entry->GetPixelHeight())));
+            if (const Picture* preview = entry->GetPreview()) {
+                m_previewPixels = QSize(preview->GetWidth(), preview->GetHeight());
+                m_preview->SetImage(*preview, source);
+                m_preview->SetPreviewQuality(quality);
+                m_preview->SetWidthPercent(wp);
+                m_preview->SetHeightPercent(hp);
+            }
+            entry->FreePreview();
+            entry->FreeImage();
+        }
+    }
+    m_imageList->SetItemSelected(index, true);
+    m_imageList->setFocus();
+    UpdateOutputEstimate();
+    QApplication::restoreOverrideCursor();
+}
 
-void CKestrovaDlg::OnClearAll() { }
+void CKestrovaDlg::OnRemoveFiles()
+{
+    const std::vector<int> selected = m_imageList->GetSelectedItems();
+    for (std::size_t k = 0; k < selected.size(); ++k) {
+        const int position = selected[k] - static_cast<int>(k);
+        m_batch.RemoveEntry(position);
+        m_imageList->DeleteItem(position); // its thumbnail goes with it
+    }
+    m_preview->ClearImage();
+    SelectEntryForPreview(m_batch.GetSelectedIndex());
+    if (m_batch.GetSelectedIndex() < 0)
+        RefreshOptionControls();
+    UpdateOutputEstimate();
+}
+
+void CKestrovaDlg::OnClearAll()
+{
+    m_batch.RemoveAllEntries();
+    m_imageList->DeleteAllItems();
+    m_preview->ClearImage();
+    if (m_batch.GetSelectedIndex() < 0)
+        RefreshOptionControls();
+    m_imageList->viewport()->update();
+    UpdateOutputEstimate();
+}
 
 void CKestrovaDlg::OnShowMenu(QWidget* sender)
 {

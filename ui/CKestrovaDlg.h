@@ -7,6 +7,8 @@
 #include "ui/NotificationDispatch.h"
 
 class CEditEx;
+class CImageListCtrlEx;
+class CPictureBox;
 class CSpinButton;
 class QComboBox;
 class QLabel;
@@ -25,7 +27,11 @@ public:
     ~CKestrovaDlg() override;
 
     ImageBatch& GetBatch() { return m_batch; }
+    CImageListCtrlEx* GetImageList() const { return m_imageList; }
+    CPictureBox* GetPreview() const { return m_preview; }
 
+    // Makes the entry the selected picture and shows it in the preview.
+    void SelectEntryForPreview(int index);
     void OnRemoveFiles();
     void OnClearAll();
     void OnShowMenu(QWidget* sender);
@@ -36,6 +42,23 @@ public:
     // maximised state changed.
     enum SysCommand { SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE };
     void OnSysCommand(SysCommand command);
+
+    // The option panel: every change goes into the batch at once.
+    void OnResizeModeChanged();
+    void OnWidthUnitChanged();
+    void OnHeightUnitChanged();
+    void OnWidthEdited();
+    void OnHeightEdited();
+    void OnQualityEdited();
+    void OnTargetSizeEdited();
+    void OnQualityChosen();
+    void OnSizeChosen();
+    void OnOverwriteToggled();
+    void OnOutputFormatChanged();
+    void RefreshOptionControls();
+    void UpdateInfoText();
+    // What the selected picture becomes under the current options, under the preview.
+    void UpdateOutputEstimate();
 
     QMenu* GetHelpMenu() const { return m_helpMenu; }
     static QString GetWindowName();
@@ -51,10 +74,16 @@ private:
     void CreateChildWindows();
     void FillOptionControls();
     void UpdateCaptionButtons(bool wasMaximised);
+    void ConnectOptionControls();
+    // Setting an edit's text always runs its change handling, even when the text is the same.
+    static void SetEditText(QLineEdit* edit, const QString& text);
+    QString FormatValue(double value) const;
 
     QString m_skinArchive;
     ImageBatch m_batch;
 
+    CImageListCtrlEx* m_imageList = nullptr;
+    CPictureBox* m_preview = nullptr;
     QComboBox* m_resizeModeCombo = nullptr;
     QComboBox* m_widthUnitCombo = nullptr;
     QComboBox* m_heightUnitCombo = nullptr;
@@ -76,10 +105,12 @@ private:
     QPointer<QLabel> m_textCaption;
     QPointer<QLabel> m_labelCopyright;
     QPointer<QLabel> m_labelInfos;
+    QPointer<QLabel> m_labelEstimate;
     CaptionButtons m_captionButtons;
     QPointer<QWidget> m_btnMax;
     QPointer<QWidget> m_btnRestore;
 
+    QSize m_previewPixels; // the size of the picture the preview encodes
     QMenu* m_helpMenu = nullptr;
     bool m_wasMaximised = false;
 };

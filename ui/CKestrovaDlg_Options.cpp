@@ -1,0 +1,297 @@
+// The option panel of the main window: mode, unit, size, compression, format.
+#include "ui/CKestrovaDlg.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <cstdio>
+#include <cstdlib>
+
+#include "controls/CEditEx.h"
+#include "controls/CSpinButton.h"
+#include "ui/CPictureBox.h"
+
+namespace {
+
+// A width or height text: a number from its leading characters, 0 when there is none.
+float ParseValue(const QString& text)
+{
+    const QByteArray bytes = text.toLatin1();
+    return static_cast<float>(std::strtod(bytes.constData(), nullptr));
+}
+
+int ParseInteger(const QString& text) { return SpinStep(text, 0, 0, INT_MAX); }
+
+QString Printf(const char* format, double a, double b = 0)
+{
+    char buffer[160];
+    std::snprintf(buffer, sizeof buffer, format, a, b);
+    return QString::fromLatin1(buffer);
+}
+
+} // namespace
+
+void CKestrovaDlg::ConnectOptionControls()
+{
+    // activated: the user's choice only; selections the program makes raise nothing.
+    connect(m_resizeModeCombo, &QComboBox::activated, this, &CKestrovaDlg::OnResizeModeChanged);
+    connect(m_widthUnitCombo, &QComboBox::activated, this, &CKestrovaDlg::OnWidthUnitChanged);
+    connect(m_heightUnitCombo, &QComboBox::activated, this, &CKestrovaDlg::OnHeightUnitChanged);
+    connect(m_formatCombo, &QComboBox::activated, this, &CKestrovaDlg::OnOutputFormatChanged);
+    connect(m_widthEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnWidthEdited);
+    connect(m_heightEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnHeightEdited);
+    connect(m_qualityEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnQualityEdited);
+    connect(m_sizeEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnTargetSizeEdited);
+    if (m_preview)
+        connect(m_preview, &CPictureBox::PreviewRendered, this, &CKestrovaDlg::UpdateOutputEstimate);
+}
+
+void CKestrovaDlg::SetEditText(QLineEdit* edit, const QString& text)
+{
+    if (edit->text() == text)
+        emit edit->textChanged(text);
+    else
+        edit->setText(text);
+}
+
+QString CKestrovaDlg::FormatValue(double value) const
+{
+    return Printf(m_batch.GetSizeUnit() == Percent ? "%.2f" : "%.0f", value);
+}
+
+void CKestrovaDlg::OnResizeModeChanged()
+{
+    const int m = m_resizeModeCombo->currentIndex();
+    if (m < 0)
+        return;
+    const bool widthOn = m == ScaledImage || m == FixImage || m == RestrictWidth;
+    const bool heightOn = m == ScaledImage || m == FixImage || m == RestrictHeight;
+    m_widthEdit->setEnabled(widthOn);
+    m_widthUnitCombo->setEnabled(widthOn);
+    m_heightEdit->setEnabled(heightOn);
+    m_heightUnitCombo->setEnabled(heightOn);
+    m_batch.SetResizeMode(m);
+    RefreshOptionControls();
+    UpdateInfoText();
+}
+
+void CKestrovaDlg::OnWidthUnitChanged()
+{
+    m_heightUnitCombo->setCurrentIndex(m_widthUnitCombo->currentIndex());
+    const int u = m_heightUnitCombo->currentIndex();
+    m_batch.SetSizeUnit(u);
+    m_widthEdit->SetInputMode(u);
+    RefreshOptionControls();
+    UpdateInfoText();
+}
+
+void CKestrovaDlg::OnHeightUnitChanged()
+{
+    m_widthUnitCombo->setCurrentIndex(m_heightUnitCombo->currentIndex());
+    const int u = m_heightUnitCombo->currentIndex();
+    m_batch.SetSizeUnit(u);
+    m_heightEdit->SetInputMode(u);
+    RefreshOptionControls();
+    UpdateInfoText();
+}
+
+void CKestrovaDlg::OnWidthEdited()
+{
+    m_batch.SetWidthValue(ParseValue(m_widthEdit->text()), CurrentUnit);
+    if (!m_heightEdit->isEnabled())
+        SetEditText(m_heightEdit, FormatValue(m_batch.GetHeightValue(CurrentUnit)));
+    if (m_preview)
+        m_preview->SetWidthPercent(static_cast<int>(m_batch.GetWidthValue(Percent)));
+    UpdateInfoText();
+    UpdateOutputEstimate();
+}
+
+void CKestrovaDlg::OnHeightEdited()
+{
+    m_batch.SetHeightValue(ParseValue(m_heightEdit->text()), CurrentUnit);
+    if (!m_widthEdit->isEnabled())
+        SetEditText(m_widthEdit, FormatValue(m_batch.GetWidthValue(CurrentUnit)));
+    if (m_preview)
+        m_preview->SetHeightPercent(static_cast<int>(m_batch.GetHeightValue(Percent)));
+    UpdateInfoText();
+    UpdateOutputEstimate();
+}
+
+void CKestrovaDlg::RefreshOptionControls()
+{
+    const int m = m_batch.GetResizeMode(), u = m_batch.GetSizeUnit();
+    if (m_resizeModeCombo->currentIndex() != m)
+        m_resizeModeCombo->setCurrentIndex(m);
+    if (m_widthUnitCombo->currentIndex() != u)
+        m_widthUnitCombo->setCurrentIndex(u);
+    if (m_heightUnitCombo->currentIndex() != u)
+        m_heightUnitCombo->setCurrentIndex(u);
+    SetEditText(m_widthEdit, FormatValue(m_batch.GetWidthValue(CurrentUnit)));
+    SetEditText(m_heightEdit, FormatValue(m_batch.GetHeightValue(CurrentUnit)));
+}
+
+void CKestrovaDlg::UpdateInfoText()
+{
+    const double w = static_cast<float>(m_batch.GetWidthValue(CurrentUnit));
+    const double h = static_cast<float>(m_batch.GetHeightValue(CurrentUnit));
+    const int unit = m_batch.GetSizeUnit();
+    QString text;
+    switch (m_batch.GetResizeMode()) {
+    case ScaledImage:
+        if (static_cast<int>(w * 100) == static_cast<int>(h * 100))
+            text = Printf("Info : Images resize to %.2f%% \r\n", w);
+        else
+            text = Printf("Info : Images resize to (%.2f%% Width) x (%.2f%% Height)", w, h);
+        break;
+    case FixImage:
+        text = Printf("Info : Images resize to %.0f x %.0f", w, h);
+        break;
+    case RestrictWidth:
+        if (unit == Percent)
+            text = Printf("Info : Images resize to %.2f%% \r\n", w);
+        else if (unit == Pixel)
+            text = Printf("Info : Images resize to %.0f x (%.0f * Propotions%%) ", w, w);
+        break;
+    case RestrictHeight:
+        if (unit == Percent)
+            text = Printf("Info : Images resize to %.2f%% \r\n", w);
+        else if (unit == Pixel)
+            text = Printf("Info : Images resize to (%.0f * Propotions%%) x %.0f ", h, h);
+        break;
+    default:
+        break;
+    }
+    if (m_labelInfos)
+        m_labelInfos->setText(text.trimmed());
+}
+
+void CKestrovaDlg::OnQualityEdited()
+{
+    if (m_batch.GetSelectedIndex() < 0)
+        return;
+    const int q = ParseInteger(m_qualityEdit->text());
+    m_batch.SetQuality(q);
+    if (m_preview) {
+        m_preview->SetPreviewQuality(q);
+        m_preview->SetWidthPercent(static_cast<int>(m_batch.GetWidthValue(Percent)));
+        m_preview->SetHeightPercent(static_cast<int>(m_batch.GetHeightValue(Percent)));
+    }
+}
+
+void CKestrovaDlg::OnTargetSizeEdited()
+{
+    m_batch.SetTargetSizeKB(ParseInteger(m_sizeEdit->text()));
+    UpdateOutputEstimate();
+}
+
+void CKestrovaDlg::OnQualityChosen()
+{
+    m_qualityEdit->setEnabled(true);
+    m_qualitySpin->setEnabled(true);
+    m_sizeEdit->setEnabled(false);
+    m_sizeSpin->setEnabled(false);
+    m_batch.SetCompressionChoice(CompressQuality);
+    UpdateOutputEstimate();
+}
+
+void CKestrovaDlg::OnSizeChosen()
+{
+    m_sizeEdit->setEnabled(true);
+    m_sizeSpin->setEnabled(true);
+    m_qualityEdit->setEnabled(false);
+    m_qualitySpin->setEnabled(false);
+    m_batch.SetCompressionChoice(CompressTargetSize);
+    UpdateOutputEstimate();
+}
+
+void CKestrovaDlg::OnOverwriteToggled()
+{
+    // Notified before the check box changes: the new state is the opposite of what it shows.
+    if (m_chkOverwrite)
+        m_batch.SetOverwriteExisting(!m_chkOverwrite->isChecked());
+}
+
+void CKestrovaDlg::OnOutputFormatChanged()
+{
+    if (m_formatCombo->currentIndex() < 0)
+        return;
+    const QString entry = m_formatCombo->currentText();
+    QString extension = QStringLiteral(".jpg");
+    bool jpeg = true;
+    if (entry.contains(QLatin1String("*.jpg"))) {
+        extension = QStringLiteral(".jpg");
+    } else if (entry.contains(QLatin1String("*.jpeg"))) {
+        extension = QStringLiteral(".jpeg");
+    } else {
+        for (const char* e : { "gif", "bmp", "png", "pcx", "tif" }) {
+            if (entry.contains(QStringLiteral("*.") + QLatin1String(e))) {
+                extension = QStringLiteral(".") + QLatin1String(e);
+                jpeg = false;
+                break;
+            }
+        }
+    }
+    m_batch.SetOutputExtension(extension.toStdString());
+    if (!jpeg) {
+        if (m_savedCompressionChoice == CompressFormatDefault)
+            m_savedCompressionChoice = m_batch.GetCompressionChoice();
+        m_batch.SetCompressionChoice(CompressFormatDefault);
+        for (QAbstractButton* radio : { m_radioQuality.data(), m_radioSize.data() })
+            if (radio)
+                radio->setEnabled(false);
+        m_qualityEdit->setEnabled(false);
+        m_sizeEdit->setEnabled(false);
+    } else {
+        if (m_savedCompressionChoice == CompressTargetSize)
+            m_sizeEdit->setEnabled(true);
+        else if (m_savedCompressionChoice == CompressQuality)
+            m_qualityEdit->setEnabled(true);
+        if (m_savedCompressionChoice != CompressFormatDefault) {
+            m_batch.SetCompressionChoice(m_savedCompressionChoice);
+            m_savedCompressionChoice = CompressFormatDefault;
+        }
+        for (QAbstractButton* radio : { m_radioQuality.data(), m_radioSize.data() })
+            if (radio)
+                radio->setEnabled(true);
+    }
+    m_qualitySpin->setEnabled(m_qualityEdit->isEnabled());
+    m_sizeSpin->setEnabled(m_sizeEdit->isEnabled());
+    UpdateOutputEstimate();
+}
+
+void CKestrovaDlg::UpdateOutputEstimate()
+{
+    if (!m_labelEstimate)
+        return;
+    const ImageEntry* entry = m_batch.GetEntry(m_batch.GetSelectedIndex());
+    if (!entry) {
+        m_labelEstimate->clear();
+        return;
+    }
+    const TargetSize target = ComputeTargetSize(entry->GetPixelWidth(), entry->GetPixelHeight(),
+        m_batch.GetResizeMode(), m_batch.GetSizeUnit(), static_cast<float>(m_batch.GetWidthValue(CurrentUnit)),
+        static_cast<float>(m_batch.GetHeightValue(CurrentUnit)));
+    const std::int64_t w = target.resample ? target.width : entry->GetPixelWidth();
+    const std::int64_t h = target.resample ? target.height : entry->GetPixelHeight();
+    if (w < 1 || h < 1) {
+        m_labelEstimate->setText(QStringLiteral("Output: nothing to write at this size"));
+        return;
+    }
+    QString text = QStringLiteral("Output: %1 x %2 px").arg(w).arg(h);
+    const std::string extension = m_batch.GetOutputExtension();
+    const double kb = 1024.0;
+    if (m_batch.GetCompressionChoice() == CompressTargetSize) {
+        text += QStringLiteral(", at most %1 KB").arg(m_batch.GetTargetSizeKB());
+    } else if (m_batch.GetCompressionChoice() == CompressQuality && m_preview && !m_preview->IsRenderPending()
+        && m_preview->GetPreviewJpegBytes() > 0 && !m_previewPixels.isEmpty()) {
+        // The preview's JPEG, scaled by the pixel count: close enough to decide on a quality.
+        const double pixels = static_cast<double>(m_previewPixels.width()) * m_previewPixels.height();
+        const double bytes = static_cast<double>(m_preview->GetPreviewJpegBytes()) * (double(w) * double(h)) / pixels;
+        text += QStringLiteral(", about %1 KB").arg(bytes / kb, 0, 'f', bytes < 10 * kb ? 1 : 0);
+    } else if (extension == ".bmp") {
+        const double bytes = 54.0 + static_cast<double>((w * 3 + 3) / 4 * 4) * static_cast<double>(h);
+        text += QStringLiteral(", %1 KB").arg(bytes / kb, 0, 'f', 0);
+    }
+    m_labelEstimate->setText(text);
+}
