@@ -49,6 +49,8 @@ public:
     static const QString& GetSkinArchive();
     static CKestrovaApp* Instance();
     QDialog* GetMainWindow() const { return m_mainWindow; }
+    // The lock and socket of this start; null before CheckSingleInstance.
+    SingleInstance* GetSingleInstance() const { return m_instance.get(); }
 
 private:
     void BringMainWindowForward();
