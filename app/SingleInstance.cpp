@@ -15,8 +15,8 @@ SingleInstance::SingleInstance(const QString& tag, const QString& folder, QObjec
     , m_socketPath(folder + QLatin1Char('/') + tag)
     , m_lock(folder + QLatin1Char('/') + tag + QStringLiteral(".lock"))
 {
-    // The default would call a lock stale after 30 s even while its owner runs; only a
-    // dead owner makes it stale.
+    // Only a dead owner makes the lock stale. The default would also give up a lock older
+    // than 30 s wherever the file system lacks native locks to show that its owner lives.
     m_lock.setStaleLockTime(0);
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
 }

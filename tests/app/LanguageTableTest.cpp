@@ -60,33 +60,6 @@ TEST_F(Languages, NoLanguageFolderGivesEnglish)
     EXPECT_FALSE(fs::exists(m_dir / "settings.ini"));
 }
 
-struct BuiltInCase {
-    const char* key;
-    const char* text;
-};
-
-class BuiltInText : public Languages, public ::testing::WithParamInterface<BuiltInCase> { };
-
-// The texts with quotes, line breaks, typos and trailing blanks are the easy ones to get wrong.
-TEST_P(BuiltInText, IsExact)
-{
-    m_table.LoadLanguages();
-    EXPECT_EQ(m_table.GetString(GetParam().key), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Keys, BuiltInText,
-    ::testing::Values(
-        BuiltInCase { "strMsgInvalidFolder", "Invaild Folder Path, please select a valid location to save file." },
-        BuiltInCase { "strMsgInvalidFolder1", "Invalid output folder \"" },
-        BuiltInCase { "strMsgInvalidFolder2", "\", please select a valid one!" },
-        BuiltInCase { "strMsgCompletedTasks",
-            "Some of the tasks are completed, are you sure to start all of them? \r\nClick \"Yes\" to start all "
-            "tasks, click \"No\" to ignore completed tasks." },
-        BuiltInCase { "strMsgInvalidFileName",
-            "Output file name can not contain any of the following characters : \r\n \\ / : * ? \" < > | " },
-        BuiltInCase { "strLess", "More<<" },
-        BuiltInCase { "strMsgInvalidURL", "Invalid URL, the URL should like this:" }));
-
 TEST_F(Languages, SettingSelectsFileAndIsWrittenAgain)
 {
     AddFile("de.ini", LanguageFile("Deutsch", "strSelectFolder=Zielordner\n"));
