@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// One INI file read and written the way the old profile functions did it: section
+// and key names compare case-insensitively, values come back trimmed, the file is
+// read anew on every call and created by the first write, and a write keeps every
+// other line. Files are UTF-8 (with or without BOM) or UTF-16LE with BOM; a write
+// keeps the file's encoding and line endings.
+//
+// A write goes to a temporary file in the same folder that is then renamed over the
+// old one, so a crash leaves either the old or the new file, never half of one. A file
+// that exists but cannot be read or decoded (binary, not UTF-8, a folder) reads as a
+// file without keys and is never overwritten: the write fails and its bytes stay.
+//
+// Holds only the path; any thread may use its own instance.
+class IniFile {
+public:
+    explicit IniFile(std::string path)
+        : m_path(std::move(path))
+    {
+    }
+
+    const std::string& GetPath() const { return m_path; }
+
+    // The value, trimmed; defaultValue (trimmed) when the file, section or key is absent.
+    // A value longer than MaxValueLength characters comes back cut.
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+
+    // Writes the value unchanged. False, with the file untouched, when the file cannot be
+    // parsed or written, or when a name or the value would break the file's structure
+    // (line breaks, NUL, '=' in a key, ']' in a section, text that is not UTF-8).
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+
+    static constexpr std::size_t MaxValueLength = 32767;
+
+    // Called after the temporary file is complete and before it replaces the file;
+    // lets a test stop the process at the worst moment. Empty in the program.
+    using ReplaceHook = std::function<void(const std::string& tempPath)>;
+    static void SetBeforeReplaceHook(ReplaceHook hook);
+
+private:
+    std::string m_path;
+};
+
+// Leading and trailing blanks (space, tab, CR, LF, VT, FF) removed.
+std::string TrimBlanks(std::string_view text);

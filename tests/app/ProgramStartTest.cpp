@@ -1,0 +1,148 @@
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+
+#include <sys/stat.h>
+
+// Starts the real program under the offscreen platform with a private home, config and
+// runtime folder. The program reports what it does with its main window to the file that
+// KESTROVA_TEST_EVENT_LOG names.
+class ProgramStartTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_sandbox = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_sandbox->isValid());
+        for (const char* folder : { "run", "home", "config", "elsewhere" })
+            QVERIFY(QDir().mkpath(Path(folder)));
+        ::chmod(QFile::encodeName(Path("run")).constData(), 0700);
+    }
+
+    void cleanup()
+    {
+        for (const auto& process : m_processes) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(5000);
+            }
+        }
+        m_processes.clear();
+        m_sandbox.reset();
+    }
+
+    void secondStartBringsFirstForward()
+    {
+        QProcess& first = Start("first.log");
+        QVERIFY(WaitForEvent("first.log", "marked", 20000));
+        QVERIFY(QFileInfo(Path("config/Lumisk Studio Data")).isDir());
+        QVERIFY(QFileInfo(Path("home/Da Varozez Evozer")).isDir());
+
+        QVERIFY(SecondStartExitsQuickly("second.log"));
+        QVERIFY(WaitForEvent("first.log", "activated", 5000));
+        QVERIFY2(!QFile::exists(Path("second.log")), "the second start must not make a window of its own");
+        QCOMPARE(first.state(), QProcess::Running);
+    }
+
+    void killedFirstDoesNotBlockLaterStarts()
+    {
+        QProcess& first = Start("first.log");
+        QVERIFY(WaitForEvent("first.log", "marked", 20000));
+        first.kill();
+        QVERIFY(first.waitForFinished(5000));
+        QCOMPARE(first.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(QFile::exists(Path("run/Oruvane992D95CA-3532-4900-BC0E-7A8D8DED2D58.lock")),
+            "a killed process leaves its lock behind");
+
+        QProcess& third = Start("third.log");
+        QVERIFY(WaitForEvent("third.log", "marked", 20000));
+        QVERIFY(SecondStartExitsQuickly("fourth.log"));
+        QVERIFY(WaitForEvent("third.log", "activated", 5000));
+        QCOMPARE(third.state(), QProcess::Running);
+    }
+
+    // Started from another folder, the program still finds the language files beside it;
+    // selecting the language stores its name again, which shows in the settings file.
+    void findsLanguageFilesFromAnyWorkingDirectory()
+    {
+        QVERIFY(QDir().mkpath(Path("config/Lumisk Studio Data")));
+        const QString settings = Path("config/Lumisk Studio Data/settings.ini");
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[SETTING_INFO]\nLANGUAGE =   Deutsch  \nOPEN_FOLDER=TRUE\n");
+        file.close();
+
+        Start("first.log");
+        QVERIFY(WaitForEvent("first.log", "marked", 20000));
+        const QByteArray expected = "[SETTING_INFO]\nLANGUAGE=Deutsch\nOPEN_FOLDER=TRUE\n";
+        QDeadlineTimer deadline(20000);
+        while (ReadFile(settings) != expected && !deadline.hasExpired())
+            QThread::msleep(20);
+        QCOMPARE(ReadFile(settings), expected);
+    }
+
+private:
+    QString Path(const QString& relative) const { return m_sandbox->path() + "/" + relative; }
+
+    QProcess& Start(const QString& logName)
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", Path("home"));
+        env.insert("XDG_CONFIG_HOME", Path("config"));
+        env.insert("XDG_RUNTIME_DIR", Path("run"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("KESTROVA_TEST_EVENT_LOG", Path(logName));
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        process->setProcessEnvironment(env);
+        process->setWorkingDirectory(Path("elsewhere"));
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->start(QStringLiteral(KESTROVA_PROGRAM), {});
+        process->waitForStarted(5000);
+        m_processes.push_back(std::move(process));
+        return *m_processes.back();
+    }
+
+    bool SecondStartExitsQuickly(const QString& logName)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        QProcess& second = Start(logName);
+        const bool finished = second.waitForFinished(1000);
+        qInfo() << "second start ended after" << clock.elapsed() << "ms";
+        return finished && second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0;
+    }
+
+    static QByteArray ReadFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    bool WaitForEvent(const QString& logName, const QByteArray& event, int timeoutMs) const
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        do {
+            if (ReadFile(Path(logName)).split('\n').contains(event))
+                return true;
+            QThread::msleep(20);
+        } while (!deadline.hasExpired());
+        return false;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_sandbox;
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+QTEST_GUILESS_MAIN(ProgramStartTest)
+
+#include "ProgramStartTest.moc"
