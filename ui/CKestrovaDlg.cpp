@@ -14,6 +14,10 @@
 #include <QScreen>
 #include <QUrl>
 
+#include "app/AppIdentity.h"
+#include "app/CKestrovaApp.h"
+#include "app/LanguageTable.h"
+#include "app/SettingsStore.h"
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
 #include "ui/CAboutDlg.h"
@@ -41,7 +45,10 @@ template <class T> T* Find(CUILibDialog* dlg, const char* name)
 
 } // namespace
 
-QString CKestrovaDlg::GetWindowName() { return QStringLiteral("Lumisk Studio V" KESTROVA_VERSION " "); }
+QString CKestrovaDlg::GetWindowName()
+{
+    return QString::fromUtf8(AppIdentity::DisplayName) + QString::fromUtf8(AppIdentity::VersionText);
+}
 
 QString CKestrovaDlg::GetHomepageAddress() { return QStringLiteral("https://kestrova.example.org/"); }
 
@@ -52,11 +59,26 @@ CKestrovaDlg::CKestrovaDlg(const QString& skinArchive, QWidget* parent)
     OnInitDialog();
 }
 
-CKestrovaDlg::~CKestrovaDlg() = default;
+CKestrovaDlg::~CKestrovaDlg() { CKestrovaApp::UnmarkMainWindow(this); }
+
+void CKestrovaDlg::done(int result)
+{
+    // Once closing, a later start must find no window to bring forward.
+    CKestrovaApp::UnmarkMainWindow(this);
+    CUILibDialog::done(result);
+}
+
+std::unique_ptr<QDialog> CreateMainWindow()
+{
+    return std::make_unique<CKestrovaDlg>(CKestrovaApp::GetSkinArchive());
+}
 
 void CKestrovaDlg::OnInitDialog()
 {
     BuildContent(m_skinArchive, QStringLiteral("AppKestrova.xml"));
+    CKestrovaApp::MarkMainWindow(this);
+    CKestrovaApp::InitDataDirectory();
+    GetLanguageTable().LoadLanguages();
     CreateChildWindows();
     BindMarkupControls();
     ConnectOptionControls();
@@ -135,6 +157,11 @@ void CKestrovaDlg::BindMarkupControls()
     m_btnRestore = FindControl(QStringLiteral("btnRestore"));
     m_captionButtons.maximize = m_btnMax;
     m_captionButtons.restore = m_btnRestore;
+
+    m_batch.SetOpenFolderAfterRun(SettingsStore::GetOpenFolder());
+    m_outputEdit->setText(QString::fromStdString(SettingsStore::GetLastFolder()));
+    if (m_chkOpenFolder)
+        m_chkOpenFolder->setChecked(SettingsStore::GetOpenFolder());
 
     setWindowTitle(GetWindowName());
     if (m_textCaption) {

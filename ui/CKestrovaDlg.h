@@ -6,6 +6,8 @@
 #include "ui/CUILibDialog.h"
 #include "ui/NotificationDispatch.h"
 
+#include <memory>
+
 class CEditEx;
 class CImageListCtrlEx;
 class CPictureBox;
@@ -65,6 +67,7 @@ public:
     static QString GetHomepageAddress();
 
 protected:
+    void done(int result) override;
     void Notify(const QString& type, QWidget* sender) override;
     void changeEvent(QEvent* event) override;
 
@@ -114,3 +117,6 @@ private:
     QMenu* m_helpMenu = nullptr;
     bool m_wasMaximised = false;
 };
+
+// The program's main window, for the application object.
+std::unique_ptr<QDialog> CreateMainWindow();
