@@ -37,8 +37,6 @@ CImageListCtrlEx::CImageListCtrlEx(QWidget* parent)
     setMovement(QListView::Static);
     // Cells of one size let the view place thousands of items without measuring each.
     setUniformItemSizes(true);
-    setLayoutMode(QListView::Batched);
-    setBatchSize(500);
     setIconSize(QSize(ImageListModel::ThumbnailWidth, ImageListModel::ThumbnailHeight));
     setGridSize(QSize(CellWidth, CellHeight));
     setSpacing(0);
