@@ -20,7 +20,7 @@ constexpr ColorRef RingColour = 0x00FFFFFF;
 constexpr int FrameWidth = 2;
 
 // A cell holds the thumbnail and two lines of text under it, with a little air.
-constexpr int CellWidth = 120;
+constexpr int CellWidth = 132;
 constexpr int CellHeight = 104;
 
 } // namespace
@@ -40,7 +40,7 @@ CImageListCtrlEx::CImageListCtrlEx(QWidget* parent)
     setIconSize(QSize(ImageListModel::ThumbnailWidth, ImageListModel::ThumbnailHeight));
     setGridSize(QSize(CellWidth, CellHeight));
     setSpacing(0);
-    setWordWrap(true);
+    setWordWrap(false);
     setTextElideMode(Qt::ElideMiddle);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
