@@ -14,8 +14,7 @@
 
 namespace {
 
-// The ring between the grey line and the items, in the colour a fresh device
-// context would fill it with.
+// A white ring between the grey line and the items.
 constexpr ColorRef RingColour = 0x00FFFFFF;
 constexpr int FrameWidth = 2;
 
@@ -63,10 +62,7 @@ CImageListCtrlEx::CImageListCtrlEx(QWidget* parent)
 
 CImageListCtrlEx::~CImageListCtrlEx() = default;
 
-void CImageListCtrlEx::AppendItems(std::vector<ImageListItem> items)
-{
-    m_model->AppendItems(std::move(items));
-}
+void CImageListCtrlEx::AppendItems(std::vector<ImageListItem> items) { m_model->AppendItems(std::move(items)); }
 
 void CImageListCtrlEx::AppendItem(const QImage& thumbnail, const QString& infoText)
 {
@@ -75,10 +71,7 @@ void CImageListCtrlEx::AppendItem(const QImage& thumbnail, const QString& infoTe
     m_model->AppendItems(std::move(one));
 }
 
-bool CImageListCtrlEx::DeleteItem(int position)
-{
-    return m_model->RemoveItem(position);
-}
+bool CImageListCtrlEx::DeleteItem(int position) { return m_model->RemoveItem(position); }
 
 void CImageListCtrlEx::DeleteAllItems()
 {
@@ -86,10 +79,7 @@ void CImageListCtrlEx::DeleteAllItems()
     viewport()->update();
 }
 
-int CImageListCtrlEx::GetItemCount() const
-{
-    return m_model->rowCount();
-}
+int CImageListCtrlEx::GetItemCount() const { return m_model->rowCount(); }
 
 std::vector<int> CImageListCtrlEx::GetSelectedItems() const
 {

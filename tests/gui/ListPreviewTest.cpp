@@ -110,21 +110,21 @@ void ListPreviewTest::destination_data()
     QTest::addColumn<int>("heightPercent");
     QTest::addColumn<QRect>("expected");
     const QSize box(400, 300);
-    QTest::newRow("large picture fills the box") << box << QRect(0, 0, 4000, 3000) << 100 << 100
-                                                 << QRect(0, 0, 400, 300);
+    QTest::newRow("large picture fills the box")
+        << box << QRect(0, 0, 4000, 3000) << 100 << 100 << QRect(0, 0, 400, 300);
     QTest::newRow("half size is centred") << box << QRect(0, 0, 400, 300) << 50 << 50 << QRect(100, 75, 200, 150);
     QTest::newRow("half height squashes before fitting")
         << box << QRect(0, 0, 4000, 3000) << 100 << 50 << QRect(0, 75, 400, 150);
-    QTest::newRow("small picture is never enlarged") << box << QRect(0, 0, 100, 50) << 100 << 100
-                                                     << QRect(150, 125, 100, 50);
-    QTest::newRow("tall picture fits the height") << box << QRect(0, 0, 300, 600) << 100 << 100
-                                                  << QRect(125, 0, 150, 300);
-    QTest::newRow("percent of an odd size truncates") << box << QRect(0, 0, 333, 333) << 33 << 33
-                                                      << QRect(145, 95, 109, 109);
-    QTest::newRow("odd margin rounds toward zero") << QSize(401, 301) << QRect(0, 0, 100, 100) << 100 << 100
-                                                   << QRect(150, 100, 100, 100);
-    QTest::newRow("huge percent does not overflow") << box << QRect(0, 0, 4000, 3000) << 2000000000 << 2000000000
-                                                    << QRect(0, 0, 400, 300);
+    QTest::newRow("small picture is never enlarged")
+        << box << QRect(0, 0, 100, 50) << 100 << 100 << QRect(150, 125, 100, 50);
+    QTest::newRow("tall picture fits the height")
+        << box << QRect(0, 0, 300, 600) << 100 << 100 << QRect(125, 0, 150, 300);
+    QTest::newRow("percent of an odd size truncates")
+        << box << QRect(0, 0, 333, 333) << 33 << 33 << QRect(145, 95, 109, 109);
+    QTest::newRow("odd margin rounds toward zero")
+        << QSize(401, 301) << QRect(0, 0, 100, 100) << 100 << 100 << QRect(150, 100, 100, 100);
+    QTest::newRow("huge percent does not overflow")
+        << box << QRect(0, 0, 4000, 3000) << 2000000000 << 2000000000 << QRect(0, 0, 400, 300);
     QTest::newRow("zero width percent") << box << QRect(0, 0, 400, 300) << 0 << 100 << QRect();
     QTest::newRow("zero height percent") << box << QRect(0, 0, 400, 300) << 100 << 0 << QRect();
     QTest::newRow("negative percent") << box << QRect(0, 0, 400, 300) << -50 << 100 << QRect();
