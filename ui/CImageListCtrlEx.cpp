@@ -14,13 +14,12 @@
 
 namespace {
 
-// The ring between the grey line and the items, in the colour a fresh device
-// context would fill it with.
+// A white ring between the grey line and the items.
 constexpr ColorRef RingColour = 0x00FFFFFF;
 constexpr int FrameWidth = 2;
 
 // A cell holds the thumbnail and two lines of text under it, with a little air.
-constexpr int CellWidth = 120;
+constexpr int CellWidth = 132;
 constexpr int CellHeight = 104;
 
 } // namespace
@@ -37,12 +36,10 @@ CImageListCtrlEx::CImageListCtrlEx(QWidget* parent)
     setMovement(QListView::Static);
     // Cells of one size let the view place thousands of items without measuring each.
     setUniformItemSizes(true);
-    setLayoutMode(QListView::Batched);
-    setBatchSize(500);
     setIconSize(QSize(ImageListModel::ThumbnailWidth, ImageListModel::ThumbnailHeight));
     setGridSize(QSize(CellWidth, CellHeight));
     setSpacing(0);
-    setWordWrap(true);
+    setWordWrap(false);
     setTextElideMode(Qt::ElideMiddle);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -65,10 +62,7 @@ CImageListCtrlEx::CImageListCtrlEx(QWidget* parent)
 
 CImageListCtrlEx::~CImageListCtrlEx() = default;
 
-void CImageListCtrlEx::AppendItems(std::vector<ImageListItem> items)
-{
-    m_model->AppendItems(std::move(items));
-}
+void CImageListCtrlEx::AppendItems(std::vector<ImageListItem> items) { m_model->AppendItems(std::move(items)); }
 
 void CImageListCtrlEx::AppendItem(const QImage& thumbnail, const QString& infoText)
 {
@@ -77,10 +71,7 @@ void CImageListCtrlEx::AppendItem(const QImage& thumbnail, const QString& infoTe
     m_model->AppendItems(std::move(one));
 }
 
-bool CImageListCtrlEx::DeleteItem(int position)
-{
-    return m_model->RemoveItem(position);
-}
+bool CImageListCtrlEx::DeleteItem(int position) { return m_model->RemoveItem(position); }
 
 void CImageListCtrlEx::DeleteAllItems()
 {
@@ -88,10 +79,7 @@ void CImageListCtrlEx::DeleteAllItems()
     viewport()->update();
 }
 
-int CImageListCtrlEx::GetItemCount() const
-{
-    return m_model->rowCount();
-}
+int CImageListCtrlEx::GetItemCount() const { return m_model->rowCount(); }
 
 std::vector<int> CImageListCtrlEx::GetSelectedItems() const
 {

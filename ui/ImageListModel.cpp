@@ -30,8 +30,8 @@ ImageListItem ImageListItem::FromEntry(const Rgb888& thumbnail, const std::strin
     ImageListItem item;
     if (thumbnail.width > 0 && thumbnail.height > 0
         && thumbnail.bytes.size() >= std::size_t(thumbnail.width) * std::size_t(thumbnail.height) * 3)
-        item.thumbnail = QImage(thumbnail.bytes.data(), thumbnail.width, thumbnail.height, thumbnail.width * 3,
-            QImage::Format_RGB888)
+        item.thumbnail = QImage(
+            thumbnail.bytes.data(), thumbnail.width, thumbnail.height, thumbnail.width * 3, QImage::Format_RGB888)
                              .copy();
     item.infoText = QString::fromStdString(infoText);
     return item;

@@ -7,8 +7,7 @@
 QRect ComputePreviewDestination(QSize client, QRect source, int widthPercent, int heightPercent)
 {
     const int cw = client.width(), ch = client.height();
-    if (cw <= 0 || ch <= 0 || source.width() <= 0 || source.height() <= 0 || widthPercent <= 0
-        || heightPercent <= 0)
+    if (cw <= 0 || ch <= 0 || source.width() <= 0 || source.height() <= 0 || widthPercent <= 0 || heightPercent <= 0)
         return {};
     // The products stay exact in 64 bits; the sizes stay doubles until they are
     // known to fit, so a huge percent cannot overflow an int.
