@@ -43,8 +43,9 @@ private slots:
     {
         QProcess& first = Start("first.log");
         QVERIFY(WaitForEvent("first.log", "marked", 20000));
-        QVERIFY(QFileInfo(Path("config/Lumisk Studio Data")).isDir());
-        QVERIFY(QFileInfo(Path("home/Da Varozez Evozer")).isDir());
+        // The window marks itself first and prepares the folders right after.
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(Path("config/Lumisk Studio Data")).isDir(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(Path("home/Da Varozez Evozer")).isDir(), 5000);
 
         QVERIFY(SecondStartExitsQuickly("second.log"));
         QVERIFY(WaitForEvent("first.log", "activated", 5000));
