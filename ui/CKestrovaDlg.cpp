@@ -163,6 +163,11 @@ void CKestrovaDlg::BindMarkupControls()
     if (m_chkOpenFolder)
         m_chkOpenFolder->setChecked(SettingsStore::GetOpenFolder());
 
+    // Commands whose handlers are not in this build yet stay visibly off.
+    for (const char* name : { "btnAddFile", "btnAddFolder", "btnStart", "btnBrowse", "btnOpen" })
+        if (QWidget* control = FindControl(QString::fromLatin1(name)))
+            control->setEnabled(false);
+
     setWindowTitle(GetWindowName());
     if (m_textCaption) {
         m_textCaption->setTextFormat(Qt::RichText);

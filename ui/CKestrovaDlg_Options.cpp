@@ -10,6 +10,7 @@
 
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
+#include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
 
 namespace {
@@ -45,6 +46,7 @@ void CKestrovaDlg::ConnectOptionControls()
     connect(m_sizeEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnTargetSizeEdited);
     if (m_preview)
         connect(m_preview, &CPictureBox::PreviewRendered, this, &CKestrovaDlg::UpdateOutputEstimate);
+    connect(m_imageList, &CImageListCtrlEx::ItemClicked, this, &CKestrovaDlg::SelectEntryForPreview);
 }
 
 void CKestrovaDlg::SetEditText(QLineEdit* edit, const QString& text)
@@ -163,7 +165,7 @@ void CKestrovaDlg::UpdateInfoText()
         break;
     }
     if (m_labelInfos)
-        m_labelInfos->setText(text.trimmed());
+        m_labelInfos->setText(text);
 }
 
 void CKestrovaDlg::OnQualityEdited()
