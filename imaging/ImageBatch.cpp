@@ -72,3 +72,58 @@ std::string ImageBatch::GetTitle(int index) const
     const ImageEntry* entry = GetEntry(index);
     return entry ? entry->GetTitle() : std::string {};
 }
+
+ImageBatch::~ImageBatch()
+{
+    CancelConvertJob();
+    m_convertThread.reset();
+}
+
+void ImageBatch::StartConvertJob(std::shared_ptr<IProgressSink> sink)
+{
+    if (!sink)
+        return;
+    {
+        std::lock_guard lock(m_sinkMutex);
+        m_progressSink = std::move(sink);
+    }
+    m_convertStopEvent.Reset();
+    if (!m_convertThread)
+        m_convertThread = std::make_unique<WorkerThread>([this] { ConversionEngine(*this); });
+}
+
+bool ImageBatch::WaitConvertJob(std::chrono::milliseconds limit)
+{
+    if (!m_convertThread)
+        return true;
+    if (!m_convertThread->WaitFor(limit))
+        return false;
+    m_convertThread.reset();
+    return true;
+}
+
+void ImageBatch::PostProgress(std::uint32_t message, std::uint32_t code, std::int64_t value)
+{
+    std::shared_ptr<IProgressSink> sink;
+    {
+        std::lock_guard lock(m_sinkMutex);
+        sink = m_progressSink;
+    }
+    if (sink)
+        sink->Post(message, code, value);
+}
+
+int ImageBatch::GetConvertFailureCount() const
+{
+    int failures = 0;
+    for (const ConvertOutcome& outcome : m_convertOutcomes)
+        if (outcome.status != ConvertStatus::Written)
+            ++failures;
+    return failures;
+}
+
+void ImageBatch::ClearConvertOutcomes()
+{
+    m_convertOutcomes.clear();
+    m_convertStopped = false;
+}

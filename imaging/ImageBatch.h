@@ -1,9 +1,15 @@
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "batch/JobSignals.h"
+#include "batch/WorkerThread.h"
+#include "imaging/ConversionEngine.h"
 #include "imaging/ImageEntry.h"
 #include "imaging/ResizeSettings.h"
 
@@ -16,6 +22,12 @@ using ImageEntryList = std::vector<std::unique_ptr<ImageEntry>>;
 // Index accessors never fail: out of range gives null or an empty string.
 class ImageBatch : public ResizeSettings {
 public:
+    ImageBatch() = default;
+    // Stops and joins a conversion that still runs, so it never outlives the batch.
+    ~ImageBatch();
+    ImageBatch(const ImageBatch&) = delete;
+    ImageBatch& operator=(const ImageBatch&) = delete;
+
     void AddPendingPath(const std::string& path) { m_pendingPaths.push_back(path); }
     std::string GetPendingPath(int index) const;
     int GetPendingCount() const { return static_cast<int>(m_pendingPaths.size()); }
@@ -38,10 +50,42 @@ public:
     std::string GetInfoText(int index) const;
     std::string GetTitle(int index) const;
 
+    // The conversion job. Start, Cancel and Wait belong to the interface thread;
+    // the sink is called on the worker. A null sink starts nothing, and while a
+    // worker exists no second one is started.
+    void StartConvertJob(std::shared_ptr<IProgressSink> sink);
+    void CancelConvertJob() { m_convertStopEvent.Set(); }
+    // True when no conversion runs any more, and its thread is released. False
+    // when it still runs after the limit; the thread is then kept, not destroyed.
+    bool WaitConvertJob(std::chrono::milliseconds limit = std::chrono::milliseconds(60000));
+    bool IsConvertJobRunning() const { return m_convertThread && !m_convertThread->WaitFor(std::chrono::milliseconds(0)); }
+    // Passes a message to the sink of the running job; nothing without one.
+    void PostProgress(std::uint32_t message, std::uint32_t code, std::int64_t value);
+    // The job's zero-time stop test; it consumes the event.
+    bool TestConvertStop() { return m_convertStopEvent.TryConsume(); }
+
+    // What the last conversion did, one outcome per picture it reached, in list
+    // order. Written by the job; read them once WaitConvertJob has returned true
+    // (or from the sink, which runs on the job's own thread).
+    const std::vector<ConvertOutcome>& GetConvertOutcomes() const { return m_convertOutcomes; }
+    int GetConvertFailureCount() const;
+    // True when the last conversion was stopped before the end of the list.
+    bool GetConvertStopped() const { return m_convertStopped; }
+    void ClearConvertOutcomes();
+    void AddConvertOutcome(ConvertOutcome outcome) { m_convertOutcomes.push_back(std::move(outcome)); }
+    void SetConvertStopped(bool stopped) { m_convertStopped = stopped; }
+
 private:
     ImageEntryList m_entries;
     std::vector<std::string> m_pendingPaths;
     std::string m_scanFolder;
     bool m_scanFolderFlag = false;
     int m_selectedIndex = -1;
+
+    std::mutex m_sinkMutex; // the sink is replaced on the interface thread and used on the worker
+    std::shared_ptr<IProgressSink> m_progressSink;
+    AutoResetEvent m_convertStopEvent;
+    std::vector<ConvertOutcome> m_convertOutcomes;
+    bool m_convertStopped = false;
+    std::unique_ptr<WorkerThread> m_convertThread; // last, so it is joined before the rest goes
 };

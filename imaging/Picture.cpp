@@ -486,6 +486,36 @@ bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& bytes,
     return true;
 }
 
+// The GIF writer may declare a transparent palette entry that no pixel uses; our
+// outputs hold no transparency, so decoders must not be told otherwise.
+void ClearGifTransparency(std::vector<std::uint8_t>& gif)
+{
+    const std::size_t n = gif.size();
+    auto skipSubBlocks = [&](std::size_t i) {
+        while (i < n && gif[i] != 0)
+            i += gif[i] + 1u;
+        return i + 1;
+    };
+    auto skipPalette = [&](std::size_t i, std::uint8_t packed) {
+        return (packed & 0x80) ? i + 3u * (2u << (packed & 0x07)) : i;
+    };
+    if (n < 13)
+        return;
+    std::size_t i = skipPalette(13, gif[10]);
+    while (i < n && gif[i] != 0x3B) {
+        if (gif[i] == 0x21 && i + 1 < n) {
+            if (gif[i + 1] == 0xF9 && i + 3 < n && gif[i + 2] == 4)
+                gif[i + 3] &= static_cast<std::uint8_t>(~0x01);
+            i = skipSubBlocks(i + 2);
+        } else if (gif[i] == 0x2C && i + 9 < n) {
+            i = skipPalette(i + 10, gif[i + 9]);
+            i = skipSubBlocks(i + 1); // after the LZW code size
+        } else {
+            return;
+        }
+    }
+}
+
 } // namespace
 
 std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
@@ -532,9 +562,15 @@ bool Picture::Save(const std::string& path, int typeId, int quality) const
             g_free(mem);
             return WriteWhole(path, typeId == FormatBmp ? EncodeBmp24(px) : EncodePcx24(px), m_error);
         }
-        case FormatGif:
-            img.gifsave(path.c_str(), VImage::option()->set("bitdepth", 8)->set("dither", 1.0)->set("strip", true));
-            return true;
+        case FormatGif: {
+            void* buf = nullptr;
+            size_t size = 0;
+            img.write_to_buffer(".gif", &buf, &size, VImage::option()->set("bitdepth", 8)->set("dither", 1.0)->set("strip", true));
+            std::vector<std::uint8_t> gif(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
+            g_free(buf);
+            ClearGifTransparency(gif);
+            return WriteWhole(path, gif, m_error);
+        }
         case FormatPng:
             img.pngsave(path.c_str(), VImage::option()->set("compression", 6)->set("strip", true));
             return true;

@@ -1,0 +1,220 @@
+// kestrova-cli: the conversion engine without a window, for scripts and for
+// machines without a display. Links the core only.
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include "batch/JobSignals.h"
+#include "cli/CliInputs.h"
+#include "cli/CliOptions.h"
+#include "cli/CliReport.h"
+#include "imaging/ImageBatch.h"
+#include "imaging/Picture.h"
+
+namespace {
+
+constexpr int kExitWritten = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitStopped = 130;
+
+int UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "kestrova-cli: %s\nTry 'kestrova-cli --help' for more information.\n", message.c_str());
+    return kExitUsage;
+}
+
+std::string FormatKB(std::uint64_t bytes)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1024.0);
+    return text;
+}
+
+// Shows each picture's result as it is done, and a bar while a terminal watches.
+// Runs on the job's thread, which is also the one that writes the outcomes.
+class ConsoleSink : public IProgressSink {
+public:
+    ConsoleSink(const ImageBatch& batch, bool quiet, int endEvent)
+        : m_batch(batch)
+        , m_quiet(quiet)
+        , m_bar(!quiet && ::isatty(STDERR_FILENO))
+        , m_endEvent(endEvent)
+        , m_total(batch.GetEntryCount())
+    {
+    }
+
+    void Post(std::uint32_t message, std::uint32_t code, std::int64_t value) override
+    {
+        if (message != WM_CONVERT_PROGRESS)
+            return;
+        if (code == ConvertCodeEnd) {
+            ClearBar();
+            const std::uint64_t one = 1;
+            (void)!::write(m_endEvent, &one, sizeof one);
+            return;
+        }
+        if (code != ConvertCodeStep)
+            return;
+        if (value % 2 == 0) {
+            const auto& outcomes = m_batch.GetConvertOutcomes();
+            if (!outcomes.empty())
+                Report(outcomes.back());
+        }
+        DrawBar(static_cast<int>(value));
+    }
+
+private:
+    void Report(const ConvertOutcome& o)
+    {
+        ClearBar();
+        if (o.status != ConvertStatus::Written) {
+            std::fprintf(stderr, "kestrova-cli: %s: %s\n", o.source.c_str(), o.reason.c_str());
+            return;
+        }
+        if (!o.reason.empty())
+            std::fprintf(stderr, "kestrova-cli: %s: warning: %s\n", o.source.c_str(), o.reason.c_str());
+        if (m_quiet)
+            return;
+        std::string quality = o.quality > 0 ? ", quality " + std::to_string(o.quality) : "";
+        std::fprintf(stdout, "%s -> %s (%d x %d, %s%s)\n", o.source.c_str(), o.output.c_str(), o.width, o.height,
+            FormatKB(o.bytes).c_str(), quality.c_str());
+        std::fflush(stdout);
+    }
+    void DrawBar(int step)
+    {
+        if (!m_bar || m_total == 0)
+            return;
+        constexpr int width = 30;
+        const int filled = step * width / (2 * m_total);
+        std::fprintf(stderr, "\r[%s%s] %d/%d", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+            std::string(static_cast<std::size_t>(width - filled), '.').c_str(), std::min(step / 2 + 1, m_total),
+            m_total);
+        std::fflush(stderr);
+        m_barShown = true;
+    }
+    void ClearBar()
+    {
+        if (m_barShown)
+            std::fputs("\r\033[K", stderr);
+        m_barShown = false;
+    }
+
+    const ImageBatch& m_batch;
+    const bool m_quiet;
+    const bool m_bar;
+    const int m_endEvent;
+    const int m_total;
+    bool m_barShown = false;
+};
+
+// Runs the job until its end message, turning Ctrl+C (and a polite kill) into
+// Cancel: the picture in progress is finished, nothing is left half-made.
+// Returns true when a stop was asked for.
+bool RunUntilEnd(ImageBatch& batch, bool quiet)
+{
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int s : { SIGINT, SIGTERM, SIGHUP })
+        sigaddset(&stops, s);
+    // Blocked before any thread exists, so every thread inherits it and only the descriptor sees them.
+    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+    const int signals = ::signalfd(-1, &stops, SFD_CLOEXEC);
+    const int ended = ::eventfd(0, EFD_CLOEXEC);
+
+    batch.StartConvertJob(std::make_shared<ConsoleSink>(batch, quiet, ended));
+    bool stopAsked = false;
+    for (bool running = true; running;) {
+        pollfd fds[] = { { ended, POLLIN, 0 }, { signals, POLLIN, 0 } };
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR)
+            break;
+        if (fds[1].revents & POLLIN) {
+            signalfd_siginfo info {};
+            if (::read(signals, &info, sizeof info) == sizeof info) {
+                stopAsked = true;
+                batch.CancelConvertJob();
+                std::fputs("\r\033[Kkestrova-cli: stopping after the picture in progress...\n", stderr);
+            }
+        }
+        if (fds[0].revents & POLLIN)
+            running = false;
+    }
+    while (!batch.WaitConvertJob()) {
+    }
+    ::close(signals);
+    ::close(ended);
+    return stopAsked;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGPIPE, SIG_IGN); // a closed pipe must not kill us between a temporary file and its rename
+    const cli::CliParseResult parsed = cli::ParseCliArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty())
+        return UsageError(parsed.error);
+    const cli::CliOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(cli::CliUsage().c_str(), stdout);
+        return kExitWritten;
+    }
+    if (options.version) {
+        std::printf("kestrova-cli (Lumisk Studio) %s\n", KESTROVA_VERSION);
+        return kExitWritten;
+    }
+
+    ImageBatch batch;
+    std::string error;
+    if (!cli::ApplyCliOptions(options, batch, error))
+        return UsageError(error);
+    std::string folder = options.output.value_or(cli::DefaultOutputFolder());
+    if (!cli::CreateOutputFolder(folder, error))
+        return UsageError("cannot use the output folder " + folder + ": " + error);
+    batch.SetOutputFolder(folder);
+    if (!InitImageLibrary()) {
+        std::fputs("kestrova-cli: the image library could not start\n", stderr);
+        return kExitFailed;
+    }
+
+    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs);
+    for (const auto& [arg, reason] : inputs.failures)
+        std::fprintf(stderr, "kestrova-cli: %s: %s\n", arg.c_str(), reason.c_str());
+    for (const std::string& path : inputs.paths) {
+        auto entry = std::make_unique<ImageEntry>();
+        entry->SetPath(path);
+        batch.AddEntry(std::move(entry));
+    }
+
+    const bool stopAsked = RunUntilEnd(batch, options.quiet);
+
+    const auto& outcomes = batch.GetConvertOutcomes();
+    const int failed = batch.GetConvertFailureCount() + static_cast<int>(inputs.failures.size());
+    const int written = static_cast<int>(outcomes.size()) - batch.GetConvertFailureCount();
+    const int notReached = batch.GetEntryCount() - static_cast<int>(outcomes.size());
+    if (options.report) {
+        std::vector<cli::ReportRow> rows;
+        for (std::size_t i = 0; i < inputs.paths.size(); ++i)
+            rows.push_back({ inputs.paths[i], i < outcomes.size() ? &outcomes[i] : nullptr, "the run was stopped" });
+        for (const auto& [arg, reason] : inputs.failures)
+            rows.push_back({ arg, nullptr, reason });
+        if (!cli::WriteReportFile(*options.report, cli::FormatCsvReport(rows), error)) {
+            std::fprintf(stderr, "kestrova-cli: %s: %s\n", options.report->c_str(), error.c_str());
+            return kExitFailed;
+        }
+    }
+    if (stopAsked && notReached > 0)
+        std::fprintf(stderr, "kestrova-cli: stopped: %d written, %d failed, %d not converted\n", written, failed,
+            notReached);
+    else if (!options.quiet)
+        std::printf("%d written, %d failed\n", written, failed);
+    if (stopAsked && notReached > 0)
+        return kExitStopped;
+    return failed > 0 ? kExitFailed : kExitWritten;
+}

@@ -1,0 +1,244 @@
+#include "imaging/ConversionEngine.h"
+
+#include <climits>
+#include <cstdio>
+#include <map>
+#include <new>
+#include <sys/stat.h>
+
+#include "batch/JobSignals.h"
+#include "imaging/ImageBatch.h"
+#include "imaging/OutputFile.h"
+#include "imaging/Picture.h"
+#include "imaging/ResizeSettings.h"
+#include "imaging/TargetSizeSearch.h"
+
+namespace {
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+ConvertStatus StatusOfReadError(const std::string& error)
+{
+    return StartsWith(error, "too large") ? ConvertStatus::TooLarge : ConvertStatus::Unreadable;
+}
+
+ConvertOutcome Failed(ConvertStatus status, std::string reason)
+{
+    ConvertOutcome outcome;
+    outcome.status = status;
+    outcome.reason = std::move(reason);
+    return outcome;
+}
+
+// The working copy at 24 bits and the size the options ask for, every pixel
+// decoded (so a source that is about to be replaced has been read completely).
+bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome)
+{
+    work.IncreaseBpp24();
+    work.SetTransIndexNone();
+    const TargetSize target = ComputeTargetSize(static_cast<std::uint32_t>(work.GetWidth()),
+        static_cast<std::uint32_t>(work.GetHeight()), s.mode, s.unit, s.w, s.h);
+    bool ok = true;
+    if (target.resample) {
+        if (target.width > INT_MAX || target.height > INT_MAX) {
+            outcome = Failed(ConvertStatus::TooLarge,
+                "too large: " + std::to_string(target.width) + " x " + std::to_string(target.height) + " pixels asked for");
+            return false;
+        }
+        // A picture keeps at least one row and one column, however small the percentage.
+        ok = work.Resample2(std::max(1, static_cast<int>(target.width)), std::max(1, static_cast<int>(target.height)));
+    } else {
+        ok = work.Realize();
+    }
+    if (!ok) {
+        outcome = Failed(StatusOfReadError(work.GetError()), work.GetError());
+        return false;
+    }
+    outcome.width = work.GetWidth();
+    outcome.height = work.GetHeight();
+    outcome.reason = work.GetWarning();
+    return true;
+}
+
+bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        error = "could not write: the temporary file cannot be opened";
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool closed = std::fclose(f) == 0;
+    if (!written || !closed) {
+        error = "could not write: the disk is full or the file cannot be written";
+        return false;
+    }
+    return true;
+}
+
+// Writes through a temporary file and fills in where the picture went.
+void Publish(std::string path, bool overwrite, const WriteToFile& write, int quality, ConvertOutcome& outcome)
+{
+    std::string error;
+    if (!WriteOutputFile(path, overwrite, write, error)) {
+        outcome = Failed(ConvertStatus::WriteFailed, error);
+        return;
+    }
+    struct stat st {};
+    outcome.bytes = ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    outcome.output = path;
+    outcome.quality = quality;
+    outcome.status = ConvertStatus::Written;
+}
+
+WriteToFile SaveAs(const Picture& picture, int typeId, int quality)
+{
+    return [&picture, typeId, quality](const std::string& temp, std::string& error) {
+        if (picture.Save(temp, typeId, quality))
+            return true;
+        error = picture.GetError().empty() ? "could not write" : picture.GetError();
+        return false;
+    };
+}
+
+int FormatOfExtension(const std::string& extension)
+{
+    // First hit wins, in this order; no hit means a JPEG extension.
+    static const std::pair<const char*, int> formats[] = {
+        { ".gif", FormatGif }, { ".bmp", FormatBmp }, { ".png", FormatPng }, { ".pcx", FormatPcx }, { ".tif", FormatTif }
+    };
+    for (const auto& [name, id] : formats)
+        if (extension.find(name) != std::string::npos)
+            return id;
+    return FormatJpeg;
+}
+
+ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const ConvertSnapshot& s)
+{
+    ConvertOutcome outcome;
+    if (!PrepareWorkingPicture(work, s, outcome))
+        return outcome;
+    // Always JPEG data, whatever the extension says.
+    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, FormatJpeg, s.quality), s.quality, outcome);
+    return outcome;
+}
+
+ConvertOutcome ConvertFormatDefault(Picture work, const std::string& title, const ConvertSnapshot& s)
+{
+    ConvertOutcome outcome;
+    if (!PrepareWorkingPicture(work, s, outcome))
+        return outcome;
+    const int typeId = FormatOfExtension(s.extension);
+    const int quality = typeId == FormatJpeg ? s.quality : 0;
+    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, typeId, s.quality), quality, outcome);
+    return outcome;
+}
+
+ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const ConvertSnapshot& s)
+{
+    ConvertOutcome outcome;
+    // Resampled once; every attempt encodes the same pixels into memory, and a
+    // quality measured before is not encoded again.
+    if (!PrepareWorkingPicture(work, s, outcome))
+        return outcome;
+    std::map<int, std::vector<std::uint8_t>> encoded;
+    const QualitySearchResult found = SearchTargetQuality(s.targetKB, [&](int q) -> std::optional<std::uint64_t> {
+        auto it = encoded.find(q);
+        if (it == encoded.end()) {
+            std::vector<std::uint8_t> bytes = work.EncodeJpeg(q);
+            if (bytes.empty())
+                return std::nullopt;
+            it = encoded.emplace(q, std::move(bytes)).first;
+        }
+        return it->second.size();
+    });
+    if (found.quality == 0)
+        return Failed(ConvertStatus::WriteFailed, "could not write: the JPEG encoder failed at every attempt");
+    const std::vector<std::uint8_t>& bytes = encoded.at(found.quality);
+    const std::string extension = found.settledOnFit ? ".jpg" : s.extension;
+    Publish(s.folder + title + extension, s.overwrite,
+        [&bytes](const std::string& temp, std::string& error) { return WriteBytes(temp, bytes, error); }, found.quality,
+        outcome);
+    return outcome;
+}
+
+} // namespace
+
+const char* GetStatusName(ConvertStatus status)
+{
+    switch (status) {
+    case ConvertStatus::Written:
+        return "written";
+    case ConvertStatus::Unreadable:
+        return "unreadable";
+    case ConvertStatus::TooLarge:
+        return "too large";
+    case ConvertStatus::WriteFailed:
+        return "could not write";
+    }
+    return "could not write";
+}
+
+ConvertSnapshot TakeConvertSnapshot(const ImageBatch& batch)
+{
+    ConvertSnapshot s;
+    s.choice = batch.GetCompressionChoice();
+    s.folder = batch.GetOutputFolder();
+    s.mode = batch.GetResizeMode();
+    s.overwrite = batch.GetOverwriteExisting();
+    s.extension = batch.GetOutputExtension();
+    s.quality = batch.GetQuality();
+    s.unit = batch.GetSizeUnit();
+    s.w = static_cast<float>(batch.GetWidthValue(CurrentUnit));
+    s.h = static_cast<float>(batch.GetHeightValue(CurrentUnit));
+    s.targetKB = batch.GetTargetSizeKB();
+    return s;
+}
+
+ConvertOutcome ConvertPicture(const Picture& source, const std::string& title, const ConvertSnapshot& snapshot)
+{
+    try {
+        switch (snapshot.choice) {
+        case CompressQuality:
+            return ConvertFixedQuality(source, title, snapshot);
+        case CompressTargetSize:
+            return ConvertTargetSize(source, title, snapshot);
+        default:
+            return ConvertFormatDefault(source, title, snapshot);
+        }
+    } catch (const std::bad_alloc&) {
+        return Failed(ConvertStatus::TooLarge, "too large: not enough memory to convert the picture");
+    } catch (const std::exception& e) {
+        return Failed(ConvertStatus::WriteFailed, std::string("could not write: ") + e.what());
+    }
+}
+
+int ConversionEngine(ImageBatch& batch)
+{
+    const ConvertSnapshot snapshot = TakeConvertSnapshot(batch);
+    batch.ClearConvertOutcomes();
+    for (int i = 0; i < batch.GetEntryCount(); ++i) {
+        if (batch.TestConvertStop()) {
+            batch.SetConvertStopped(true);
+            break;
+        }
+        batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeStep, 2 * static_cast<std::int64_t>(i) + 1);
+        ImageEntry* entry = batch.GetEntry(i);
+        ConvertOutcome outcome;
+        if (entry->Load()) {
+            outcome = ConvertPicture(*entry->GetImage(), batch.GetTitle(i), snapshot);
+            entry->FreeImage();
+        } else {
+            outcome = Failed(StatusOfReadError(entry->GetLastError()), entry->GetLastError());
+        }
+        outcome.source = entry->GetPath();
+        batch.AddConvertOutcome(std::move(outcome));
+        batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
+        if (batch.TestConvertStop()) {
+            batch.SetConvertStopped(i + 1 < batch.GetEntryCount());
+            break;
+        }
+    }
+    batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeEnd, 0);
+    return 0;
+}

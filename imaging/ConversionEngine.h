@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class ImageBatch;
+class Picture;
+
+// What became of one picture of a conversion run.
+enum class ConvertStatus : int {
+    Written = 0,
+    Unreadable = 1,  // not a picture, damaged beyond reading, or missing
+    TooLarge = 2,    // over the pixel limit, as a source or as the size asked for
+    WriteFailed = 3, // the output could not be encoded or written; nothing was left behind
+};
+
+struct ConvertOutcome {
+    std::string source;
+    std::string output;     // the file written; empty unless Written
+    int width = 0;          // of the output picture
+    int height = 0;
+    std::uint64_t bytes = 0;
+    int quality = 0;        // the JPEG quality used; 0 for other formats
+    ConvertStatus status = ConvertStatus::WriteFailed;
+    std::string reason;     // why it failed; for a written picture, a warning or empty
+};
+
+// Short, stable names for reports: "written", "unreadable", "too large", "could not write".
+const char* GetStatusName(ConvertStatus status);
+
+// The options of a run, read once when the job starts; later edits do not reach it.
+struct ConvertSnapshot {
+    std::int32_t choice = 0;
+    std::string folder; // ends with '/'
+    std::int32_t mode = 0;
+    bool overwrite = false;
+    std::string extension;
+    std::int32_t quality = 70;
+    std::int32_t unit = 0;
+    float w = 100.0f;
+    float h = 100.0f;
+    std::int32_t targetKB = 100;
+};
+ConvertSnapshot TakeConvertSnapshot(const ImageBatch& batch);
+
+// Resizes, encodes and writes one loaded picture by the strategy the snapshot chooses.
+ConvertOutcome ConvertPicture(const Picture& source, const std::string& title, const ConvertSnapshot& snapshot);
+
+// The conversion job: converts every entry of the batch in list order, posting
+// (4, 2i+1) and (4, 2i+2) around picture i and (5, 0) at the end, and stops
+// between pictures when the batch's convert stop event is set. Records one
+// outcome per picture it reached in the batch. Runs on the worker thread that
+// StartConvertJob starts; always returns 0.
+int ConversionEngine(ImageBatch& batch);

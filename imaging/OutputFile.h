@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Naming and writing of output files. A picture is written to a hidden temporary
+// file in the output folder and only then given its final name, so a final name
+// never holds a half-written picture, and a source replaced in place has been
+// read completely before. Names are claimed exclusively: two writers into the
+// same folder never share a file. Safe to use from any thread.
+
+// True when something (file, folder, link) is at the path or the look-up fails
+// for any reason other than a missing file or folder.
+bool PathExists(const std::string& path);
+
+inline constexpr int MaxNumberedNames = 10000;
+
+// The first free name among path, then title(0).ext, title(1).ext, ... in the
+// same folder. With reserve, the name is claimed by creating an empty file that
+// did not exist before; another writer's file is never taken over. False when no
+// name could be had (the folder is missing or not writable, or 10000 are taken).
+bool MakeUniquePath(std::string& path, bool reserve);
+
+// Writes the output at path through a temporary file: write(tempPath, error)
+// fills the temporary file. With overwrite, a file at path is replaced; without,
+// the first free numbered name is taken and path is changed to it. On failure
+// nothing is left behind, neither the temporary file nor a name, and error says why.
+using WriteToFile = std::function<bool(const std::string& tempPath, std::string& error)>;
+bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error);
+
+// The prefix of the temporary files, so a listing can tell them from outputs.
+inline constexpr const char* TempFilePrefix = ".kestrova-";

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "batch/JobSignals.h"
+#include "imaging/ConversionEngine.h"
+#include "imaging/ImageBatch.h"
+
+// Helpers for the conversion tests: a sink that records what a job posts, batches
+// over real files, and a look at written files made without the code under test.
+namespace enginefix {
+
+struct Posted {
+    std::uint32_t message = 0;
+    std::uint32_t code = 0;
+    std::int64_t value = 0;
+    bool operator==(const Posted&) const = default;
+};
+
+// Records every post; onPost, when set, runs on the job's thread for each one.
+class RecordingSink : public IProgressSink {
+public:
+    void Post(std::uint32_t message, std::uint32_t code, std::int64_t value) override;
+    std::vector<Posted> Posts() const;
+    std::function<void(const Posted&)> onPost;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Posted> m_posts;
+};
+
+// (4, 1), (4, 2), ... (4, 2 * pictures), then (5, 0).
+std::vector<Posted> StepsThenEnd(int pictures);
+
+// A batch of entries for the paths, writing into folder (which gets a trailing '/').
+std::unique_ptr<ImageBatch> MakeBatch(const std::vector<std::string>& paths, const std::string& folder);
+
+// Starts the job with the sink and waits for its end; false if it did not end in time.
+bool RunJob(ImageBatch& batch, std::shared_ptr<RecordingSink> sink = nullptr);
+
+// File names in the folder, sorted, hidden ones included.
+std::vector<std::string> ListNames(const std::string& folder);
+
+// A written picture as an independent decoder sees it.
+struct Decoded {
+    bool ok = false;
+    std::string error;
+    std::string loader; // "jpegload", "pngload", ...
+    int width = 0;
+    int height = 0;
+    int bands = 0;
+    bool eightBitSamples = false;
+    std::vector<double> topRight; // the pixel at (width - 1, 0)
+};
+Decoded Decode(const std::string& path);
+
+// The bits per pixel the file's own header declares, read from its bytes
+// (BMP, PCX, PNG, GIF); 0 when the header says nothing we know.
+int HeaderBitsPerPixel(const std::vector<std::uint8_t>& bytes);
+
+// An input that must fail to convert, and how it should be reported.
+struct HostileInput {
+    std::string name; // file name to give it
+    std::function<void(const std::string& path)> make;
+    ConvertStatus expected;
+};
+std::vector<HostileInput> HostileInputs();
+
+// Names table-driven cases after their `name` field.
+inline constexpr auto CaseName = [](const auto& info) { return std::string(info.param.name); };
+
+} // namespace enginefix
