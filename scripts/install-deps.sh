@@ -8,7 +8,7 @@ packages=(
     libvips-dev libvips-tools libexif-dev
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev libquazip1-qt6-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    imagemagick python3 time xvfb xauth
+    imagemagick python3 time xvfb xauth xdotool
 )
 
 missing=()

@@ -163,11 +163,6 @@ void CKestrovaDlg::BindMarkupControls()
     if (m_chkOpenFolder)
         m_chkOpenFolder->setChecked(SettingsStore::GetOpenFolder());
 
-    // Commands whose handlers are not in this build yet stay visibly off.
-    for (const char* name : { "btnAddFile", "btnAddFolder", "btnStart", "btnBrowse", "btnOpen" })
-        if (QWidget* control = FindControl(QString::fromLatin1(name)))
-            control->setEnabled(false);
-
     setWindowTitle(GetWindowName());
     if (m_textCaption) {
         m_textCaption->setTextFormat(Qt::RichText);
@@ -229,6 +224,24 @@ void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
     case DlgAction::OverwriteToggled:
         OnOverwriteToggled();
         break;
+    case DlgAction::AddFile:
+        OnAddFile();
+        break;
+    case DlgAction::AddFolder:
+        OnAddFolder();
+        break;
+    case DlgAction::Start:
+        OnStart();
+        break;
+    case DlgAction::BrowseOutput:
+        OnBrowseOutput();
+        break;
+    case DlgAction::OpenOutput:
+        OnOpenOutput();
+        break;
+    case DlgAction::OpenFolderToggled:
+        OnOpenFolderToggled();
+        break;
     case DlgAction::RemoveFiles:
         OnRemoveFiles();
         break;
@@ -280,6 +293,27 @@ void CKestrovaDlg::changeEvent(QEvent* event)
     CUILibDialog::changeEvent(event);
 }
 
+bool CKestrovaDlg::ShowInPreview(int index)
+{
+    ImageEntry* entry = m_batch.GetEntry(index);
+    if (!entry)
+        return false;
+    const QRect source(0, 0, static_cast<int>(entry->GetPixelWidth()), static_cast<int>(entry->GetPixelHeight()));
+    if (!entry->Load())
+        return false;
+    const QSize screenSize = screen() ? screen()->size() : QSize(1920, 1080);
+    entry->MakePreview(std::min(screenSize.width(), static_cast<int>(entry->GetPixelWidth())),
+        std::min(screenSize.height(), static_cast<int>(entry->GetPixelHeight())));
+    const Picture* preview = entry->GetPreview();
+    if (preview) {
+        m_previewPixels = QSize(preview->GetWidth(), preview->GetHeight());
+        m_preview->SetImage(*preview, source);
+    }
+    entry->FreePreview();
+    entry->FreeImage();
+    return preview != nullptr;
+}
+
 void CKestrovaDlg::SelectEntryForPreview(int index)
 {
     if (index < 0)
@@ -290,22 +324,10 @@ void CKestrovaDlg::SelectEntryForPreview(int index)
     const int quality = SpinStep(m_qualityEdit->text(), 0, 0, INT_MAX);
     const int wp = static_cast<int>(m_batch.GetWidthValue(Percent));
     const int hp = static_cast<int>(m_batch.GetHeightValue(Percent));
-    if (ImageEntry* entry = m_batch.GetEntry(index)) {
-        const QRect source(0, 0, static_cast<int>(entry->GetPixelWidth()), static_cast<int>(entry->GetPixelHeight()));
-        if (entry->Load()) {
-            const QSize screenSize = screen() ? screen()->size() : QSize(1920, 1080);
-            entry->MakePreview(std::min(screenSize.width(), static_cast<int>(entry->GetPixelWidth())),
-                std::min(screenSize.height(), static_cast<int>(entry->GetPixelHeight())));
-            if (const Picture* preview = entry->GetPreview()) {
-                m_previewPixels = QSize(preview->GetWidth(), preview->GetHeight());
-                m_preview->SetImage(*preview, source);
-                m_preview->SetPreviewQuality(quality);
-                m_preview->SetWidthPercent(wp);
-                m_preview->SetHeightPercent(hp);
-            }
-            entry->FreePreview();
-            entry->FreeImage();
-        }
+    if (ShowInPreview(index)) {
+        m_preview->SetPreviewQuality(quality);
+        m_preview->SetWidthPercent(wp);
+        m_preview->SetHeightPercent(hp);
     }
     m_imageList->SetItemSelected(index, true);
     m_imageList->setFocus();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 
 #include "imaging/ImageBatch.h"
@@ -45,6 +46,17 @@ public:
     enum SysCommand { SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE };
     void OnSysCommand(SysCommand command);
 
+    // Batch commands: Start, the three ways of adding pictures, the output folder.
+    void OnStart();
+    void OnAddFile();
+    void OnAddFolder();
+    // kind: AddFiles or AddFolder; total: the collected paths (none for a folder).
+    void RunIntake(int kind, int total, const QString& folder = QString());
+    void OnDropFiles(const QStringList& paths);
+    void OnBrowseOutput();
+    void OnOpenOutput();
+    void OnOpenFolderToggled();
+
     // The option panel: every change goes into the batch at once.
     void OnResizeModeChanged();
     void OnWidthUnitChanged();
@@ -67,6 +79,14 @@ public:
     static QString GetHomepageAddress();
 
 protected:
+    // The desktop's dialogs and the file manager; tests put their own answers here.
+    virtual QStringList ChooseFilesToAdd();
+    virtual bool BrowseForFolder(QString& folder, const QString& title);
+    virtual void ShowMessage(const QString& text, QMessageBox::Icon icon);
+    virtual void OpenFolder(const QString& folder);
+
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void done(int result) override;
     void Notify(const QString& type, QWidget* sender) override;
     void changeEvent(QEvent* event) override;
@@ -77,6 +97,10 @@ private:
     void CreateChildWindows();
     void FillOptionControls();
     void UpdateCaptionButtons(bool wasMaximised);
+    // Loads the entry and hands its screen-sized copy to the preview; false when it cannot be read.
+    bool ShowInPreview(int index);
+    void ShowInvalidFolder(const QString& folder);
+    void ReportConvertFailures();
     void ConnectOptionControls();
     // Setting an edit's text always runs its change handling, even when the text is the same.
     static void SetEditText(QLineEdit* edit, const QString& text);

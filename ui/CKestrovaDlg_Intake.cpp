@@ -1,0 +1,211 @@
+// Adding pictures to the window (files, a folder, a drop) and converting them.
+#include "ui/CKestrovaDlg.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/AppIdentity.h"
+#include "app/CreateFolderPath.h"
+#include "app/LanguageTable.h"
+#include "app/SettingsStore.h"
+#include "batch/BatchJobKind.h"
+#include "batch/CProgressDialog.h"
+#include "imaging/PathUtil.h"
+#include "ui/CImageListCtrlEx.h"
+#include "ui/CPictureBox.h"
+
+namespace {
+
+// The Open dialog's filters; the first is in force when it opens.
+const char* const kOpenFilters[][2] = {
+    { "\tSupported Files ", "*.bmp *.tif *.jpg *.jpeg *.png *.gif *.emf *.wmf" },
+    { "\tWindows Bitmap Files(*.bmp)", "*.bmp" },
+    { "\tJPEG Files (*.jpg;*.jpeg)", "*.jpg *.jpeg" },
+    { "\tPNG Files (*.png)", "*.png" },
+    { "\tGIF Files (*.gif)", "*.gif" },
+    { "\tWMF Files (*.wmf)", "*.wmf" },
+    { "\tEMF Files (*.emf)", "*.emf" },
+    { "\tAll Files (*.*)", "*" },
+};
+
+// Listed in the failure summary before it says how many more there are.
+constexpr int kListedFailures = 12;
+
+QString Text(const char* key) { return QString::fromStdString(GetLanguageTable().GetString(key)); }
+
+} // namespace
+
+QStringList CKestrovaDlg::ChooseFilesToAdd()
+{
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The names say what they hold already; the patterns stay out of sight.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    QStringList filters;
+    for (const auto& [name, patterns] : kOpenFilters)
+        filters << QString::fromLatin1(name) + QStringLiteral(" (") + QString::fromLatin1(patterns) + ')';
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.first());
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+bool CKestrovaDlg::BrowseForFolder(QString& folder, const QString& title)
+{
+    const QString chosen = QFileDialog::getExistingDirectory(this, title, folder);
+    if (chosen.isEmpty())
+        return false;
+    folder = chosen;
+    return true;
+}
+
+void CKestrovaDlg::ShowMessage(const QString& text, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, QString::fromUtf8(AppIdentity::DisplayName), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CKestrovaDlg::OnAddFile()
+{
+    const QStringList files = ChooseFilesToAdd();
+    if (files.isEmpty())
+        return;
+    for (const QString& file : files)
+        m_batch.AddPendingPath(file.toStdString());
+    RunIntake(AddFiles, static_cast<int>(files.size()));
+}
+
+void CKestrovaDlg::OnAddFolder()
+{
+    QString folder;
+    if (!BrowseForFolder(folder, QStringLiteral("Please select a folder")) || folder.isEmpty())
+        return;
+    RunIntake(AddFolder, 0, folder);
+}
+
+void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
+{
+    const int before = m_batch.GetEntryCount();
+    m_batch.SetScanFolderFlag(kind == AddFolder);
+    if (kind == AddFolder)
+        m_batch.SetScanFolder(folder.toStdString());
+    {
+        CProgressDialog progress(this);
+        progress.SetJobKind(kind);
+        if (kind != AddFolder)
+            progress.SetTotal(total);
+        progress.SetBatch(&m_batch);
+        progress.DoModal();
+    }
+    m_batch.ClearPending();
+
+    // One pass with painting off, so hundreds of rows cost one layout.
+    m_imageList->setUpdatesEnabled(false);
+    const int after = m_batch.GetEntryCount();
+    std::vector<ImageListItem> items;
+    items.reserve(static_cast<std::size_t>(std::max(0, after - before)));
+    for (int i = before; i < after; ++i)
+        items.push_back(ImageListItem::FromEntry(m_batch.GetThumbnailBitmap(i), m_batch.GetInfoText(i)));
+    m_imageList->AppendItems(std::move(items));
+    m_imageList->setUpdatesEnabled(true);
+
+    if (m_batch.GetSelectedIndex() < 0 && after >= 1) {
+        m_imageList->SetItemSelected(0, true);
+        m_batch.ResetDimensions();
+        RefreshOptionControls();
+        m_batch.SelectEntry(0);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ShowInPreview(0);
+        QApplication::restoreOverrideCursor();
+        OnQualityEdited();
+        UpdateOutputEstimate();
+    }
+    m_imageList->setFocus();
+}
+
+void CKestrovaDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CKestrovaDlg::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    event->acceptProposedAction();
+    // The drag source waits for the drop to finish; the intake runs right after.
+    QTimer::singleShot(0, this, [this, paths] { OnDropFiles(paths); });
+}
+
+void CKestrovaDlg::OnDropFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    for (const QString& path : paths)
+        m_batch.AddPendingPath(path.toStdString());
+    RunIntake(AddFiles, static_cast<int>(paths.size()));
+}
+
+void CKestrovaDlg::ShowInvalidFolder(const QString& folder)
+{
+    ShowMessage(Text("strMsgInvalidFolder1") + folder + Text("strMsgInvalidFolder2"), QMessageBox::NoIcon);
+}
+
+void CKestrovaDlg::OnStart()
+{
+    if (m_batch.GetEntryCount() == 0)
+        return;
+    QString folder = m_outputEdit->text();
+    if (!CreateFolderPath(folder.toStdString())) {
+        ShowInvalidFolder(folder);
+        return;
+    }
+    if (!folder.endsWith('/'))
+        folder += '/';
+    SettingsStore::SetLastFolder(folder.toStdString());
+    SettingsStore::SetOpenFolder(m_batch.GetOpenFolderAfterRun());
+    m_batch.SetOutputFolder(folder.toStdString());
+    {
+        CProgressDialog progress(this);
+        progress.SetJobKind(Convert);
+        progress.SetTotal(m_batch.GetEntryCount());
+        progress.SetBatch(&m_batch);
+        progress.DoModal();
+    }
+    ReportConvertFailures();
+}
+
+void CKestrovaDlg::ReportConvertFailures()
+{
+    const int failed = m_batch.GetConvertFailureCount();
+    if (failed == 0)
+        return;
+    const std::vector<ConvertOutcome>& outcomes = m_batch.GetConvertOutcomes();
+    QString text = failed == 1 ? QStringLiteral("1 picture could not be converted:\n")
+                               : QStringLiteral("%1 pictures could not be converted:\n").arg(failed);
+    int listed = 0;
+    for (const ConvertOutcome& outcome : outcomes) {
+        if (outcome.status == ConvertStatus::Written)
+            continue;
+        if (listed++ == kListedFailures) {
+            text += QStringLiteral("\n... and %1 more").arg(failed - kListedFailures);
+            break;
+        }
+        const PathParts parts = SplitPath(outcome.source);
+        text += QStringLiteral("\n%1%2: %3")
+                    .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension),
+                        QString::fromStdString(outcome.reason.empty() ? GetStatusName(outcome.status) : outcome.reason));
+    }
+    ShowMessage(text, QMessageBox::Warning);
+}
