@@ -20,16 +20,7 @@ constexpr int ActivationTimeoutMs = 300;
 
 const char* MarkProperty() { return AppIdentity::InstanceTag; }
 
-// Lets the start-up tests watch a process that shows no output of its own.
-void LogEvent(const char* event)
-{
-    const QString path = qEnvironmentVariable("KESTROVA_TEST_EVENT_LOG");
-    if (path.isEmpty())
-        return;
-    QFile log(path);
-    if (log.open(QIODevice::Append | QIODevice::Text))
-        log.write(QByteArray(event) + '\n');
-}
+void LogEvent(const char* event) { CKestrovaApp::LogTestEvent(QString::fromUtf8(event)); }
 
 void ShowStartupMessage(const char* text)
 {
@@ -39,6 +30,16 @@ void ShowStartupMessage(const char* text)
 }
 
 } // namespace
+
+void CKestrovaApp::LogTestEvent(const QString& event)
+{
+    const QString path = qEnvironmentVariable("KESTROVA_TEST_EVENT_LOG");
+    if (path.isEmpty())
+        return;
+    QFile log(path);
+    if (log.open(QIODevice::Append | QIODevice::Text))
+        log.write(event.toUtf8() + '\n');
+}
 
 CKestrovaApp::CKestrovaApp(int& argc, char** argv)
     : m_application(std::make_unique<QApplication>(argc, argv))

@@ -42,6 +42,10 @@ public:
     static void UnmarkMainWindow(QWidget* window);
     static QWidget* FindMarkedWindow();
 
+    // Lets tests watch a running program that shows no output of its own: appends the
+    // event to the file named by KESTROVA_TEST_EVENT_LOG, when set.
+    static void LogTestEvent(const QString& event);
+
     // Prepares the data folder and the settings path; false after telling the user why.
     static bool InitDataDirectory();
 
