@@ -225,11 +225,20 @@ int ConversionEngine(ImageBatch& batch)
         batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeStep, 2 * static_cast<std::int64_t>(i) + 1);
         ImageEntry* entry = batch.GetEntry(i);
         ConvertOutcome outcome;
-        if (entry->Load()) {
-            outcome = ConvertPicture(*entry->GetImage(), batch.GetTitle(i), snapshot);
+        // Whatever happens to one picture, the others and the end message must follow.
+        try {
+            if (entry->Load()) {
+                outcome = ConvertPicture(*entry->GetImage(), batch.GetTitle(i), snapshot);
+                entry->FreeImage();
+            } else {
+                outcome = Failed(StatusOfReadError(entry->GetLastError()), entry->GetLastError());
+            }
+        } catch (const std::bad_alloc&) {
             entry->FreeImage();
-        } else {
-            outcome = Failed(StatusOfReadError(entry->GetLastError()), entry->GetLastError());
+            outcome = Failed(ConvertStatus::TooLarge, "too large: not enough memory to read the picture");
+        } catch (const std::exception& e) {
+            entry->FreeImage();
+            outcome = Failed(ConvertStatus::Unreadable, std::string("unreadable: ") + e.what());
         }
         outcome.source = entry->GetPath();
         batch.AddConvertOutcome(std::move(outcome));

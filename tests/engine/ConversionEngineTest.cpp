@@ -117,6 +117,33 @@ TEST_F(ConversionEngineTest, RunsOnItsOwnThreadAndNeedsASink)
     EXPECT_FALSE(batch->IsConvertJobRunning());
 }
 
+// A job that outlives the wait is kept, never destroyed while it runs, and a
+// second start meanwhile does not start a second worker.
+TEST_F(ConversionEngineTest, WaitThatTimesOutKeepsTheJobAndNoSecondJobStarts)
+{
+    auto batch = MakeBatch(Pictures(2), Out());
+    auto first = std::make_shared<RecordingSink>(), second = std::make_shared<RecordingSink>();
+    AutoResetEvent reached, release;
+    first->onPost = [&](const Posted& p) {
+        if (p.value == 1) {
+            reached.Set();
+            release.WaitFor(std::chrono::seconds(60));
+        }
+    };
+    batch->StartConvertJob(first);
+    ASSERT_TRUE(reached.WaitFor(std::chrono::seconds(60)));
+    EXPECT_FALSE(batch->WaitConvertJob(std::chrono::milliseconds(0)));
+    EXPECT_TRUE(batch->IsConvertJobRunning());
+    batch->StartConvertJob(second); // takes over the progress, starts nothing
+    release.Set();
+    ASSERT_TRUE(batch->WaitConvertJob());
+    std::vector<Posted> all = first->Posts();
+    const std::vector<Posted> rest = second->Posts();
+    all.insert(all.end(), rest.begin(), rest.end());
+    EXPECT_EQ(all, StepsThenEnd(2));
+    EXPECT_EQ(OutNames(), (std::vector<std::string> { "p1.jpg", "p2.jpg" }));
+}
+
 TEST_F(ConversionEngineTest, OptionsAreReadOnceWhenTheJobStarts)
 {
     auto batch = MakeBatch(Pictures(2), Out());

@@ -85,31 +85,6 @@ bool WriteText(const std::string& path, const std::string& text, std::string& er
     return true;
 }
 
-TEST(WriteOutputFile, NumbersTheNameAndLeavesNoTemporaryFile)
-{
-    TempDir dir;
-    Touch(dir / "a.jpg");
-    std::string path = dir / "a.jpg", error;
-    ASSERT_TRUE(WriteOutputFile(path, false, [](const std::string& p, std::string& e) { return WriteText(p, "new", e); },
-        error))
-        << error;
-    EXPECT_EQ(path, dir / "a(0).jpg");
-    EXPECT_EQ(ListNames(dir.Path().string()), (std::vector<std::string> { "a(0).jpg", "a.jpg" }));
-    EXPECT_EQ(testpics::ReadBytes(dir / "a.jpg"), std::vector<std::uint8_t> { 'x' });
-}
-
-TEST(WriteOutputFile, OverwriteReplacesTheFile)
-{
-    TempDir dir;
-    Touch(dir / "a.jpg");
-    std::string path = dir / "a.jpg", error;
-    ASSERT_TRUE(WriteOutputFile(path, true, [](const std::string& p, std::string& e) { return WriteText(p, "new", e); },
-        error));
-    EXPECT_EQ(path, dir / "a.jpg");
-    EXPECT_EQ(testpics::ReadBytes(path), (std::vector<std::uint8_t> { 'n', 'e', 'w' }));
-    EXPECT_EQ(ListNames(dir.Path().string()), std::vector<std::string> { "a.jpg" });
-}
-
 TEST(WriteOutputFile, FailedWriteLeavesNothingBehindAndKeepsTheOldFile)
 {
     for (const bool overwrite : { false, true }) {
@@ -128,16 +103,6 @@ TEST(WriteOutputFile, FailedWriteLeavesNothingBehindAndKeepsTheOldFile)
         EXPECT_EQ(ListNames(dir.Path().string()), std::vector<std::string> { "a.jpg" }) << "overwrite " << overwrite;
         EXPECT_EQ(testpics::ReadBytes(dir / "a.jpg"), std::vector<std::uint8_t> { 'x' });
     }
-}
-
-TEST(WriteOutputFile, OutputFolderThatIsAFileFails)
-{
-    TempDir dir;
-    Touch(dir / "notafolder");
-    std::string path = dir / "notafolder/a.jpg", error;
-    EXPECT_FALSE(WriteOutputFile(path, false, [](const std::string& p, std::string& e) { return WriteText(p, "x", e); },
-        error));
-    EXPECT_EQ(error.rfind("could not write", 0), 0u) << error;
 }
 
 } // namespace

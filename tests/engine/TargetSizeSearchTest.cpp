@@ -87,12 +87,4 @@ TEST(TargetSizeSearch, EveryThresholdEndsOnTheHighestFittingQuality)
     }
 }
 
-TEST(TargetSizeSearch, ComparesKilobytesOf1024Bytes)
-{
-    // 1.5 KB against a 1 KB target is too large, though its integer division by 1000 would be 1.
-    const QualitySearchResult result
-        = SearchTargetQuality(1, [](int q) -> std::optional<std::uint64_t> { return q <= 30 ? 1024 : 1536; });
-    EXPECT_EQ(result.quality, 30);
-}
-
 } // namespace
