@@ -1,7 +1,10 @@
 #!/bin/sh
 # Thumbnails and information texts of N large JPEGs (what adding pictures to the list costs),
 # against vipsthumbnail -s 80x60 on the same files in the same run.
-#   bench/thumbnails.sh [BUILD_DIR]     env: N (default 20), RUNS (default 5), CORPUS (folder)
+#   bench/thumbnails.sh [BUILD_DIR]     env: N (default 20), RUNS (default 5), CORPUS (folder),
+#                                       DISTINCT (draw only that many pictures, link the rest)
+# kestrova-info does per picture what adding it to the window's list does: open, thumbnail,
+# information text.
 # Prints median wall times, the ratio ours / vipsthumbnail, and peak memory at N/4 and N pictures.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
