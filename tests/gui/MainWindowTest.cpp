@@ -4,241 +4,200 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "ui/CKestrovaDlg.h"
 #include "ui/FrameHitTest.h"
 #include "ui/NotificationDispatch.h"
-
-namespace {
-
-const char* const kNamedControls[] = { "textCaption", "btnMenu", "btnMin", "btnMax", "btnRestore", "btnClose",
-    "wndImageList", "wndPreview", "wndResizeType", "wndEditWidth", "wndCbWidth", "wndEditHeight", "wndCbHeight",
-    "wndEditQuality", "wndSpinQuality", "wndEditSize", "wndSpinSize", "wndCbOutputFormats", "wndEditOutput",
-    "radioQuality", "radioSize", "chkOpenFolder", "chkOverwrite", "labelInfos", "btnBrowse", "btnOpen", "btnAddFile",
-    "btnAddFolder", "btnRemoveFile", "btnClearAll", "btnStart", "labelCopyright" };
-
-// A 300 x 200 window: 4-pixel size box, caption 40 high across the whole width.
-FrameGeometry Frame() { return FrameGeometry { QRect(0, 0, 300, 200), QMargins(4, 4, 4, 4), QMargins(0, 0, 0, 40) }; }
-
-} // namespace
 
 Q_DECLARE_METATYPE(FrameHit)
 
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void hitTest_data();
-    void hitTest();
-    void dispatch();
-    void everyNamedControlExistsAndTheWindowIsSaved();
-    void captionButtonsSwap();
-    void enterAndEscapeLeaveTheWindowOpen();
-    void clickReportsTheOptionStateBeforeItChanges();
-    void menuOpensBelowItsButton();
-    void brokenSkinOpensAnEmptyWindow();
-};
-
-void MainWindowTest::hitTest_data()
-{
-    QTest::addColumn<QPoint>("point");
-    QTest::addColumn<bool>("maximised");
-    QTest::addColumn<QString>("underClass");
-    QTest::addColumn<QString>("underName");
-    QTest::addColumn<FrameHit>("expected");
-    QTest::newRow("top-left corner") << QPoint(1, 1) << false << "" << "" << FrameHit::TopLeft;
-    QTest::newRow("same point maximised, caption ground")
-        << QPoint(1, 1) << true << "ControlUI" << "captionBar" << FrameHit::Caption;
-    QTest::newRow("top-right") << QPoint(298, 2) << false << "" << "" << FrameHit::TopRight;
-    QTest::newRow("on the limit is not border") << QPoint(4, 100) << false << "" << "" << FrameHit::Client;
-    QTest::newRow("left") << QPoint(3, 100) << false << "" << "" << FrameHit::Left;
-    QTest::newRow("right") << QPoint(297, 100) << false << "" << "" << FrameHit::Right;
-    QTest::newRow("bottom") << QPoint(150, 197) << false << "" << "" << FrameHit::Bottom;
-    QTest::newRow("bottom-right") << QPoint(299, 199) << false << "" << "" << FrameHit::BottomRight;
-    QTest::newRow("bottom-left") << QPoint(0, 199) << false << "" << "" << FrameHit::BottomLeft;
-    QTest::newRow("button in the caption") << QPoint(250, 20) << false << "ButtonUI" << "btnClose" << FrameHit::Client;
-    QTest::newRow("option in the caption") << QPoint(250, 20) << false << "OptionUI" << "x" << FrameHit::Client;
-    QTest::newRow("text in the caption") << QPoint(250, 20) << false << "TextUI" << "label" << FrameHit::Client;
-    QTest::newRow("textCaption drags") << QPoint(50, 20) << false << "TextUI" << "textCaption" << FrameHit::Caption;
-    QTest::newRow("caption ground") << QPoint(150, 20) << false << "ControlUI" << "bar" << FrameHit::Caption;
-    QTest::newRow("nothing under the caption") << QPoint(150, 20) << false << "" << "" << FrameHit::Client;
-    QTest::newRow("below the caption") << QPoint(150, 40) << false << "ControlUI" << "bar" << FrameHit::Client;
-}
-
-void MainWindowTest::hitTest()
-{
-    QFETCH(QPoint, point);
-    QFETCH(bool, maximised);
-    QFETCH(QString, underClass);
-    QFETCH(QString, underName);
-    QFETCH(FrameHit, expected);
-    const CaptionControl under { !underClass.isEmpty(), underClass, underName };
-    QCOMPARE(HitTestFrame(Frame(), point, maximised, under), expected);
-}
-
-void MainWindowTest::dispatch()
-{
-    QWidget close, min, max, restore, impostor, other;
-    close.setObjectName("btnClose");
-    impostor.setObjectName("btnClose");
-    const CaptionButtons caption { &close, &min, &max, &restore };
-    QCOMPARE(ClassifyNotification("click", &close, caption), DlgAction::Close);
-    QCOMPARE(ClassifyNotification("click", &impostor, caption), DlgAction::None);
-    QCOMPARE(ClassifyNotification("click", &min, caption), DlgAction::Minimize);
-    QCOMPARE(ClassifyNotification("click", &max, caption), DlgAction::Maximize);
-    QCOMPARE(ClassifyNotification("click", &restore, caption), DlgAction::Restore);
-    QCOMPARE(ClassifyNotification("link", &close, caption), DlgAction::None);
-
-    const std::pair<const char*, DlgAction> names[] = { { "btnAddFile", DlgAction::AddFile },
-        { "btnAddFolder", DlgAction::AddFolder }, { "btnRemoveFile", DlgAction::RemoveFiles },
-        { "btnClearAll", DlgAction::ClearAll }, { "btnBrowse", DlgAction::BrowseOutput },
-        { "btnOpen", DlgAction::OpenOutput }, { "btnStart", DlgAction::Start },
-        { "radioQuality", DlgAction::QualityChosen }, { "radioSize", DlgAction::SizeChosen },
-        { "chkOpenFolder", DlgAction::OpenFolderToggled }, { "chkOverwrite", DlgAction::OverwriteToggled } };
-    for (const auto& [name, action] : names) {
-        other.setObjectName(name);
-        QCOMPARE(ClassifyNotification("click", &other, caption), action);
-        QCOMPARE(ClassifyNotification("link", &other, caption), DlgAction::None);
-        QCOMPARE(ClassifyNotification("setfocus", &other, caption), DlgAction::None);
-        other.setObjectName(QString(name).toLower());
-        QCOMPARE(ClassifyNotification("click", &other, caption), DlgAction::None);
+    void hitTest_data()
+    {
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<bool>("maximised");
+        QTest::addColumn<QString>("under"); // class and name of the control there; empty for none
+        QTest::addColumn<FrameHit>("expected");
+        const QString none;
+        QTest::newRow("top-left corner") << QPoint(1, 1) << false << none << FrameHit::TopLeft;
+        QTest::newRow("same point maximised") << QPoint(1, 1) << true << QString("ControlUI bar") << FrameHit::Caption;
+        QTest::newRow("top-right") << QPoint(298, 2) << false << none << FrameHit::TopRight;
+        QTest::newRow("on the limit is not border") << QPoint(4, 100) << false << none << FrameHit::Client;
+        QTest::newRow("left") << QPoint(3, 100) << false << none << FrameHit::Left;
+        QTest::newRow("right") << QPoint(297, 100) << false << none << FrameHit::Right;
+        QTest::newRow("bottom") << QPoint(150, 197) << false << none << FrameHit::Bottom;
+        QTest::newRow("bottom-right") << QPoint(299, 199) << false << none << FrameHit::BottomRight;
+        QTest::newRow("bottom-left") << QPoint(0, 199) << false << none << FrameHit::BottomLeft;
+        QTest::newRow("caption button") << QPoint(250, 20) << false << QString("ButtonUI btnClose") << FrameHit::Client;
+        QTest::newRow("option in the caption") << QPoint(250, 20) << false << QString("OptionUI x") << FrameHit::Client;
+        QTest::newRow("text in the caption") << QPoint(250, 20) << false << QString("TextUI label") << FrameHit::Client;
+        QTest::newRow("textCaption") << QPoint(50, 20) << false << QString("TextUI textCaption") << FrameHit::Caption;
+        QTest::newRow("caption ground") << QPoint(150, 20) << false << QString("ControlUI bar") << FrameHit::Caption;
+        QTest::newRow("nothing under the caption") << QPoint(150, 20) << false << none << FrameHit::Client;
+        QTest::newRow("below the caption") << QPoint(150, 40) << false << QString("ControlUI bar") << FrameHit::Client;
     }
-    other.setObjectName("btnMenu");
-    QCOMPARE(ClassifyNotification("link", &other, caption), DlgAction::ShowMenu);
-    QCOMPARE(ClassifyNotification("click", &other, caption), DlgAction::None);
-    QCOMPARE(ClassifyNotification("click", nullptr, caption), DlgAction::None);
-}
 
-void MainWindowTest::everyNamedControlExistsAndTheWindowIsSaved()
-{
-    CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
-    QVERIFY2(dlg.GetLoadError().isEmpty(), qPrintable(dlg.GetLoadError()));
-    for (const char* name : kNamedControls)
-        QVERIFY2(dlg.FindControl(name), name);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    // The window's name line and the start-up values of the options.
-    QCOMPARE(dlg.windowTitle(), QString("Lumisk Studio V3.1.0 "));
-    const auto* caption = qobject_cast<QLabel*>(dlg.FindControl("textCaption"));
-    QVERIFY(caption->text().contains("<b>Lumisk Studio V3.1.0 </b>"));
-    const auto combos = dlg.findChildren<QComboBox*>();
-    QCOMPARE(dlg.findChild<QComboBox*>("resizeModeCombo")->currentText(), QString("Scaled Image"));
-    QCOMPARE(dlg.findChild<QComboBox*>("widthUnitCombo")->currentText(), QString("Percent"));
-    QCOMPARE(dlg.findChild<QComboBox*>("formatCombo")->currentText(), QString("JPG Files (*.jpg)"));
-    QCOMPARE(dlg.findChild<QLineEdit*>("qualityEdit")->text(), QString("70"));
-    QVERIFY(!dlg.findChild<QLineEdit*>("sizeEdit")->isEnabled());
-    // Attached children sit inside their placeholders.
-    QVERIFY(dlg.FindControl("wndCbOutputFormats")->isAncestorOf(dlg.findChild<QComboBox*>("formatCombo")));
-
-    const QString out = qEnvironmentVariable("KESTROVA_SCREENSHOT");
-    if (!out.isEmpty())
-        QVERIFY(dlg.grab().save(out));
-}
-
-void MainWindowTest::captionButtonsSwap()
-{
-    CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QWidget* max = dlg.FindControl("btnMax");
-    QWidget* restore = dlg.FindControl("btnRestore");
-    QVERIFY(max->isVisible() && !restore->isVisible());
-    QTest::mouseClick(max, Qt::LeftButton);
-    QTRY_VERIFY(!max->isVisible() && restore->isVisible());
-    QTest::mouseClick(restore, Qt::LeftButton);
-    QTRY_VERIFY(max->isVisible() && !restore->isVisible());
-    // Minimising a window that is not maximised changes neither button.
-    dlg.OnSysCommand(CKestrovaDlg::SC_MINIMIZE);
-    QVERIFY(!max->isHidden() && restore->isHidden());
-    dlg.OnSysCommand(CKestrovaDlg::SC_RESTORE);
-    // A minimised window does not count as maximised.
-    dlg.OnSysCommand(CKestrovaDlg::SC_MAXIMIZE);
-    QVERIFY(max->isHidden() && !restore->isHidden());
-    dlg.OnSysCommand(CKestrovaDlg::SC_MINIMIZE);
-    QVERIFY(!max->isHidden() && restore->isHidden());
-}
-
-void MainWindowTest::enterAndEscapeLeaveTheWindowOpen()
-{
-    CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QSignalSpy finished(&dlg, &QDialog::finished);
-    auto* start = qobject_cast<QAbstractButton*>(dlg.FindControl("btnStart"));
-    start->setFocus();
-    QSignalSpy clicked(start, &QAbstractButton::clicked);
-    for (Qt::Key key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape }) {
-        QTest::keyClick(&dlg, key);
-        QTest::keyClick(dlg.findChild<QLineEdit*>("qualityEdit"), key);
+    void hitTest()
+    {
+        QFETCH(QPoint, point);
+        QFETCH(bool, maximised);
+        QFETCH(QString, under);
+        // A 300 x 200 window: 4-pixel size box, caption 40 high across the whole width.
+        const FrameGeometry frame { QRect(0, 0, 300, 200), QMargins(4, 4, 4, 4), QMargins(0, 0, 0, 40) };
+        const QStringList c = under.split(' ');
+        QTEST(HitTestFrame(frame, point, maximised, { !under.isEmpty(), c.value(0), c.value(1) }), "expected");
     }
-    QVERIFY(dlg.isVisible());
-    QCOMPARE(finished.count(), 0);
-    QCOMPARE(clicked.count(), 0);
-}
 
-void MainWindowTest::clickReportsTheOptionStateBeforeItChanges()
-{
-    // The window's handlers read an option's state at the click; it must be the old one.
-    class Recorder : public CKestrovaDlg {
-    public:
-        using CKestrovaDlg::CKestrovaDlg;
-        QStringList seen;
+    void dispatch()
+    {
+        QWidget close, min, max, restore, impostor, other;
+        impostor.setObjectName("btnClose");
+        const CaptionButtons caption { &close, &min, &max, &restore };
+        for (const auto& [w, action] :
+            { std::pair<QWidget*, DlgAction> { &close, DlgAction::Close }, { &min, DlgAction::Minimize },
+                { &max, DlgAction::Maximize }, { &restore, DlgAction::Restore }, { &impostor, DlgAction::None } })
+            QCOMPARE(ClassifyNotification("click", w, caption), action);
+        QCOMPARE(ClassifyNotification("link", &close, caption), DlgAction::None);
 
-    protected:
-        void Notify(const QString& type, QWidget* sender) override
-        {
-            const auto* b = qobject_cast<QAbstractButton*>(sender);
-            seen << type + ":" + sender->objectName() + ":" + (b && b->isChecked() ? "on" : "off");
+        const std::pair<const char*, DlgAction> names[] = { { "btnAddFile", DlgAction::AddFile },
+            { "btnAddFolder", DlgAction::AddFolder }, { "btnRemoveFile", DlgAction::RemoveFiles },
+            { "btnClearAll", DlgAction::ClearAll }, { "btnBrowse", DlgAction::BrowseOutput },
+            { "btnOpen", DlgAction::OpenOutput }, { "btnStart", DlgAction::Start },
+            { "radioQuality", DlgAction::QualityChosen }, { "radioSize", DlgAction::SizeChosen },
+            { "chkOpenFolder", DlgAction::OpenFolderToggled }, { "chkOverwrite", DlgAction::OverwriteToggled } };
+        for (const auto& [name, action] : names) {
+            other.setObjectName(name);
+            QCOMPARE(ClassifyNotification("click", &other, caption), action);
+            QCOMPARE(ClassifyNotification("link", &other, caption), DlgAction::None);
+            QCOMPARE(ClassifyNotification("setfocus", &other, caption), DlgAction::None);
+            other.setObjectName(QString(name).toLower());
+            QCOMPARE(ClassifyNotification("click", &other, caption), DlgAction::None);
         }
-    };
-    Recorder dlg(KESTROVA_TEST_SKIN);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    auto* overwrite = qobject_cast<QAbstractButton*>(dlg.FindControl("chkOverwrite"));
-    QTest::mouseClick(overwrite, Qt::LeftButton);
-    QVERIFY(overwrite->isChecked());
-    QTest::mouseClick(dlg.FindControl("btnMenu"), Qt::LeftButton);
-    QCOMPARE(dlg.seen, QStringList({ "click:chkOverwrite:off", "link:btnMenu:off" }));
-}
+        other.setObjectName("btnMenu");
+        QCOMPARE(ClassifyNotification("link", &other, caption), DlgAction::ShowMenu);
+        QCOMPARE(ClassifyNotification("click", &other, caption), DlgAction::None);
+        QCOMPARE(ClassifyNotification("click", nullptr, caption), DlgAction::None);
+    }
 
-void MainWindowTest::menuOpensBelowItsButton()
-{
-    CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QWidget* button = dlg.FindControl("btnMenu");
-    QTest::mouseClick(button, Qt::LeftButton);
-    QMenu* menu = dlg.GetHelpMenu();
-    QVERIFY(menu);
-    QTRY_VERIFY(menu->isVisible());
-    QCOMPARE(menu->geometry().topLeft(), button->mapToGlobal(QPoint(0, button->height())));
-    QStringList texts;
-    for (QAction* a : menu->actions())
-        texts << (a->isSeparator() ? "-" : a->text());
-    QCOMPARE(texts, QStringList({ "Help...", "Homepage...", "-", "About..." }));
-    menu->close();
-}
-
-void MainWindowTest::brokenSkinOpensAnEmptyWindow()
-{
-    QTemporaryDir dir;
-    const QString garbage = dir.filePath("default.zip");
-    QFile f(garbage);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("PK\x03\x04 this is not really a zip");
-    f.close();
-    for (const QString& path : { garbage, dir.filePath("missing.zip") }) {
-        CKestrovaDlg dlg(path);
-        QVERIFY(!dlg.GetLoadError().isEmpty());
-        QVERIFY(!dlg.FindControl("btnStart"));
+    void everyNamedControlExistsAndTheWindowIsSaved()
+    {
+        const char* const names[] = { "textCaption", "btnMenu", "btnMin", "btnMax", "btnRestore", "btnClose",
+            "wndImageList", "wndPreview", "wndResizeType", "wndEditWidth", "wndCbWidth", "wndEditHeight", "wndCbHeight",
+            "wndEditQuality", "wndSpinQuality", "wndEditSize", "wndSpinSize", "wndCbOutputFormats", "wndEditOutput",
+            "radioQuality", "radioSize", "chkOpenFolder", "chkOverwrite", "labelInfos", "btnBrowse", "btnOpen",
+            "btnAddFile", "btnAddFolder", "btnRemoveFile", "btnClearAll", "btnStart", "labelCopyright" };
+        CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
+        QVERIFY2(dlg.GetLoadError().isEmpty(), qPrintable(dlg.GetLoadError()));
+        for (const char* name : names)
+            QVERIFY2(dlg.FindControl(name), name);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        dlg.OnSysCommand(CKestrovaDlg::SC_MAXIMIZE); // no caption buttons to swap: nothing breaks
-        dlg.OnRemoveFiles();
-        dlg.OnClearAll();
+        // The window's name line; attached children sit inside their placeholders.
+        QCOMPARE(dlg.windowTitle(), QString("Lumisk Studio V3.1.0 "));
+        QVERIFY(qobject_cast<QLabel*>(dlg.FindControl("textCaption"))->text().contains("<b>Lumisk Studio V3.1.0 </b>"));
+        QVERIFY(dlg.FindControl("wndCbOutputFormats")->isAncestorOf(dlg.findChild<QComboBox*>("formatCombo")));
+
+        const QString out = qEnvironmentVariable("KESTROVA_SCREENSHOT");
+        if (!out.isEmpty())
+            QVERIFY(dlg.grab().save(out));
     }
-}
+
+    void keysMenuAndCaptionButtons()
+    {
+        CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        // Enter and Escape leave the window open and press nothing.
+        QSignalSpy finished(&dlg, &QDialog::finished);
+        auto* start = qobject_cast<QAbstractButton*>(dlg.FindControl("btnStart"));
+        start->setFocus();
+        QSignalSpy clicked(start, &QAbstractButton::clicked);
+        for (Qt::Key key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape }) {
+            QTest::keyClick(&dlg, key);
+            QTest::keyClick(dlg.findChild<QLineEdit*>("qualityEdit"), key);
+        }
+        QVERIFY(dlg.isVisible() && finished.isEmpty());
+        QCOMPARE(clicked.count(), 0);
+
+        // The menu opens below its button.
+        QWidget* button = dlg.FindControl("btnMenu");
+        QTest::mouseClick(button, Qt::LeftButton);
+        QMenu* menu = dlg.GetHelpMenu();
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(menu->geometry().topLeft(), button->mapToGlobal(QPoint(0, button->height())));
+        QStringList texts;
+        for (QAction* a : menu->actions())
+            texts << (a->isSeparator() ? "-" : a->text());
+        QCOMPARE(texts, QStringList({ "Help...", "Homepage...", "-", "About..." }));
+        menu->close();
+
+        // Maximise and restore swap their buttons.
+        QWidget* max = dlg.FindControl("btnMax");
+        QWidget* restore = dlg.FindControl("btnRestore");
+        QVERIFY(max->isVisible() && !restore->isVisible());
+        QTest::mouseClick(max, Qt::LeftButton);
+        QTRY_VERIFY(!max->isVisible() && restore->isVisible());
+        QTest::mouseClick(restore, Qt::LeftButton);
+        QTRY_VERIFY(max->isVisible() && !restore->isVisible());
+        // Minimising a window that is not maximised changes neither button.
+        dlg.OnSysCommand(CKestrovaDlg::SC_MINIMIZE);
+        QVERIFY(!max->isHidden() && restore->isHidden());
+        dlg.OnSysCommand(CKestrovaDlg::SC_RESTORE);
+        // A minimised window does not count as maximised.
+        dlg.OnSysCommand(CKestrovaDlg::SC_MAXIMIZE);
+        QVERIFY(max->isHidden() && !restore->isHidden());
+        dlg.OnSysCommand(CKestrovaDlg::SC_MINIMIZE);
+        QVERIFY(!max->isHidden() && restore->isHidden());
+    }
+
+    void clickReportsTheOptionStateBeforeItChanges()
+    {
+        // The window's handlers read an option's state at the click; it must be the old one.
+        class Recorder : public CKestrovaDlg {
+        public:
+            using CKestrovaDlg::CKestrovaDlg;
+            QStringList seen;
+
+        protected:
+            void Notify(const QString& type, QWidget* sender) override
+            {
+                const auto* b = qobject_cast<QAbstractButton*>(sender);
+                seen << type + ":" + sender->objectName() + ":" + (b && b->isChecked() ? "on" : "off");
+            }
+        };
+        Recorder dlg(KESTROVA_TEST_SKIN);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        auto* overwrite = qobject_cast<QAbstractButton*>(dlg.FindControl("chkOverwrite"));
+        QTest::mouseClick(overwrite, Qt::LeftButton);
+        QVERIFY(overwrite->isChecked());
+        QTest::mouseClick(dlg.FindControl("btnMenu"), Qt::LeftButton);
+        QCOMPARE(dlg.seen, QStringList({ "click:chkOverwrite:off", "link:btnMenu:off" }));
+    }
+
+    void brokenSkinOpensAnEmptyWindow()
+    {
+        QTemporaryDir dir;
+        QFile f(dir.filePath("default.zip"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("PK\x03\x04 this is not really a zip") > 0);
+        f.close();
+        for (const QString& path : { f.fileName(), dir.filePath("missing.zip") }) {
+            CKestrovaDlg dlg(path);
+            QVERIFY(!dlg.GetLoadError().isEmpty());
+            QVERIFY(!dlg.FindControl("btnStart"));
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            dlg.OnSysCommand(CKestrovaDlg::SC_MAXIMIZE); // no caption buttons to swap: nothing breaks
+            dlg.OnRemoveFiles();
+            dlg.OnClearAll();
+        }
+    }
+};
 
 QTEST_MAIN(MainWindowTest)
 #include "MainWindowTest.moc"
