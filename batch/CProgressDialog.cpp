@@ -80,9 +80,14 @@ void CProgressDialog::showEvent(QShowEvent* event)
     if (m_startPosted)
         return;
     m_startPosted = true;
+    PostToSelf(ConvertCodeStart, AddCodeStart);
+}
+
+void CProgressDialog::PostToSelf(std::uint32_t convertCode, std::uint32_t addCode)
+{
     const bool convert = m_jobKind == Convert;
-    QCoreApplication::postEvent(this,
-        new ProgressEvent(convert ? WM_CONVERT_PROGRESS : WM_ADD_PROGRESS, convert ? ConvertCodeStart : AddCodeStart, 0));
+    QCoreApplication::postEvent(
+        this, new ProgressEvent(convert ? WM_CONVERT_PROGRESS : WM_ADD_PROGRESS, convert ? convertCode : addCode, 0));
 }
 
 bool CProgressDialog::event(QEvent* event)
@@ -152,8 +157,7 @@ void CProgressDialog::StartJob()
     m_bar->setValue(0);
     if (!m_batch) {
         // Nothing to run: end at once rather than wait for a message that never comes.
-        QCoreApplication::postEvent(this,
-            new ProgressEvent(m_jobKind == Convert ? WM_CONVERT_PROGRESS : WM_ADD_PROGRESS, AddCodeEnd, 0));
+        PostToSelf(ConvertCodeEnd, AddCodeEnd);
         return;
     }
     m_sink = std::make_shared<QtProgressSink>(this);
@@ -293,9 +297,10 @@ void CProgressDialog::paintEvent(QPaintEvent*)
     painter.setFont(font());
     painter.setPen(Qt::black);
     painter.drawText(m_status->geometry(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_status->GetText());
-    m_cancel->CaptureBackground(&memory.Pixmap());
+    const QPixmap& picture = memory.Pixmap();
+    m_cancel->CaptureBackground(&picture);
     QPainter window(this);
-    memory.BlitTo(window);
+    window.drawPixmap(0, 0, picture);
 }
 
 void CProgressDialog::keyPressEvent(QKeyEvent* event)

@@ -68,6 +68,7 @@ private:
     void OnConvertProgress(std::uint32_t code, std::int64_t value);
     void OnBnClickedCancel();
 
+    void PostToSelf(std::uint32_t convertCode, std::uint32_t addCode);
     void StartJob();
     void CancelJob();
     bool WaitJobOnce();
