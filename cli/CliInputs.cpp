@@ -5,13 +5,12 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "imaging/PathUtil.h"
+#include "batch/FolderScan.h"
 
 namespace cli {
 
@@ -32,34 +31,6 @@ std::string WithSlash(std::string folder)
 
 } // namespace
 
-bool IsScannedExtension(const std::string& extension)
-{
-    static const char* const accepted[] = { ".jpg", ".bmp", ".png", ".gif", ".jpeg", ".emf", ".wmf", ".tif" };
-    return std::find_if(std::begin(accepted), std::end(accepted), [&](const char* a) { return extension == a; })
-        != std::end(accepted);
-}
-
-std::vector<std::string> ScanFolder(const std::string& folder, std::string& error)
-{
-    std::vector<std::string> found;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) {
-        error = std::string("cannot read the folder: ") + std::strerror(errno);
-        return found;
-    }
-    const std::string prefix = WithSlash(folder);
-    while (const dirent* item = ::readdir(dir)) {
-        const std::string path = prefix + item->d_name;
-        if (IsFolder(path)) // ".", ".." and sub-folders are not entered
-            continue;
-        if (IsScannedExtension(ToLowerAscii(SplitPath(item->d_name).extension)))
-            found.push_back(path);
-    }
-    ::closedir(dir);
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
 CollectedInputs CollectInputs(const std::vector<std::string>& args)
 {
     CollectedInputs collected;
@@ -69,7 +40,7 @@ CollectedInputs CollectInputs(const std::vector<std::string>& args)
             continue;
         }
         std::string error;
-        const std::vector<std::string> found = ScanFolder(arg, error);
+        const std::vector<std::string> found = ScanFolderForPictures(arg, error);
         if (!error.empty())
             collected.failures.emplace_back(arg, error);
         collected.paths.insert(collected.paths.end(), found.begin(), found.end());

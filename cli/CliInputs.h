@@ -6,20 +6,13 @@
 
 namespace cli {
 
-// The extensions a folder scan takes, compared with the lower-cased extension.
-bool IsScannedExtension(const std::string& extension);
-
-// The pictures of one folder, as the window's Add Folder finds them: regular
-// files (or links to them) with a scanned extension, no sub-folders. Sorted by
-// name, so that numbered names come out the same on every run.
-std::vector<std::string> ScanFolder(const std::string& folder, std::string& error);
-
 struct CollectedInputs {
     std::vector<std::string> paths;
     std::vector<std::pair<std::string, std::string>> failures; // (argument, reason)
 };
 
-// A folder argument is scanned; anything else is taken as given.
+// A folder argument is scanned as the window's Add Folder scans it; anything
+// else is taken as given.
 CollectedInputs CollectInputs(const std::vector<std::string>& args);
 
 // Makes folder absolute (against the current folder), creates every missing

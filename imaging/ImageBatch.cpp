@@ -1,5 +1,7 @@
 #include "imaging/ImageBatch.h"
 
+#include "batch/AddFilesJob.h"
+
 std::string ImageBatch::GetPendingPath(int index) const
 {
     if (index < 0 || index >= GetPendingCount())
@@ -75,11 +77,29 @@ std::string ImageBatch::GetTitle(int index) const
 
 ImageBatch::~ImageBatch()
 {
+    CancelAddJob();
     CancelConvertJob();
+    m_addThread.reset();
     m_convertThread.reset();
 }
 
-void ImageBatch::StartConvertJob(std::shared_ptr<IProgressSink> sink)
+namespace {
+
+// True when thread is null or its job has ended within the limit; then it is released.
+bool WaitAndRelease(std::unique_ptr<WorkerThread>& thread, std::chrono::milliseconds limit)
+{
+    if (!thread)
+        return true;
+    if (!thread->WaitFor(limit))
+        return false;
+    thread.reset();
+    return true;
+}
+
+} // namespace
+
+void ImageBatch::StartJob(std::shared_ptr<IProgressSink> sink, AutoResetEvent& stopEvent,
+    std::unique_ptr<WorkerThread>& thread, int (*job)(ImageBatch&))
 {
     if (!sink)
         return;
@@ -87,20 +107,24 @@ void ImageBatch::StartConvertJob(std::shared_ptr<IProgressSink> sink)
         std::lock_guard lock(m_sinkMutex);
         m_progressSink = std::move(sink);
     }
-    m_convertStopEvent.Reset();
-    if (!m_convertThread)
-        m_convertThread = std::make_unique<WorkerThread>([this] { ConversionEngine(*this); });
+    stopEvent.Reset();
+    if (!thread)
+        thread = std::make_unique<WorkerThread>([this, job] { job(*this); });
 }
 
-bool ImageBatch::WaitConvertJob(std::chrono::milliseconds limit)
+void ImageBatch::StartConvertJob(std::shared_ptr<IProgressSink> sink)
 {
-    if (!m_convertThread)
-        return true;
-    if (!m_convertThread->WaitFor(limit))
-        return false;
-    m_convertThread.reset();
-    return true;
+    StartJob(std::move(sink), m_convertStopEvent, m_convertThread, ConversionEngine);
 }
+
+void ImageBatch::StartAddJob(std::shared_ptr<IProgressSink> sink)
+{
+    StartJob(std::move(sink), m_addStopEvent, m_addThread, AddFilesJob);
+}
+
+bool ImageBatch::WaitConvertJob(std::chrono::milliseconds limit) { return WaitAndRelease(m_convertThread, limit); }
+
+bool ImageBatch::WaitAddJob(std::chrono::milliseconds limit) { return WaitAndRelease(m_addThread, limit); }
 
 void ImageBatch::PostProgress(std::uint32_t message, std::uint32_t code, std::int64_t value)
 {

@@ -23,7 +23,7 @@ using ImageEntryList = std::vector<std::unique_ptr<ImageEntry>>;
 class ImageBatch : public ResizeSettings {
 public:
     ImageBatch() = default;
-    // Stops and joins a conversion that still runs, so it never outlives the batch.
+    // Stops and joins a job that still runs, so no worker outlives the batch.
     ~ImageBatch();
     ImageBatch(const ImageBatch&) = delete;
     ImageBatch& operator=(const ImageBatch&) = delete;
@@ -64,6 +64,14 @@ public:
     // The job's zero-time stop test; it consumes the event.
     bool TestConvertStop() { return m_convertStopEvent.TryConsume(); }
 
+    // The add job (AddFilesJob), controlled like the conversion: one worker at a
+    // time, a stop event of its own, and the same sink slot (one job runs at once).
+    void StartAddJob(std::shared_ptr<IProgressSink> sink);
+    void CancelAddJob() { m_addStopEvent.Set(); }
+    bool WaitAddJob(std::chrono::milliseconds limit = std::chrono::milliseconds(10000));
+    bool IsAddJobRunning() const { return m_addThread && !m_addThread->WaitFor(std::chrono::milliseconds(0)); }
+    bool TestAddStop() { return m_addStopEvent.TryConsume(); }
+
     // What the last conversion did, one outcome per picture it reached, in list
     // order. Written by the job; read them once WaitConvertJob has returned true
     // (or from the sink, which runs on the job's own thread).
@@ -76,6 +84,9 @@ public:
     void SetConvertStopped(bool stopped) { m_convertStopped = stopped; }
 
 private:
+    void StartJob(std::shared_ptr<IProgressSink> sink, AutoResetEvent& stopEvent, std::unique_ptr<WorkerThread>& thread,
+        int (*job)(ImageBatch&));
+
     ImageEntryList m_entries;
     std::vector<std::string> m_pendingPaths;
     std::string m_scanFolder;
@@ -85,7 +96,10 @@ private:
     std::mutex m_sinkMutex; // the sink is replaced on the interface thread and used on the worker
     std::shared_ptr<IProgressSink> m_progressSink;
     AutoResetEvent m_convertStopEvent;
+    AutoResetEvent m_addStopEvent;
     std::vector<ConvertOutcome> m_convertOutcomes;
     bool m_convertStopped = false;
-    std::unique_ptr<WorkerThread> m_convertThread; // last, so it is joined before the rest goes
+    // Last, so they are joined before the rest goes.
+    std::unique_ptr<WorkerThread> m_addThread;
+    std::unique_ptr<WorkerThread> m_convertThread;
 };

@@ -138,19 +138,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, DefaultOutputFolderTest,
         DocumentsCase { "CommentedOut", "#XDG_DOCUMENTS_DIR=\"/x\"", "/home/ann/Da Varozez Evozer" }),
     enginefix::CaseName);
 
-TEST(ScanFolder, TakesTheListedExtensionsOnlyAndNoSubFolders)
-{
-    testpics::TempDir dir;
-    for (const char* name : { "one.JPG", "two.tiff", "three.pcx", "four.gif", "notes.txt", "six.Jpeg" })
-        testpics::WriteBytes(dir / name, { 'x' });
-    std::filesystem::create_directory(dir / "five.jpg");
-    testpics::WriteBytes(dir / "five.jpg/inside.jpg", { 'x' });
-    std::string error;
-    EXPECT_EQ(cli::ScanFolder(dir.Path().string(), error),
-        (Args { dir / "four.gif", dir / "one.JPG", dir / "six.Jpeg" }));
-    EXPECT_EQ(error, "");
-}
-
 TEST(CreateOutputFolder, CreatesMissingFoldersAndEndsWithASlash)
 {
     testpics::TempDir dir;

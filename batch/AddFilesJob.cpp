@@ -1,0 +1,42 @@
+#include "batch/AddFilesJob.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "batch/BatchJobKind.h"
+#include "batch/FolderScan.h"
+#include "batch/JobSignals.h"
+#include "imaging/ImageBatch.h"
+
+int AddFilesJob(ImageBatch& batch)
+{
+    if (batch.GetScanFolderFlag()) {
+        // A folder that cannot be read simply yields nothing, like an empty one.
+        std::string error;
+        const std::vector<std::string> found = ScanFolderForPictures(batch.GetScanFolder(), error);
+        for (const std::string& path : found)
+            batch.AddPendingPath(path);
+        batch.PostProgress(WM_ADD_PROGRESS, AddCodeTotal, static_cast<std::int64_t>(found.size()));
+    }
+    const int count = batch.GetPendingCount();
+    for (int i = 0; i < count; ++i) {
+        if (batch.TestAddStop())
+            break;
+        batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 1);
+        auto entry = std::make_unique<ImageEntry>();
+        entry->SetPath(batch.GetPendingPath(i));
+        if (entry->Load()) {
+            entry->MakeThumbnail(80, 60);
+            entry->BuildInfoText();
+            entry->FreeImage();
+            batch.AddEntry(std::move(entry));
+        }
+        if (batch.TestAddStop())
+            break;
+        batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
+    }
+    batch.PostProgress(WM_ADD_PROGRESS, AddCodeEnd, 0);
+    return 0;
+}
