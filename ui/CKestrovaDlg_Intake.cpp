@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include "app/AppIdentity.h"
+#include "app/CKestrovaApp.h"
 #include "app/CreateFolderPath.h"
 #include "app/LanguageTable.h"
 #include "app/SettingsStore.h"
@@ -129,6 +130,7 @@ void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
         UpdateOutputEstimate();
     }
     m_imageList->setFocus();
+    CKestrovaApp::LogTestEvent(QStringLiteral("added %1").arg(after - before));
 }
 
 void CKestrovaDlg::dragEnterEvent(QDragEnterEvent* event)
@@ -183,6 +185,9 @@ void CKestrovaDlg::OnStart()
         progress.SetBatch(&m_batch);
         progress.DoModal();
     }
+    CKestrovaApp::LogTestEvent(QStringLiteral("converted %1 failed %2")
+                                   .arg(m_batch.GetConvertOutcomes().size())
+                                   .arg(m_batch.GetConvertFailureCount()));
     ReportConvertFailures();
 }
 
