@@ -1,11 +1,10 @@
 #include <QDialog>
-#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
-#include <utime.h>
 
 #include "app/AppIdentity.h"
 #include "app/CKestrovaApp.h"
@@ -52,16 +51,6 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(window.isVisible() && window.windowState() == Qt::WindowNoState, 5000);
         else
             QVERIFY(window.isMinimized());
-    }
-
-    // An instance that has run for hours still holds its lock.
-    void oldLockOfLiveOwnerHolds()
-    {
-        SingleInstance first("old", SingleInstance::DefaultFolder());
-        QVERIFY(first.Acquire());
-        utimbuf times { std::time(nullptr) - 7200, std::time(nullptr) - 7200 };
-        QCOMPARE(::utime(QFile::encodeName(first.GetLockPath()).constData(), &times), 0);
-        QVERIFY(!SingleInstance("old", SingleInstance::DefaultFolder()).Acquire());
     }
 };
 
