@@ -1,174 +1,153 @@
 #include "app/SettingsStore.h"
 
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include <gtest/gtest.h>
 
+#include "app/CreateFolderPath.h"
+#include "app/DataDirectory.h"
 #include "tests/app/TestHelpers.h"
-#include "tests/app/ScopedEnv.h"
-#include "tests/support/TestPictures.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Every test here sets HOME and XDG_CONFIG_HOME itself, and no other test of this program
+// reads them, so they are not put back afterwards.
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_home = m_dir / "home";
         fs::create_directory(m_home);
-        m_env.Set("HOME", m_home);
-        m_env.Set("XDG_CONFIG_HOME", std::nullopt);
-        m_path = m_dir / "settings.ini";
+        ::setenv("HOME", m_home.c_str(), 1);
+        ::unsetenv("XDG_CONFIG_HOME");
         SettingsStore::SetSettingsFilePath(m_path);
     }
     void TearDown() override { SettingsStore::SetSettingsFilePath(""); }
-
-    void WriteSettings(const std::string& text) { testpics::WriteBytes(m_path, { text.begin(), text.end() }); }
-    std::string FileText() const
+    std::set<fs::path> Tree() const
     {
-        const auto bytes = testpics::ReadBytes(m_path);
-        return { bytes.begin(), bytes.end() };
+        return { fs::recursive_directory_iterator(m_dir.Path()), fs::recursive_directory_iterator() };
     }
 
     testpics::TempDir m_dir;
-    ScopedEnv m_env;
-    std::string m_home;
-    std::string m_path;
+    const std::string m_home = m_dir / "home";
+    const std::string m_path = m_dir / "settings.ini";
+    const std::string m_default = m_home + "/Da Varozez Evozer";
 };
 
+TEST_F(Settings, FirstRunCreatesDataFolderSecondCreatesNothing)
+{
+    ::setenv("XDG_CONFIG_HOME", (m_dir / "config//").c_str(), 1);
+    ASSERT_EQ(PrepareDataDirectory(), DataDirectoryResult::Ready);
+    EXPECT_TRUE(fs::is_directory(m_dir / "config/Lumisk Studio Data"));
+    EXPECT_EQ(SettingsStore::GetSettingsFilePath(), m_dir / "config/Lumisk Studio Data/settings.ini");
+    const auto before = Tree();
+    ASSERT_EQ(PrepareDataDirectory(), DataDirectoryResult::Ready);
+    EXPECT_EQ(Tree(), before);
+    ::setenv("XDG_CONFIG_HOME", "config", 1); // not absolute, so not used
+    EXPECT_EQ(GetUserConfigFolder(), m_home + "/.config");
+}
+
+// With no settings file the last folder is made under the documents folder, one level deep:
+// a documents folder that is missing is not invented. Of user-dirs.dirs, the last usable line
+// counts; relative paths and unclosed quotes are not usable.
 TEST_F(Settings, DefaultsWithoutFileLeaveItAbsent)
 {
-    EXPECT_EQ(SettingsStore::GetLastFolder(), m_home + "/Da Varozez Evozer");
-    EXPECT_TRUE(fs::is_directory(m_home + "/Da Varozez Evozer"));
+    fs::create_directories(m_home + "/.config");
+    WriteText(m_home + "/.config/user-dirs.dirs",
+        "XDG_DOCUMENTS_DIR=\"$HOME/Old\"\n# c\nXDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"/\"\n"
+        "XDG_DOCUMENTS_DIR=\"Docs\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\n");
+    const std::string documents = m_home + "/My \"Docs\"";
+    EXPECT_EQ(GetDocumentsFolder(), documents);
+    EXPECT_EQ(SettingsStore::GetLastFolder(), documents + "/Da Varozez Evozer");
+    EXPECT_FALSE(fs::exists(documents));
+    fs::create_directory(documents);
+    EXPECT_EQ(SettingsStore::GetLastFolder(), documents + "/Da Varozez Evozer");
+    EXPECT_TRUE(fs::is_directory(documents + "/Da Varozez Evozer"));
     EXPECT_EQ(SettingsStore::GetLanguage(), "");
     EXPECT_FALSE(SettingsStore::GetOpenFolder());
     EXPECT_FALSE(fs::exists(m_path));
 }
 
-TEST_F(Settings, BlankLastFolderGivesDefaultNeverStored)
+// The file is read anew each time: first it names a missing folder, then blanks only.
+TEST_F(Settings, StoredFolderComesBackAsIsBlanksGiveDefaultNeverStored)
 {
-    WriteSettings("[SETTING_INFO]\nLAST_FOLDER=    \t\n");
-    EXPECT_EQ(SettingsStore::GetLastFolder(), m_home + "/Da Varozez Evozer");
-    EXPECT_EQ(FileText(), "[SETTING_INFO]\nLAST_FOLDER=    \t\n");
-}
-
-TEST_F(Settings, StoredFolderReturnedAsIsAndNotCreated)
-{
-    const std::string gone = m_dir / "gone/away/";
-    WriteSettings("[SETTING_INFO]\nLAST_FOLDER= " + gone + " \n");
-    EXPECT_EQ(SettingsStore::GetLastFolder(), gone);
+    WriteText(m_path, "[SETTING_INFO]\nLAST_FOLDER= " + m_dir / "gone/away/" + " \n");
+    EXPECT_EQ(SettingsStore::GetLastFolder(), m_dir / "gone/away/");
     EXPECT_FALSE(fs::exists(m_dir / "gone"));
-    EXPECT_FALSE(fs::exists(m_home + "/Da Varozez Evozer"));
+    EXPECT_FALSE(fs::exists(m_default));
+    WriteText(m_path, "[SETTING_INFO]\nLAST_FOLDER=    \t\n");
+    EXPECT_EQ(SettingsStore::GetLastFolder(), m_default);
+    EXPECT_EQ(ReadText(m_path), "[SETTING_INFO]\nLAST_FOLDER=    \t\n");
 }
 
-// The default folder is made one level deep: a documents folder that is missing is not invented.
-TEST_F(Settings, DefaultFolderUnderDocumentsOneLevelOnly)
+TEST_F(Settings, OnlyExactTrueOpensTheFolder)
 {
-    fs::create_directories(m_home + "/.config");
-    const std::string dirs = "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n";
-    testpics::WriteBytes(m_home + "/.config/user-dirs.dirs", { dirs.begin(), dirs.end() });
-
-    EXPECT_EQ(SettingsStore::GetLastFolder(), m_home + "/Dokumente/Da Varozez Evozer");
-    EXPECT_FALSE(fs::exists(m_home + "/Dokumente"));
-
-    fs::create_directory(m_home + "/Dokumente");
-    EXPECT_EQ(SettingsStore::GetLastFolder(), m_home + "/Dokumente/Da Varozez Evozer");
-    EXPECT_TRUE(fs::is_directory(m_home + "/Dokumente/Da Varozez Evozer"));
+    for (const auto& [line, open] : std::vector<std::pair<std::string, bool>> { { "open_folder =  TRUE  ", true },
+             { "OPEN_FOLDER=true", false }, { "OPEN_FOLDER=TRUEISH", false }, { "LANGUAGE=TRUE", false } }) {
+        WriteText(m_path, "[SETTING_INFO]\n" + line + "\n");
+        EXPECT_EQ(SettingsStore::GetOpenFolder(), open) << line;
+    }
 }
-
-struct BoolCase {
-    const char* name;
-    std::string line;
-    bool expected;
-};
-
-class OpenFolderValue : public Settings, public ::testing::WithParamInterface<BoolCase> { };
-
-TEST_P(OpenFolderValue, OnlyExactTrueCounts)
-{
-    WriteSettings("[SETTING_INFO]\n" + GetParam().line + "\n");
-    EXPECT_EQ(SettingsStore::GetOpenFolder(), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, OpenFolderValue,
-    ::testing::Values(BoolCase { "Upper", "OPEN_FOLDER=TRUE", true },
-        BoolCase { "UpperWithBlanks", "open_folder =  TRUE  ", true }, BoolCase { "Lower", "OPEN_FOLDER=true", false },
-        BoolCase { "Mixed", "OPEN_FOLDER=True", false }, BoolCase { "One", "OPEN_FOLDER=1", false },
-        BoolCase { "Yes", "OPEN_FOLDER=yes", false }, BoolCase { "Longer", "OPEN_FOLDER=TRUEISH", false },
-        BoolCase { "Empty", "OPEN_FOLDER=", false }, BoolCase { "Absent", "LANGUAGE=TRUE", false }),
-    CaseName());
 
 TEST_F(Settings, WriteOfOneKeyKeepsTheRest)
 {
-    const std::string before = "; kept\n[SETTING_INFO]\nLANGUAGE=Deutsch\nOPEN_FOLDER=FALSE\n\n[OTHER]\nX=1\n";
-    WriteSettings(before);
+    WriteText(m_path, "; kept\n[setting_info]\nLANGUAGE=De\nopen_folder = FALSE\n\n[OTHER]\nOPEN_FOLDER=1\n");
     SettingsStore::SetOpenFolder(true);
-    SettingsStore::SetLastFolder("/pictures/out/");
+    SettingsStore::SetLastFolder("/out/");
     EXPECT_TRUE(SettingsStore::GetOpenFolder());
-    EXPECT_EQ(SettingsStore::GetLastFolder(), "/pictures/out/");
-    EXPECT_EQ(SettingsStore::GetLanguage(), "Deutsch");
-    EXPECT_EQ(FileText(),
-        "; kept\n[SETTING_INFO]\nLANGUAGE=Deutsch\nOPEN_FOLDER=TRUE\nLAST_FOLDER=/pictures/out/\n\n[OTHER]\nX=1\n");
-    SettingsStore::SetOpenFolder(false);
-    EXPECT_FALSE(SettingsStore::GetOpenFolder());
+    EXPECT_EQ(SettingsStore::GetLastFolder(), "/out/");
+    EXPECT_EQ(ReadText(m_path),
+        "; kept\n[setting_info]\nLANGUAGE=De\nOPEN_FOLDER=TRUE\nLAST_FOLDER=/out/\n\n[OTHER]\nOPEN_FOLDER=1\n");
 }
 
-TEST_F(Settings, FirstWriteCreatesFile)
-{
-    SettingsStore::SetLanguage("Deutsch");
-    EXPECT_EQ(FileText(), "[SETTING_INFO]\nLANGUAGE=Deutsch\n");
-}
-
-struct GarbageCase {
-    const char* name;
-    std::string content;
-};
-
-class GarbageSettings : public Settings, public ::testing::WithParamInterface<GarbageCase> { };
+// Rows: the decodable start of a settings file and what follows it that makes it undecodable.
+class GarbageSettings : public Settings, public ::testing::WithParamInterface<Pairs::value_type> { };
 
 TEST_P(GarbageSettings, ReadAsDefaultsAndSurviveWrites)
 {
-    WriteSettings(GetParam().content);
-    EXPECT_EQ(SettingsStore::GetLastFolder(), m_home + "/Da Varozez Evozer");
+    const std::string content = GetParam().first + GetParam().second;
+    WriteText(m_path, content);
     EXPECT_FALSE(SettingsStore::GetOpenFolder());
     EXPECT_EQ(SettingsStore::GetLanguage(), "");
+    EXPECT_EQ(SettingsStore::GetLastFolder(), m_default);
     SettingsStore::SetOpenFolder(true);
     SettingsStore::SetLastFolder("/x/");
-    EXPECT_EQ(FileText(), GetParam().content);
+    EXPECT_EQ(ReadText(m_path), content);
+    EXPECT_EQ(Tree().size(), 3u) << "no temporary file left";
 }
+
+const std::string Good = "[SETTING_INFO]\nOPEN_FOLDER=TRUE\nLANGUAGE=X\n";
+const std::string GoodUtf16 = Utf16Le(u"[SETTING_INFO]\r\nOPEN_FOLDER=TRUE\r\nLANGUAGE=X\r\n");
 
 INSTANTIATE_TEST_SUITE_P(Cases, GarbageSettings,
-    ::testing::Values(GarbageCase { "Binary", std::string("\x00\x01\x02\xFF\xFE\xFD garbage \x80\x81", 17) },
-        GarbageCase { "Latin1",
-            "[SETTING_INFO]\nLANGUAGE=Fran\xE7"
-            "ais\nOPEN_FOLDER=TRUE\n" },
-        GarbageCase { "BrokenUtf16", std::string("\xFF\xFE\x00\xDC", 4) }),
-    CaseName());
+    ::testing::ValuesIn(Pairs { { Good, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) }, // NUL bytes
+        { Good, "caf\xE9\n" }, { Good, "\xC0\xAF\n" }, // Latin-1, overlong UTF-8
+        { GoodUtf16, "x" }, { GoodUtf16, std::string("\x00\xDC", 2) }, // odd length, lone low surrogate
+        { GoodUtf16, std::string("\x00\xD8", 2) } })); // high surrogate at the end
 
-TEST_F(Settings, UnreadableFileIsKept)
+// Run from an empty folder, so anything made relative to the current directory shows.
+TEST(CreateFolderPath, CreatesEveryLevelOfAbsolutePathsOnly)
 {
-    fs::create_directory(m_path);
-    fs::create_directory(m_path + "/inside");
-    SettingsStore::SetOpenFolder(true);
-    EXPECT_FALSE(SettingsStore::GetOpenFolder());
-    EXPECT_TRUE(fs::is_directory(m_path + "/inside"));
-}
-
-TEST_F(Settings, NoSettingsPathGivesDefaultsAndWritesNothing)
-{
-    SettingsStore::SetSettingsFilePath("");
+    testpics::TempDir dir;
+    testpics::WriteBytes(dir / "file", { 'x' });
     const fs::path previous = fs::current_path();
-    fs::current_path(m_dir.Path());
-    SettingsStore::SetOpenFolder(true);
-    SettingsStore::SetLanguage("Deutsch");
-    const bool open = SettingsStore::GetOpenFolder();
-    const std::string language = SettingsStore::GetLanguage();
+    fs::current_path(dir.Path());
+    for (const std::string& path : { std::string(), std::string("photos"), std::string("smb://server/share"),
+             "/" + std::string(PATH_MAX, 'a'), std::string("/tmp/a\0b", 8), dir / "file", dir / "file/sub/deeper" })
+        EXPECT_FALSE(CreateFolderPath(path)) << path;
     fs::current_path(previous);
-    EXPECT_FALSE(open);
-    EXPECT_EQ(language, "");
-    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.Path()), fs::directory_iterator()), 1) << "only home/";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::is_regular_file(dir.Path() / "file"));
+
+    EXPECT_TRUE(CreateFolderPath(dir / "x/one/two/three/"));
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "x/one/two/three"));
+    // Existing levels and doubled slashes are fine.
+    EXPECT_TRUE(CreateFolderPath(dir.Path().string() + "//x//one/two/three/four"));
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "x/one/two/three/four"));
 }
 
 } // namespace
