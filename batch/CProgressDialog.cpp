@@ -64,13 +64,17 @@ CProgressDialog::~CProgressDialog()
 {
     if (m_sink)
         m_sink->Detach();
-    if (m_jobHeld) {
-        CancelJob();
-        WaitJobToTheEnd();
-    }
+    StopJobAndWait();
 }
 
-int CProgressDialog::DoModal() { return exec(); }
+int CProgressDialog::DoModal()
+{
+    const int result = exec();
+    // The loop can also end from outside (the application quitting): the caller
+    // is about to use the batch, so the worker must be gone first.
+    StopJobAndWait();
+    return result;
+}
 
 QString CProgressDialog::GetStatusText() const { return m_status->GetText(); }
 
@@ -192,6 +196,14 @@ bool CProgressDialog::WaitJobOnce()
     if (ended)
         m_jobHeld = false;
     return ended;
+}
+
+void CProgressDialog::StopJobAndWait()
+{
+    if (!m_jobHeld)
+        return;
+    CancelJob();
+    WaitJobToTheEnd();
 }
 
 void CProgressDialog::WaitJobToTheEnd()

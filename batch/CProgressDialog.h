@@ -73,6 +73,7 @@ private:
     void CancelJob();
     bool WaitJobOnce();
     void WaitJobToTheEnd();
+    void StopJobAndWait();
     void ShowStep(std::int64_t position, const char* format);
     void EndJob(const char* format);
     QString CountText(const char* format, int done) const;
