@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/SettingsStore.h"
+#include "batch/CProgressDialog.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CKestrovaDlg.h"
@@ -58,6 +59,8 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 class WindowBatchTest : public QObject {
     Q_OBJECT
 private slots:
+    // A run never starts the desktop's file manager from a test.
+    void initTestCase() { CProgressDialog::SetOpenFolderHook([](const QString&) {}); }
     void addingFilesSkipsWhatCannotBeRead();
     void addFolderTakesOnlyScannedExtensions();
     void addingToASelectionKeepsIt();
