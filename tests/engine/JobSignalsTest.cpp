@@ -11,74 +11,29 @@ namespace {
 using std::chrono::milliseconds;
 constexpr milliseconds kLong { 20000 };
 
-TEST(AutoResetEvent, OneSetIsConsumedByOneTest)
-{
-    AutoResetEvent event;
-    EXPECT_FALSE(event.TryConsume());
-    event.Set();
-    event.Set(); // not counted: still one stop
-    EXPECT_TRUE(event.TryConsume());
-    EXPECT_FALSE(event.TryConsume());
-}
-
-TEST(AutoResetEvent, ResetForgetsAStopFromBefore)
-{
-    AutoResetEvent event;
-    event.Set();
-    event.Reset();
-    EXPECT_FALSE(event.TryConsume());
-}
-
-TEST(AutoResetEvent, WaitWakesWhenAnotherThreadSets)
-{
-    AutoResetEvent event, started;
-    std::atomic<bool> woke { false };
-    std::thread waiter([&] {
-        started.Set();
-        woke = event.WaitFor(kLong);
-    });
-    ASSERT_TRUE(started.WaitFor(kLong));
-    event.Set();
-    waiter.join();
-    EXPECT_TRUE(woke);
-    EXPECT_FALSE(event.TryConsume());
-}
-
-TEST(WorkerThread, WaitTimesOutWhileTheJobRunsAndSucceedsOnceItEnds)
-{
-    AutoResetEvent release;
-    WorkerThread worker([&] { release.WaitFor(kLong); });
-    EXPECT_FALSE(worker.WaitFor(milliseconds(0)));
-    release.Set();
-    EXPECT_TRUE(worker.WaitFor(kLong));
-    EXPECT_TRUE(worker.WaitFor(milliseconds(0)));
-}
-
-TEST(WorkerThread, IsNeverDestroyedWhileItsJobRuns)
+// The job runs on a thread of its own, a wait times out while it runs, and the
+// worker is never destroyed before the job has returned.
+TEST(WorkerThread, RunsTheJobOnItsOwnThreadAndOutlivesIt)
 {
     AutoResetEvent release, running;
     std::atomic<bool> finished { false };
+    std::thread::id jobThread;
     std::thread releaser;
     {
         WorkerThread worker([&] {
+            jobThread = std::this_thread::get_id();
             running.Set();
             release.WaitFor(kLong);
             finished = true;
         });
         ASSERT_TRUE(running.WaitFor(kLong));
+        EXPECT_FALSE(worker.WaitFor(milliseconds(0)));
+        EXPECT_EQ(jobThread, worker.GetId());
+        EXPECT_NE(jobThread, std::this_thread::get_id());
         releaser = std::thread([&] { release.Set(); });
     } // the destructor must wait for the job
     EXPECT_TRUE(finished);
     releaser.join();
-}
-
-TEST(WorkerThread, RunsTheJobOnAnotherThread)
-{
-    std::thread::id jobThread;
-    WorkerThread worker([&] { jobThread = std::this_thread::get_id(); });
-    ASSERT_TRUE(worker.WaitFor(kLong));
-    EXPECT_NE(jobThread, std::this_thread::get_id());
-    EXPECT_EQ(jobThread, worker.GetId());
 }
 
 } // namespace
