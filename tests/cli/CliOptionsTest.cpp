@@ -1,14 +1,11 @@
 #include "cli/CliOptions.h"
 
-#include <filesystem>
-
 #include <gtest/gtest.h>
 
 #include "cli/CliInputs.h"
 #include "cli/CliReport.h"
 #include "imaging/ResizeSettings.h"
 #include "tests/support/EngineFixtures.h"
-#include "tests/support/TestPictures.h"
 
 namespace {
 
@@ -30,7 +27,7 @@ TEST_P(ApplyCliOptionsTest, SetsTheOptionsAsTheWindowWould)
 {
     const ApplyCase& c = GetParam();
     Args args = c.args;
-    args.push_back("picture.jpg");
+    args.insert(args.end(), { "--", "-picture.jpg" }); // after "--" not an option
     const cli::CliParseResult parsed = cli::ParseCliArguments(args);
     ASSERT_EQ(parsed.error, "");
     ResizeSettings settings;
@@ -43,7 +40,7 @@ TEST_P(ApplyCliOptionsTest, SetsTheOptionsAsTheWindowWould)
     EXPECT_EQ(settings.GetCompressionChoice(), c.choice);
     EXPECT_EQ(settings.GetQuality(), c.quality);
     EXPECT_EQ(settings.GetOutputExtension(), c.extension);
-    EXPECT_EQ(parsed.options.inputs, Args { "picture.jpg" });
+    EXPECT_EQ(parsed.options.inputs, Args { "-picture.jpg" });
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ApplyCliOptionsTest,
@@ -61,50 +58,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ApplyCliOptionsTest,
             100, CompressFormatDefault, 70, ".png" }),
     enginefix::CaseName);
 
-struct UsageCase {
-    const char* name;
-    Args args;
-    const char* message; // part of the error
-};
-
-class CliUsageErrorTest : public testing::TestWithParam<UsageCase> { };
-
-TEST_P(CliUsageErrorTest, IsRefusedWithAReason)
-{
-    const UsageCase& c = GetParam();
-    const cli::CliParseResult parsed = cli::ParseCliArguments(c.args);
-    std::string error = parsed.error;
-    if (error.empty()) {
-        ResizeSettings settings;
-        EXPECT_FALSE(cli::ApplyCliOptions(parsed.options, settings, error));
-    }
-    EXPECT_NE(error.find(c.message), std::string::npos) << error;
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, CliUsageErrorTest,
-    testing::Values(UsageCase { "NoPictures", { "-q", "50" }, "no pictures" },
-        UsageCase { "UnknownOption", { "--colour", "x.jpg" }, "unknown option '--colour'" },
-        UsageCase { "MissingValue", { "x.jpg", "--width" }, "--width needs a value" },
-        UsageCase { "ValueForAFlag", { "--quiet=yes", "x.jpg" }, "--quiet takes no value" },
-        UsageCase { "BadMode", { "--mode", "diagonal", "x.jpg" }, "--mode" },
-        UsageCase { "QualityZero", { "-q", "0", "x.jpg" }, "--quality" },
-        UsageCase { "NegativeWidth", { "-w", "-5", "x.jpg" }, "invalid value '-5' for --width" },
-        UsageCase { "BadFormat", { "-f", "webp", "x.jpg" }, "--format" },
-        UsageCase { "QualityAndTarget", { "-q", "5", "-s", "9", "x.jpg" }, "exclude each other" },
-        UsageCase { "HeightInRestrictWidth", { "-m", "width", "-H", "5", "x.jpg" }, "--mode width takes --width" },
-        UsageCase { "WidthInRestrictHeight", { "-m", "height", "-w", "5", "x.jpg" }, "--mode height takes --height" },
-        UsageCase { "FractionOfAPixel", { "-u", "pixel", "-w", "10.5", "x.jpg" }, "whole number" }),
-    enginefix::CaseName);
-
-TEST(ParseCliArguments, DoubleDashEndsTheOptions)
-{
-    const auto parsed = cli::ParseCliArguments({ "--overwrite", "--", "--quiet", "-" });
-    ASSERT_EQ(parsed.error, "");
-    EXPECT_TRUE(parsed.options.overwrite);
-    EXPECT_FALSE(parsed.options.quiet);
-    EXPECT_EQ(parsed.options.inputs, (Args { "--quiet", "-" }));
-}
-
 // $HOME is expanded, a trailing slash dropped; commented-out and relative entries are not taken.
 TEST(DefaultOutputFolder, IsTheDocumentsFolderOrHome)
 {
@@ -113,19 +66,6 @@ TEST(DefaultOutputFolder, IsTheDocumentsFolderOrHome)
         "/home/ann/Dokumente/Da Varozez Evozer");
     EXPECT_EQ(
         cli::DefaultOutputFolderFrom("/home/ann", "XDG_DOCUMENTS_DIR=\"/data/docs/\""), "/data/docs/Da Varozez Evozer");
-}
-
-TEST(ScanFolder, TakesTheListedExtensionsOnlyAndNoSubFolders)
-{
-    testpics::TempDir dir;
-    for (const char* name : { "one.JPG", "two.tiff", "three.pcx", "four.gif", "notes.txt", "six.Jpeg" })
-        testpics::WriteBytes(dir / name, { 'x' });
-    std::filesystem::create_directory(dir / "five.jpg");
-    testpics::WriteBytes(dir / "five.jpg/inside.jpg", { 'x' });
-    std::string error;
-    EXPECT_EQ(
-        cli::ScanFolder(dir.Path().string(), error), (Args { dir / "four.gif", dir / "one.JPG", dir / "six.Jpeg" }));
-    EXPECT_EQ(error, "");
 }
 
 TEST(CsvReport, QuotesWhatNeedsQuotingAndListsSkippedPictures)

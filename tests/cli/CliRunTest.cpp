@@ -23,7 +23,7 @@ using Names = std::vector<std::string>;
 // The program in a child process with its output on pipes.
 class CliProcess {
 public:
-    explicit CliProcess(const Args& args)
+    explicit CliProcess(const Args& args, const std::string& folder = ".")
     {
         int out[2], err[2];
         if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
@@ -32,6 +32,8 @@ public:
         if (m_pid == 0) {
             ::dup2(out[1], STDOUT_FILENO);
             ::dup2(err[1], STDERR_FILENO);
+            if (::chdir(folder.c_str()) != 0)
+                ::_exit(126);
             std::vector<char*> argv { const_cast<char*>(KESTROVA_CLI_PATH) };
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
@@ -69,18 +71,14 @@ public:
     const std::string& Err() const { return m_stderr; }
 
 private:
-    // Bounded by a generous limit, so a hung program fails the test instead of hanging it.
+    // Each read waits a minute at most, so a hung program fails the test instead of hanging it.
     static bool Read(int fd, std::string& into, std::ptrdiff_t lines = PTRDIFF_MAX)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        pollfd p { fd, POLLIN, 0 };
         while (std::count(into.begin(), into.end(), '\n') < lines) {
-            const auto left
-                = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            pollfd p { fd, POLLIN, 0 };
             char buf[4096];
-            ssize_t n = 0;
-            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0
-                || (n = ::read(fd, buf, sizeof buf)) <= 0)
+            const ssize_t n = ::poll(&p, 1, 60000) > 0 ? ::read(fd, buf, sizeof buf) : -1;
+            if (n <= 0)
                 return false;
             into.append(buf, static_cast<std::size_t>(n));
         }
@@ -100,20 +98,6 @@ std::size_t Count(const std::string& text, const std::string& part)
     return n;
 }
 
-std::string ReadText(const std::string& path)
-{
-    const auto bytes = testpics::ReadBytes(path);
-    return { bytes.begin(), bytes.end() };
-}
-
-// Output names that are not our temporary files.
-Names FinalNames(const std::string& folder)
-{
-    Names names = ListNames(folder);
-    std::erase_if(names, [](const std::string& n) { return n.rfind(TempFilePrefix, 0) == 0; });
-    return names;
-}
-
 class CliRunTest : public enginefix::FolderTest {
 protected:
     const std::string m_out = dir / "result"; // made by the program
@@ -129,28 +113,55 @@ TEST_F(CliRunTest, HelpAndVersion)
     EXPECT_NE(version.Out().find(KESTROVA_VERSION), std::string::npos);
 }
 
-TEST_F(CliRunTest, BadUsageExitsWith2AndWritesNothing)
+struct UsageCase {
+    const char* name;
+    Args args; // after -o result, run in the test's folder
+    const char* message; // part of the error
+};
+
+class BadUsageTest : public CliRunTest, public testing::WithParamInterface<UsageCase> { };
+
+// Refused with a reason and exit status 2, before anything is written.
+TEST_P(BadUsageTest, ExitsWith2AndWritesNothing)
 {
-    testpics::WriteColour(In("a.jpg"), 40, 30, "jpg");
     testpics::WriteBytes(dir / "file", { 'x' });
-    for (const Args& args : { Args { "-o", m_out, "--quality", "0", In("a.jpg") }, Args { "-o", m_out },
-             Args { "-o", m_out, "-m", "width", "-H", "5", In("a.jpg") },
-             Args { "-o", dir / "file/out", In("a.jpg") } }) {
-        CliProcess r(args);
-        EXPECT_EQ(r.Wait(), 2) << r.Err();
-        EXPECT_EQ(r.Err().rfind("kestrova-cli: ", 0), 0u) << r.Err();
-        EXPECT_FALSE(std::filesystem::exists(m_out));
-    }
+    Args args { "-o", "result" };
+    args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+    CliProcess r(args, dir.Path());
+    EXPECT_EQ(r.Wait(), 2) << r.Err();
+    EXPECT_EQ(r.Err().rfind("kestrova-cli: ", 0), 0u) << r.Err();
+    EXPECT_NE(r.Err().find(GetParam().message), std::string::npos) << r.Err();
+    EXPECT_FALSE(std::filesystem::exists(m_out));
 }
 
-// A folder is scanned (not for two.tiff: no scanned extension), a file is taken as
-// given, and the output folder is made with its parents. Each hostile file fails
-// on its own, the good pictures are written, and the exit status is 1.
+INSTANTIATE_TEST_SUITE_P(Cases, BadUsageTest,
+    testing::Values(UsageCase { "NoPictures", {}, "no pictures" },
+        UsageCase { "UnknownOption", { "--colour", "x.jpg" }, "unknown option '--colour'" },
+        UsageCase { "MissingValue", { "x.jpg", "--width" }, "--width needs a value" },
+        UsageCase { "ValueForAFlag", { "--quiet=yes", "x.jpg" }, "--quiet takes no value" },
+        UsageCase { "BadMode", { "--mode", "diagonal", "x.jpg" }, "--mode" },
+        UsageCase { "QualityZero", { "-q", "0", "x.jpg" }, "--quality" },
+        UsageCase { "NegativeWidth", { "-w", "-5", "x.jpg" }, "invalid value '-5' for --width" },
+        UsageCase { "BadFormat", { "-f", "webp", "x.jpg" }, "--format" },
+        UsageCase { "QualityAndTarget", { "-q", "5", "-s", "9", "x.jpg" }, "exclude each other" },
+        UsageCase { "HeightInRestrictWidth", { "-m", "width", "-H", "5", "x.jpg" }, "--mode width takes --width" },
+        UsageCase { "WidthInRestrictHeight", { "-m", "height", "-w", "5", "x.jpg" }, "--mode height takes --height" },
+        UsageCase { "FractionOfAPixel", { "-u", "pixel", "-w", "10.5", "x.jpg" }, "whole number" },
+        UsageCase { "OutputFolderOnAFile", { "-o", "file/out", "x.jpg" }, "cannot use the output folder" }),
+    enginefix::CaseName);
+
+// A folder is scanned for the listed extensions in any case, not its sub-folders; a file
+// is taken as given, and the output folder is made with its parents. Each hostile
+// file fails on its own, the good pictures are written, and the exit status is 1.
 TEST_F(CliRunTest, ConvertsFilesAndFoldersAndReportsEachPictureAndEachFailure)
 {
     testpics::WriteColour(In("one.JPG"), 400, 300, "jpg");
     testpics::WriteColour(In("four.gif"), 200, 100, "gif");
-    testpics::WriteBytes(In("two.tiff"), { 'x' });
+    testpics::WriteColour(In("six.Jpeg"), 40, 40, "jpg");
+    for (const char* name : { "two.tiff", "three.pcx", "notes.txt", "five.jpg/inside.jpg" }) {
+        std::filesystem::create_directories(std::filesystem::path(In(name)).parent_path());
+        testpics::WriteBytes(In(name), { 'x' });
+    }
     testpics::WriteColour(dir / "extra.png", 80, 40, "png");
     const std::string out = m_out + "/new/sub";
     Args args { "-o", out, "--mode", "width", "--width", "100", "--format", "png", "--report", m_report, dir / "in",
@@ -164,35 +175,42 @@ TEST_F(CliRunTest, ConvertsFilesAndFoldersAndReportsEachPictureAndEachFailure)
     }
     CliProcess r(args);
     EXPECT_EQ(r.Wait(), 1) << r.Err();
-    EXPECT_EQ(ListNames(out), (Names { "extra.png", "four.png", "one.png" })) << "no temporary file left";
+    EXPECT_EQ(ListNames(out), (Names { "extra.png", "four.png", "one.png", "six.png" })) << "no temporary file left";
     const auto one = Decode(out + "/one.png");
     EXPECT_EQ(one.loader, "pngload");
     EXPECT_EQ(one.width, 100);
     EXPECT_EQ(one.height, 75);
-    EXPECT_EQ(Decode(out + "/extra.png").height, 50);
-    EXPECT_EQ(Count(r.Out(), " -> "), 3u);
-    EXPECT_NE(r.Out().find("3 written, " + std::to_string(hostile.size()) + " failed"), std::string::npos) << r.Out();
+    EXPECT_EQ(Count(r.Out(), " -> "), 4u);
+    EXPECT_NE(r.Out().find("4 written, " + std::to_string(hostile.size()) + " failed"), std::string::npos) << r.Out();
     EXPECT_EQ(r.Err().find('\r'), std::string::npos) << "no progress bar when not on a terminal";
     for (const auto& h : hostile)
         EXPECT_EQ(Count(r.Err(), dir / h.name + ": "), 1u) << h.name << "\n" << r.Err();
     EXPECT_EQ(Count(r.Err(), "kestrova-cli: "), hostile.size());
-    const std::string csv = ReadText(m_report);
+    const auto report = testpics::ReadBytes(m_report);
+    const std::string csv(report.begin(), report.end());
     EXPECT_EQ(csv.rfind("source,output,width,height,bytes,quality,status,reason\n", 0), 0u);
-    EXPECT_EQ(Count(csv, ",written,"), 3u);
+    EXPECT_EQ(Count(csv, ",written,"), 4u);
     EXPECT_EQ(Count(csv, ",unreadable,"), hostile.size() - 1);
     EXPECT_EQ(Count(csv, ",too large,"), 1u);
 }
 
-// Killed without warning in the middle of a batch: whatever carries a final
-// name is a whole picture; only hidden temporary files may be left over.
-TEST_F(CliRunTest, KilledRunLeavesNoPartialFileUnderAFinalName)
+// Stopped in the middle of a batch. Killed without warning: whatever carries a final
+// name is a whole picture, only the temporary file of the picture in progress may be
+// left. Ctrl+C: the picture in progress is finished, no temporary file is left, and
+// the report lists the pictures not converted.
+class StoppedRunTest : public CliRunTest, public testing::WithParamInterface<int> { };
+
+TEST_P(StoppedRunTest, LeavesNoPartialFileUnderAFinalName)
 {
+    const int sig = GetParam();
     const auto sources = Pictures(24, 1600, 1200);
-    CliProcess p({ "-o", m_out, "--format", "png", dir / "in" });
-    ASSERT_TRUE(p.ReadLines(2)) << "two pictures done before the kill";
-    p.Signal(SIGKILL);
-    EXPECT_EQ(p.Wait(), 128 + SIGKILL);
-    const auto names = FinalNames(m_out);
+    CliProcess p({ "-o", m_out, "--format", "png", "--report", m_report, dir / "in" });
+    ASSERT_TRUE(p.ReadLines(2)) << "two pictures done before the signal";
+    p.Signal(sig);
+    EXPECT_EQ(p.Wait(), sig == SIGINT ? 130 : 128 + SIGKILL) << p.Err();
+    // Output names that are not our temporary files.
+    Names names = ListNames(m_out);
+    std::erase_if(names, [](const std::string& n) { return n.rfind(TempFilePrefix, 0) == 0; });
     EXPECT_GE(names.size(), 2u);
     EXPECT_LT(names.size(), sources.size());
     for (const std::string& name : names) {
@@ -200,26 +218,17 @@ TEST_F(CliRunTest, KilledRunLeavesNoPartialFileUnderAFinalName)
         EXPECT_TRUE(d.ok) << name << ": " << d.error;
         EXPECT_EQ(d.width, 1600) << name;
     }
-    EXPECT_LE(ListNames(m_out).size() - names.size(), 1u) << "at most the one picture in progress";
+    EXPECT_LE(ListNames(m_out).size() - names.size(), sig == SIGINT ? 0u : 1u) << "temporary files";
+    if (sig == SIGINT) {
+        EXPECT_NE(p.Err().find("stopped: "), std::string::npos) << p.Err();
+        const auto report = testpics::ReadBytes(m_report);
+        const std::string csv(report.begin(), report.end());
+        EXPECT_EQ(Count(csv, ",written,"), names.size());
+        EXPECT_EQ(Count(csv, ",skipped,"), sources.size() - names.size());
+    }
 }
 
-TEST_F(CliRunTest, CtrlCStopsBetweenPicturesAndLeavesNothingHalfMade)
-{
-    const auto sources = Pictures(40, 800, 600);
-    CliProcess p({ "-o", m_out, "--report", m_report, dir / "in" });
-    ASSERT_TRUE(p.ReadLines(1));
-    p.Signal(SIGINT);
-    EXPECT_EQ(p.Wait(), 130) << p.Err();
-    EXPECT_NE(p.Err().find("stopped: "), std::string::npos) << p.Err();
-    const auto names = ListNames(m_out);
-    EXPECT_EQ(names, FinalNames(m_out)) << "no temporary file";
-    EXPECT_GE(names.size(), 1u);
-    EXPECT_LT(names.size(), sources.size());
-    for (const std::string& name : names)
-        EXPECT_TRUE(Decode(m_out + "/" + name).ok) << name;
-    const std::string csv = ReadText(m_report);
-    EXPECT_EQ(Count(csv, ",written,"), names.size());
-    EXPECT_EQ(Count(csv, ",skipped,"), sources.size() - names.size());
-}
+INSTANTIATE_TEST_SUITE_P(Signals, StoppedRunTest, testing::Values(SIGKILL, SIGINT),
+    [](const auto& i) { return std::string(i.param == SIGINT ? "CtrlC" : "Killed"); });
 
 } // namespace

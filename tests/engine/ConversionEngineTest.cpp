@@ -1,9 +1,7 @@
 #include "imaging/ConversionEngine.h"
 
-#include <csignal>
 #include <filesystem>
 #include <set>
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -32,7 +30,6 @@ struct ProgressCase {
     bool brokenFirst; // an unreadable file before them
     int cancelAtStep; // Cancel pressed as this step is posted; -1 before the start; 0 never
     int reached; // entries whose two steps are posted
-    int written; // p1.jpg ... p<written>.jpg
     bool stopped;
 };
 
@@ -58,7 +55,7 @@ TEST_P(ProgressTest, PostsTwoStepsPerPictureAndTheEndLast)
     ASSERT_TRUE(RunJob(*batch, sink));
     EXPECT_EQ(sink->posts, StepsThenEnd(c.reached));
     Names written;
-    for (int i = 1; i <= c.written; ++i)
+    for (int i = 1; i <= c.reached - (c.brokenFirst ? 1 : 0); ++i)
         written.push_back("p" + std::to_string(i) + ".jpg");
     EXPECT_EQ(ListNames(Out()), written);
     EXPECT_EQ(batch->GetConvertOutcomes().size(), static_cast<std::size_t>(c.reached));
@@ -67,11 +64,11 @@ TEST_P(ProgressTest, PostsTwoStepsPerPictureAndTheEndLast)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProgressTest,
-    testing::Values(ProgressCase { "EmptyList", 0, false, 0, 0, 0, false },
-        ProgressCase { "UnreadableFirstPicture", 1, true, 0, 2, 1, false },
-        ProgressCase { "CancelDuringThirdOfTen", 10, false, 5, 3, 3, true },
-        ProgressCase { "CancelDuringTheLastIsNoStop", 2, false, 3, 2, 2, false },
-        ProgressCase { "StopLeftFromBefore", 2, false, -1, 2, 2, false }),
+    testing::Values(ProgressCase { "EmptyList", 0, false, 0, 0, false },
+        ProgressCase { "UnreadableFirstPicture", 1, true, 0, 2, false },
+        ProgressCase { "CancelDuringThirdOfTen", 10, false, 5, 3, true },
+        ProgressCase { "CancelDuringTheLastIsNoStop", 2, false, 3, 2, false },
+        ProgressCase { "StopLeftFromBefore", 2, false, -1, 2, false }),
     enginefix::CaseName);
 
 // A job that outlives the wait is kept, never destroyed while it runs, and a second
@@ -111,36 +108,43 @@ TEST_F(ConversionEngineTest, ARunningJobKeepsItsOptionsAndIsNotStartedTwice)
 
 // ---- naming ----
 
+// A name is taken by a file, a folder or a dangling link (which a look-up does not
+// see); the first free one is used, a gap too.
 TEST_F(ConversionEngineTest, TakenNamesAreNumberedAfterTheTitleUnlessOverwriting)
 {
     testpics::WriteBytes(Out("photo.jpg"), { 'o', 'l', 'd' });
+    std::filesystem::create_directory(Out("b.jpg"));
+    std::filesystem::create_symlink(dir / "elsewhere.jpg", Out("b(0).jpg"));
+    testpics::WriteBytes(Out("b(2).jpg"), { 'o', 'l', 'd' });
     testpics::WriteColour(In("photo.jpg"), 64, 48, "jpg");
     testpics::WriteColour(In("a.png"), 64, 48, "png");
     testpics::WriteColour(In("a.bmp"), 32, 24, "bmp");
-    auto batch = MakeBatch({ In("photo.jpg"), In("photo.jpg"), In("a.png"), In("a.bmp") }, Out());
+    testpics::WriteColour(In("b.gif"), 16, 16, "gif");
+    auto batch = MakeBatch({ In("photo.jpg"), In("photo.jpg"), In("a.png"), In("a.bmp"), In("b.gif") }, Out());
     ASSERT_TRUE(RunJob(*batch));
-    EXPECT_EQ(ListNames(Out()), (Names { "a(0).jpg", "a.jpg", "photo(0).jpg", "photo(1).jpg", "photo.jpg" }));
+    EXPECT_EQ(ListNames(Out()),
+        (Names { "a(0).jpg", "a.jpg", "b(0).jpg", "b(1).jpg", "b(2).jpg", "b.jpg", "photo(0).jpg", "photo(1).jpg",
+            "photo.jpg" }));
     EXPECT_EQ(testpics::ReadBytes(Out("photo.jpg")), (std::vector<std::uint8_t> { 'o', 'l', 'd' }));
+    EXPECT_EQ(testpics::ReadBytes(Out("b(2).jpg")), (std::vector<std::uint8_t> { 'o', 'l', 'd' }));
+    EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere.jpg"));
     EXPECT_EQ(batch->GetConvertOutcomes()[1].output, Out("photo(1).jpg"));
     EXPECT_EQ(Decode(Out("a(0).jpg")).width, 32);
 
     auto again = MakeBatch({ In("photo.jpg") }, Out());
     again->SetOverwriteExisting(true);
     ASSERT_TRUE(RunJob(*again));
-    EXPECT_EQ(ListNames(Out()).size(), 5u);
+    EXPECT_EQ(ListNames(Out()).size(), 9u);
     EXPECT_EQ(Decode(Out("photo.jpg")).width, 64);
 }
 
 // Two runs into one folder at once: every picture gets a file of its own.
 TEST_F(ConversionEngineTest, ConcurrentRunsNeverShareAName)
 {
-    std::filesystem::create_directory(dir / "in/b");
-    Names second;
-    for (int i = 1; i <= 6; ++i) {
-        second.push_back(dir / ("in/b/p" + std::to_string(i) + ".jpg"));
-        testpics::WriteColour(second.back(), 48 + i, 40, "jpg");
-    }
-    auto a = MakeBatch(Pictures(6), Out()), b = MakeBatch(second, Out());
+    const Names sources = Pictures(6);
+    auto a = MakeBatch(sources, Out()), b = MakeBatch(sources, Out());
+    b->SetWidthValue(50, Percent); // so that each file tells which run wrote it
+    b->SetHeightValue(50, Percent);
     a->StartConvertJob(std::make_shared<RecordingSink>());
     b->StartConvertJob(std::make_shared<RecordingSink>());
     ASSERT_TRUE(a->WaitConvertJob());
@@ -157,65 +161,6 @@ TEST_F(ConversionEngineTest, ConcurrentRunsNeverShareAName)
 }
 
 // ---- the mended faults ----
-
-// Writes beyond a few kilobytes fail for this process, as on a full disk; as root
-// a read-only folder would not stop us.
-struct FileSizeLimit {
-    explicit FileSizeLimit(rlim_t bytes)
-        : handler(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &old);
-        const rlimit limited { bytes, old.rlim_max };
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, handler);
-    }
-    void (*handler)(int);
-    rlimit old {};
-};
-
-struct FailingSaveCase {
-    const char* name;
-    std::int32_t choice;
-    const char* extension;
-    bool overwrite;
-};
-
-class FailingSaveTest : public ConversionEngineTest, public testing::WithParamInterface<FailingSaveCase> { };
-
-TEST_P(FailingSaveTest, LeavesNoFileAndKeepsWhatWasThere)
-{
-    const FailingSaveCase& c = GetParam();
-    testpics::WriteNoiseJpeg(In("noise.jpg"), 400, 300);
-    const std::string existing = std::string("noise") + c.extension;
-    testpics::WriteBytes(Out(existing), { 'o', 'l', 'd' });
-    auto batch = MakeBatch({ In("noise.jpg") }, Out());
-    batch->SetCompressionChoice(c.choice);
-    batch->SetOutputExtension(c.extension);
-    batch->SetOverwriteExisting(c.overwrite);
-    batch->SetTargetSizeKB(1000);
-    {
-        FileSizeLimit limit(4096);
-        ASSERT_TRUE(RunJob(*batch));
-    }
-    ASSERT_EQ(batch->GetConvertOutcomes().size(), 1u);
-    const ConvertOutcome& o = batch->GetConvertOutcomes()[0];
-    EXPECT_EQ(o.status, ConvertStatus::WriteFailed);
-    EXPECT_EQ(o.reason.rfind("could not write", 0), 0u) << o.reason;
-    EXPECT_TRUE(o.output.empty());
-    EXPECT_EQ(ListNames(Out()), Names { existing }) << "no temporary file, no reserved name";
-    EXPECT_EQ(testpics::ReadBytes(Out(existing)), (std::vector<std::uint8_t> { 'o', 'l', 'd' }));
-}
-
-INSTANTIATE_TEST_SUITE_P(Strategies, FailingSaveTest,
-    testing::Values(FailingSaveCase { "FixedQuality", CompressQuality, ".jpg", false },
-        FailingSaveCase { "TargetSizeOverwrite", CompressTargetSize, ".jpg", true },
-        FailingSaveCase { "Png", CompressFormatDefault, ".png", false },
-        FailingSaveCase { "BmpOverwrite", CompressFormatDefault, ".bmp", true }),
-    enginefix::CaseName);
 
 // ---- bad input ----
 
@@ -235,9 +180,7 @@ TEST_F(ConversionEngineTest, HostileInputsFailOneEachAndTheGoodOnesAreWritten)
     }
     paths.push_back(good[1]);
     auto batch = MakeBatch(paths, Out());
-    auto sink = std::make_shared<RecordingSink>();
-    ASSERT_TRUE(RunJob(*batch, sink));
-    EXPECT_EQ(sink->posts, StepsThenEnd(static_cast<int>(paths.size())));
+    ASSERT_TRUE(RunJob(*batch));
     EXPECT_EQ(ListNames(Out()), (Names { "half.jpg", "p1.jpg", "p2.jpg" }));
     const auto& outcomes = batch->GetConvertOutcomes();
     ASSERT_EQ(outcomes.size(), paths.size());

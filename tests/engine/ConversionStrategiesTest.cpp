@@ -1,6 +1,8 @@
 #include "imaging/ConversionEngine.h"
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -30,34 +32,52 @@ struct StrategyCase {
 
 class StrategyTest : public enginefix::FolderTest, public testing::WithParamInterface<StrategyCase> { };
 
+// Writes beyond a few kilobytes fail for this process, as on a full disk; as root
+// a read-only folder would not stop us.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN); // a failed write, not the end of the process
+        getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit limited { bytes, old.rlim_max };
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+    rlimit old {};
+};
+
 // A 400 x 300 gradient and a picture whose right half is transparent, halved: every
 // output is 200 x 150 in the format and depth the strategy promises, still shows the
 // gradient, and has the transparent pixels white, since no output keeps transparency.
-// Then the gradient's output is halved again in place, over itself.
-TEST_P(StrategyTest, WritesTheFormatDepthAndSizeAlsoInPlace)
+// Then the gradient's output is halved again in place, over itself; then every write
+// fails, which leaves neither a temporary file nor a reserved name, and the old file.
+TEST_P(StrategyTest, WritesTheFormatDepthAndSizeInPlaceTooAndNothingWhenTheWriteFails)
 {
     const StrategyCase& c = GetParam();
     testpics::WriteColour(In("gradient.png"), 400, 300, "png");
     testpics::WriteAlphaPng(In("alpha.png"), 400, 300);
     const std::string gradient = Out(std::string("gradient") + c.extension);
-    std::vector<Decoded> decoded;
-    for (const bool inPlace : { false, true }) {
-        auto batch = MakeBatch(inPlace ? Names { gradient } : Names { In("gradient.png"), In("alpha.png") }, Out());
+    const auto convert = [&](const Names& paths, bool overwrite) {
+        auto batch = MakeBatch(paths, Out());
         batch->SetCompressionChoice(c.choice);
         batch->SetOutputExtension(c.extension);
-        batch->SetOverwriteExisting(inPlace);
+        batch->SetOverwriteExisting(overwrite);
         batch->SetQuality(80);
         batch->SetTargetSizeKB(1000);
         batch->SetWidthValue(50, Percent);
         batch->SetHeightValue(50, Percent);
-        ASSERT_TRUE(RunJob(*batch));
+        EXPECT_TRUE(RunJob(*batch));
+        return batch;
+    };
+    std::vector<Decoded> decoded;
+    for (const bool inPlace : { false, true }) {
+        const auto batch
+            = convert(inPlace ? Names { gradient } : Names { In("gradient.png"), In("alpha.png") }, inPlace);
         const int width = inPlace ? 100 : 200, height = inPlace ? 75 : 150;
         for (const ConvertOutcome& o : batch->GetConvertOutcomes()) {
             ASSERT_EQ(o.status, ConvertStatus::Written) << o.reason;
             EXPECT_EQ(o.quality, c.quality);
             EXPECT_EQ(o.bytes, std::filesystem::file_size(o.output));
-            EXPECT_EQ(o.width, width);
-            EXPECT_EQ(o.height, height);
             decoded.push_back(Decode(o.output));
             const Decoded& d = decoded.back();
             ASSERT_TRUE(d.ok) << d.error;
@@ -71,12 +91,26 @@ TEST_P(StrategyTest, WritesTheFormatDepthAndSizeAlsoInPlace)
         EXPECT_EQ(enginefix::HeaderBitsPerPixel(testpics::ReadBytes(gradient)), c.headerBits);
     }
     ASSERT_EQ(decoded.size(), 3u);
-    EXPECT_EQ(ListNames(Out()).size(), 2u);
     // The gradient's top-right corner: red with half blue (GIF dithering allows some slack).
     ExpectPixel(decoded[0].topRight, { 255, 0, 128 }, 40);
     ExpectPixel(decoded[2].topRight, { 255, 0, 128 }, 40);
     ExpectPixel(decoded[1].topLeft, { 255, 0, 0 }, 40);
     ExpectPixel(decoded[1].topRight, { 255, 255, 255 }, 8);
+
+    const auto before = testpics::ReadBytes(gradient);
+    for (const bool overwrite : { false, true }) {
+        std::unique_ptr<ImageBatch> batch;
+        {
+            FileSizeLimit limit(512);
+            batch = convert({ In("gradient.png") }, overwrite);
+        }
+        const ConvertOutcome& o = batch->GetConvertOutcomes().at(0);
+        EXPECT_EQ(o.status, ConvertStatus::WriteFailed);
+        EXPECT_EQ(o.reason.rfind("could not write", 0), 0u) << o.reason;
+        EXPECT_TRUE(o.output.empty());
+        EXPECT_EQ(ListNames(Out()).size(), 2u) << "overwrite " << overwrite;
+        EXPECT_EQ(testpics::ReadBytes(gradient), before);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Strategies, StrategyTest,
@@ -92,43 +126,31 @@ INSTANTIATE_TEST_SUITE_P(Strategies, StrategyTest,
         StrategyCase { "DefaultJpgUsesTheQuality", CompressFormatDefault, ".jpeg", "jpegload", 0, 80 }),
     enginefix::CaseName);
 
-// How the engine applies the resize options (the sizes themselves are worked out
-// and tested with the settings): width 0 means refused as too large, before decoding.
+// However small the percentage, a picture keeps a pixel; a size past the pixel limit
+// is refused before decoding (width 0 here).
 struct SizeCase {
     const char* name;
-    std::int32_t mode, unit;
-    float w, h;
-    int sourceWidth, sourceHeight;
-    int width, height;
+    float percent;
+    int width;
 };
 
 class OutputSizeTest : public enginefix::FolderTest, public testing::WithParamInterface<SizeCase> { };
 
-TEST_P(OutputSizeTest, FollowsTheResizeOptions)
+TEST_P(OutputSizeTest, KeepsAPixelAndStaysInTheLimit)
 {
-    const SizeCase& c = GetParam();
-    testpics::WriteColour(In("src.jpg"), c.sourceWidth, c.sourceHeight, "jpg");
+    testpics::WriteColour(In("src.jpg"), 40, 30, "jpg");
     auto batch = MakeBatch({ In("src.jpg") }, Out());
-    batch->SetResizeMode(c.mode);
-    batch->SetSizeUnit(c.unit);
-    batch->SetWidthValue(c.w, CurrentUnit);
-    batch->SetHeightValue(c.h, CurrentUnit);
+    batch->SetWidthValue(GetParam().percent, Percent);
+    batch->SetHeightValue(GetParam().percent, Percent);
     ASSERT_TRUE(RunJob(*batch));
-    if (c.width == 0) {
-        EXPECT_EQ(batch->GetConvertOutcomes()[0].status, ConvertStatus::TooLarge);
-        EXPECT_TRUE(ListNames(Out()).empty());
-        return;
-    }
-    const Decoded d = Decode(Out("src.jpg"));
-    ASSERT_TRUE(d.ok) << d.error;
-    EXPECT_EQ(d.width, c.width);
-    EXPECT_EQ(d.height, c.height);
+    const ConvertOutcome& o = batch->GetConvertOutcomes().at(0);
+    EXPECT_EQ(o.status, GetParam().width ? ConvertStatus::Written : ConvertStatus::TooLarge) << o.reason;
+    EXPECT_EQ(Decode(Out("src.jpg")).width, GetParam().width);
+    EXPECT_EQ(ListNames(Out()).size(), GetParam().width ? 1u : 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, OutputSizeTest,
-    testing::Values(SizeCase { "FixedEnlargesWithoutKeepingTheRatio", FixImage, Pixel, 80, 60, 20, 20, 80, 60 },
-        SizeCase { "TinyPercentKeepsOnePixel", ScaledImage, Percent, 1, 1, 40, 30, 1, 1 },
-        SizeCase { "PastThePixelLimit", ScaledImage, Percent, 1000000, 1000000, 64, 48, 0, 0 }),
+INSTANTIATE_TEST_SUITE_P(Percentages, OutputSizeTest,
+    testing::Values(SizeCase { "TinyKeepsOnePixel", 1, 1 }, SizeCase { "PastThePixelLimit", 1000000, 0 }),
     enginefix::CaseName);
 
 // The target-size search on real pictures: the file written is the highest quality
@@ -157,7 +179,6 @@ TEST_P(TargetSizeOnPictures, WritesTheHighestQualityThatFits)
     const bool fits = written.size() <= limit;
     EXPECT_EQ(fits, targetKB > 1) << "only 1 KB is too small even for quality 1";
     EXPECT_EQ(o.output, Out(fits ? "noise.jpg" : "noise.jpeg"));
-    EXPECT_EQ(ListNames(Out()).size(), 1u);
     if (!fits) {
         EXPECT_EQ(o.quality, 1);
     }

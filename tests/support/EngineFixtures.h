@@ -18,9 +18,8 @@
 namespace enginefix {
 
 struct Posted {
-    std::uint32_t message = 0;
-    std::uint32_t code = 0;
-    std::int64_t value = 0;
+    std::uint32_t message, code;
+    std::int64_t value;
     bool operator==(const Posted&) const = default;
 };
 
@@ -63,11 +62,8 @@ protected:
 // A written picture as an independent decoder sees it.
 struct Decoded {
     bool ok = false;
-    std::string error;
-    std::string loader; // "jpegload", "pngload", ...
-    int width = 0;
-    int height = 0;
-    int bands = 0;
+    std::string error, loader; // loader: "jpegload", "pngload", ...
+    int width = 0, height = 0, bands = 0;
     bool eightBitSamples = false;
     std::vector<double> topLeft, topRight; // the pixels at (0, 0) and (width - 1, 0)
 };
