@@ -2,31 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <random>
 
 #include <vips/vips8>
 
 #include "imaging/Picture.h"
-#include "tests/support/TestPictures.h"
 
 namespace enginefix {
-
-void RecordingSink::Post(std::uint32_t message, std::uint32_t code, std::int64_t value)
-{
-    const Posted posted { message, code, value };
-    {
-        std::lock_guard lock(m_mutex);
-        m_posts.push_back(posted);
-    }
-    if (onPost)
-        onPost(posted);
-}
-
-std::vector<Posted> RecordingSink::Posts() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_posts;
-}
 
 std::vector<Posted> StepsThenEnd(int pictures)
 {
@@ -51,9 +32,7 @@ std::unique_ptr<ImageBatch> MakeBatch(const std::vector<std::string>& paths, con
 
 bool RunJob(ImageBatch& batch, std::shared_ptr<RecordingSink> sink)
 {
-    if (!sink)
-        sink = std::make_shared<RecordingSink>();
-    batch.StartConvertJob(sink);
+    batch.StartConvertJob(sink ? sink : std::make_shared<RecordingSink>());
     return batch.WaitConvertJob(std::chrono::milliseconds(120000));
 }
 
@@ -64,6 +43,22 @@ std::vector<std::string> ListNames(const std::string& folder)
         names.push_back(item.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+FolderTest::FolderTest()
+{
+    std::filesystem::create_directory(dir / "in");
+    std::filesystem::create_directory(dir / "out");
+}
+
+std::vector<std::string> FolderTest::Pictures(int count, int width, int height) const
+{
+    std::vector<std::string> paths;
+    for (int i = 1; i <= count; ++i) {
+        paths.push_back(In("p" + std::to_string(i) + ".jpg"));
+        testpics::WriteNoiseJpeg(paths.back(), width, height, static_cast<unsigned>(i));
+    }
+    return paths;
 }
 
 Decoded Decode(const std::string& path)
@@ -78,6 +73,7 @@ Decoded Decode(const std::string& path)
         d.height = img.height();
         d.bands = img.bands();
         d.eightBitSamples = img.format() == VIPS_FORMAT_UCHAR;
+        d.topLeft = img.getpoint(0, 0);
         d.topRight = img.getpoint(img.width() - 1, 0);
         d.ok = true;
     } catch (const vips::VError& e) {
@@ -85,6 +81,13 @@ Decoded Decode(const std::string& path)
         vips_error_clear();
     }
     return d;
+}
+
+void ExpectPixel(const std::vector<double>& pixel, const std::vector<double>& wanted, double tolerance)
+{
+    ASSERT_EQ(pixel.size(), wanted.size());
+    for (std::size_t i = 0; i < wanted.size(); ++i)
+        EXPECT_NEAR(pixel[i], wanted[i], tolerance) << "sample " << i;
 }
 
 int HeaderBitsPerPixel(const std::vector<std::uint8_t>& b)
@@ -106,43 +109,30 @@ int HeaderBitsPerPixel(const std::vector<std::uint8_t>& b)
 std::vector<HostileInput> HostileInputs()
 {
     using testpics::WriteBytes;
-    std::vector<HostileInput> inputs;
-    inputs.push_back({ "zero_bytes.jpg", [](const std::string& p) { WriteBytes(p, {}); }, ConvertStatus::Unreadable });
-    inputs.push_back({ "random_bytes.png",
-        [](const std::string& p) {
-            std::mt19937 rng(7);
-            std::vector<std::uint8_t> bytes(4096);
-            for (auto& c : bytes)
-                c = static_cast<std::uint8_t>(rng());
-            WriteBytes(p, bytes);
-        },
-        ConvertStatus::Unreadable });
-    inputs.push_back({ "text_named.gif",
-        [](const std::string& p) {
-            const std::string text = "this is a shopping list, not a picture\n";
-            WriteBytes(p, { text.begin(), text.end() });
-        },
-        ConvertStatus::Unreadable });
-    inputs.push_back({ "folder_named.jpg", [](const std::string& p) { std::filesystem::create_directory(p); },
-        ConvertStatus::Unreadable });
-    inputs.push_back({ "bomb_30000.png", [](const std::string& p) { WriteBytes(p, testpics::PngBombBytes(30000, 30000)); },
-        ConvertStatus::TooLarge });
-    inputs.push_back({ "header_only.jpg",
-        [](const std::string& p) {
-            // A sound JPEG header followed by nothing that decodes.
-            const std::string whole = p + ".whole.jpg";
-            testpics::WriteColour(whole, 64, 48, "jpg");
-            std::vector<std::uint8_t> bytes = testpics::ReadBytes(whole);
-            std::filesystem::remove(whole);
-            const std::uint8_t startOfScan[] = { 0xFF, 0xDA };
-            auto sos = std::search(bytes.begin(), bytes.end(), std::begin(startOfScan), std::end(startOfScan));
-            bytes.erase(sos, bytes.end());
-            bytes.insert(bytes.end(), { 0xFF, 0xD9 });
-            WriteBytes(p, bytes);
-        },
-        ConvertStatus::Unreadable });
-    inputs.push_back({ "missing.jpg", [](const std::string&) {}, ConvertStatus::Unreadable });
-    return inputs;
+    const auto text = [](const std::string& p) {
+        const std::string list = "this is a shopping list, not a picture\n";
+        WriteBytes(p, { list.begin(), list.end() });
+    };
+    // A sound JPEG header followed by nothing that decodes.
+    const auto headerOnly = [](const std::string& p) {
+        testpics::WriteColour(p, 64, 48, "jpg");
+        std::vector<std::uint8_t> bytes = testpics::ReadBytes(p);
+        const std::uint8_t startOfScan[] = { 0xFF, 0xDA };
+        bytes.erase(
+            std::search(bytes.begin(), bytes.end(), std::begin(startOfScan), std::end(startOfScan)), bytes.end());
+        bytes.insert(bytes.end(), { 0xFF, 0xD9 });
+        WriteBytes(p, bytes);
+    };
+    return {
+        { "zero_bytes.jpg", [](const std::string& p) { WriteBytes(p, {}); }, ConvertStatus::Unreadable },
+        { "text_named.gif", text, ConvertStatus::Unreadable },
+        { "folder_named.jpg", [](const std::string& p) { std::filesystem::create_directory(p); },
+            ConvertStatus::Unreadable },
+        { "bomb_30000.png", [](const std::string& p) { WriteBytes(p, testpics::PngBombBytes(30000, 30000)); },
+            ConvertStatus::TooLarge },
+        { "header_only.jpg", headerOnly, ConvertStatus::Unreadable },
+        { "missing.jpg", [](const std::string&) {}, ConvertStatus::Unreadable },
+    };
 }
 
 } // namespace enginefix

@@ -3,35 +3,37 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "batch/JobSignals.h"
 #include "imaging/ConversionEngine.h"
 #include "imaging/ImageBatch.h"
+#include "tests/support/TestPictures.h"
 
 // Helpers for the conversion tests: a sink that records what a job posts, batches
 // over real files, and a look at written files made without the code under test.
 namespace enginefix {
 
 struct Posted {
-    std::uint32_t message = 0;
-    std::uint32_t code = 0;
-    std::int64_t value = 0;
+    std::uint32_t message, code;
+    std::int64_t value;
     bool operator==(const Posted&) const = default;
 };
 
 // Records every post; onPost, when set, runs on the job's thread for each one.
-class RecordingSink : public IProgressSink {
-public:
-    void Post(std::uint32_t message, std::uint32_t code, std::int64_t value) override;
-    std::vector<Posted> Posts() const;
+// Read the posts once the job has ended.
+struct RecordingSink : IProgressSink {
+    void Post(std::uint32_t message, std::uint32_t code, std::int64_t value) override
+    {
+        posts.push_back({ message, code, value });
+        if (onPost)
+            onPost(posts.back());
+    }
+    std::vector<Posted> posts;
     std::function<void(const Posted&)> onPost;
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<Posted> m_posts;
 };
 
 // (4, 1), (4, 2), ... (4, 2 * pictures), then (5, 0).
@@ -46,18 +48,29 @@ bool RunJob(ImageBatch& batch, std::shared_ptr<RecordingSink> sink = nullptr);
 // File names in the folder, sorted, hidden ones included.
 std::vector<std::string> ListNames(const std::string& folder);
 
+// A fresh folder holding in/ and out/.
+class FolderTest : public testing::Test {
+protected:
+    FolderTest();
+    std::string In(const std::string& name) const { return dir / ("in/" + name); }
+    std::string Out(const std::string& name = "") const { return dir / ("out/" + name); }
+    // count noise pictures, in/p1.jpg, in/p2.jpg, ...
+    std::vector<std::string> Pictures(int count, int width = 64, int height = 48) const;
+    testpics::TempDir dir;
+};
+
 // A written picture as an independent decoder sees it.
 struct Decoded {
     bool ok = false;
-    std::string error;
-    std::string loader; // "jpegload", "pngload", ...
-    int width = 0;
-    int height = 0;
-    int bands = 0;
+    std::string error, loader; // loader: "jpegload", "pngload", ...
+    int width = 0, height = 0, bands = 0;
     bool eightBitSamples = false;
-    std::vector<double> topRight; // the pixel at (width - 1, 0)
+    std::vector<double> topLeft, topRight; // the pixels at (0, 0) and (width - 1, 0)
 };
 Decoded Decode(const std::string& path);
+
+// Each sample of the pixel within tolerance of the wanted one.
+void ExpectPixel(const std::vector<double>& pixel, const std::vector<double>& wanted, double tolerance);
 
 // The bits per pixel the file's own header declares, read from its bytes
 // (BMP, PCX, PNG, GIF); 0 when the header says nothing we know.
