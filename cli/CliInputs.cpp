@@ -81,38 +81,4 @@ bool CreateOutputFolder(std::string& folder, std::string& error)
     return true;
 }
 
-std::string DefaultOutputFolderFrom(const std::string& home, const std::string& userDirsText)
-{
-    std::string documents = home;
-    std::istringstream lines(userDirsText);
-    for (std::string line; std::getline(lines, line);) {
-        const std::string key = "XDG_DOCUMENTS_DIR=";
-        const auto start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line.compare(start, key.size(), key) != 0)
-            continue;
-        std::string value = line.substr(start + key.size());
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-            value = value.substr(1, value.size() - 2);
-        if (value.rfind("$HOME", 0) == 0)
-            value = home + value.substr(5);
-        if (!value.empty() && value[0] == '/')
-            documents = value;
-    }
-    while (documents.size() > 1 && documents.back() == '/')
-        documents.pop_back();
-    return (documents == "/" ? "" : documents) + "/Da Varozez Evozer";
-}
-
-std::string DefaultOutputFolder()
-{
-    const char* home = std::getenv("HOME");
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    const std::string homeDir = home && *home ? home : "/";
-    const std::string configDir = config && *config == '/' ? config : homeDir + "/.config";
-    std::ifstream in(configDir + "/user-dirs.dirs");
-    std::stringstream text;
-    text << in.rdbuf();
-    return DefaultOutputFolderFrom(homeDir, text.str());
-}
-
 } // namespace cli

@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include "batch/JobSignals.h"
+#include "app/DataDirectory.h"
+#include "app/SettingsStore.h"
 #include "cli/CliInputs.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
@@ -174,7 +176,14 @@ int main(int argc, char** argv)
     std::string error;
     if (!cli::ApplyCliOptions(options, batch, error))
         return UsageError(error);
-    std::string folder = options.output.value_or(cli::DefaultOutputFolder());
+    std::string folder;
+    if (options.output) {
+        folder = *options.output;
+    } else {
+        // The folder the window would offer: the one last used there, else the default.
+        PrepareDataDirectory();
+        folder = SettingsStore::GetLastFolder();
+    }
     if (!cli::CreateOutputFolder(folder, error))
         return UsageError("cannot use the output folder " + folder + ": " + error);
     batch.SetOutputFolder(folder);

@@ -58,16 +58,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ApplyCliOptionsTest,
             100, CompressFormatDefault, 70, ".png" }),
     enginefix::CaseName);
 
-// $HOME is expanded, a trailing slash dropped; commented-out and relative entries are not taken.
-TEST(DefaultOutputFolder, IsTheDocumentsFolderOrHome)
-{
-    EXPECT_EQ(cli::DefaultOutputFolderFrom("/home/ann",
-                  "XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n#XDG_DOCUMENTS_DIR=\"/x\"\nXDG_DOCUMENTS_DIR=\"docs\""),
-        "/home/ann/Dokumente/Da Varozez Evozer");
-    EXPECT_EQ(
-        cli::DefaultOutputFolderFrom("/home/ann", "XDG_DOCUMENTS_DIR=\"/data/docs/\""), "/data/docs/Da Varozez Evozer");
-}
-
 TEST(CsvReport, QuotesWhatNeedsQuotingAndListsSkippedPictures)
 {
     EXPECT_EQ(cli::CsvField("plain.jpg"), "plain.jpg");

@@ -23,7 +23,8 @@ using Names = std::vector<std::string>;
 // The program in a child process with its output on pipes.
 class CliProcess {
 public:
-    explicit CliProcess(const Args& args, const std::string& folder = ".")
+    explicit CliProcess(const Args& args, const std::string& folder = ".",
+        const std::vector<std::pair<std::string, std::string>>& env = {})
     {
         int out[2], err[2];
         if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
@@ -34,6 +35,8 @@ public:
             ::dup2(err[1], STDERR_FILENO);
             if (::chdir(folder.c_str()) != 0)
                 ::_exit(126);
+            for (const auto& [name, value] : env)
+                ::setenv(name.c_str(), value.c_str(), 1);
             std::vector<char*> argv { const_cast<char*>(KESTROVA_CLI_PATH) };
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
@@ -230,5 +233,25 @@ TEST_P(StoppedRunTest, LeavesNoPartialFileUnderAFinalName)
 
 INSTANTIATE_TEST_SUITE_P(Signals, StoppedRunTest, testing::Values(SIGKILL, SIGINT),
     [](const auto& i) { return std::string(i.param == SIGINT ? "CtrlC" : "Killed"); });
+
+// Without --output the converter writes where the window would: the folder last used
+// there, else the default folder in the documents folder.
+TEST(CliRun, DefaultOutputIsTheWindowsFolder)
+{
+    testpics::TempDir dir;
+    testpics::WriteColour(dir / "a.png", 40, 30, "png");
+    const std::vector<std::pair<std::string, std::string>> env = { { "HOME", dir / "home" },
+        { "XDG_CONFIG_HOME", dir / "config" } };
+    std::filesystem::create_directories(dir / "home");
+    CliProcess fresh({ dir / "a.png" }, ".", env);
+    ASSERT_EQ(fresh.Wait(), 0) << fresh.Err();
+    EXPECT_TRUE(std::filesystem::exists(dir / "home/Da Varozez Evozer/a.jpg"));
+
+    const std::string settings = "[SETTING_INFO]\nLAST_FOLDER=" + (dir / "used") + "/\n";
+    testpics::WriteBytes(dir / "config/Lumisk Studio Data/settings.ini", { settings.begin(), settings.end() });
+    CliProcess remembered({ dir / "a.png" }, ".", env);
+    ASSERT_EQ(remembered.Wait(), 0) << remembered.Err();
+    EXPECT_TRUE(std::filesystem::exists(dir / "used/a.jpg"));
+}
 
 } // namespace

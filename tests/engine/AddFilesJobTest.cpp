@@ -95,7 +95,7 @@ TEST_P(AddFilesJobTest, AddsReadablePicturesInOrderAndPostsEveryStep)
         EXPECT_EQ(batch.GetEntry(i)->GetImage(), nullptr) << "the full picture is freed";
     }
     EXPECT_EQ(names, c.entries);
-    EXPECT_EQ(sink->Posts(), c.posts);
+    EXPECT_EQ(sink->posts, c.posts);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, AddFilesJobTest,
@@ -134,7 +134,7 @@ TEST(AddJob, AStopLeftFromBeforeDoesNotEndANewJob)
     batch.StartAddJob(sink);
     ASSERT_TRUE(batch.WaitAddJob(kLong));
     EXPECT_EQ(batch.GetEntryCount(), 1);
-    EXPECT_EQ(sink->Posts(), Expected(1));
+    EXPECT_EQ(sink->posts, Expected(1));
 }
 
 TEST(AddJob, AWaitThatRunsOutKeepsTheWorkerUntilItEnds)
@@ -155,7 +155,7 @@ TEST(AddJob, AWaitThatRunsOutKeepsTheWorkerUntilItEnds)
     release.Set();
     ASSERT_TRUE(batch->WaitAddJob(kLong));
     EXPECT_FALSE(batch->IsAddJobRunning());
-    EXPECT_EQ(sink->Posts(), Expected(1));
+    EXPECT_EQ(sink->posts, Expected(1));
 }
 
 TEST(ScanFolderForPictures, TakesTheListedExtensionsIgnoringCaseAndNoSubFolders)
