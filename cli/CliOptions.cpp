@@ -137,30 +137,30 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& args)
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         std::optional<std::string> value;
         if (arg[1] == '-') {
             const auto eq = arg.find('=');
-            spec = FindLong(arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2));
+            option = FindLong(arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2));
             if (eq != std::string::npos)
                 value = arg.substr(eq + 1);
         } else {
-            spec = FindShort(arg[1]);
+            option = FindShort(arg[1]);
             if (arg.size() > 2)
                 value = arg.substr(2);
         }
-        if (!spec) {
+        if (!option) {
             result.error = "unknown option '" + arg + "'";
             return result;
         }
-        const std::string name = spec->longName;
-        if (spec->takesValue && !value) {
+        const std::string name = option->longName;
+        if (option->takesValue && !value) {
             if (i + 1 >= args.size()) {
                 result.error = "option --" + name + " needs a value";
                 return result;
             }
             value = args[++i];
-        } else if (!spec->takesValue && value) {
+        } else if (!option->takesValue && value) {
             result.error = "option --" + name + " takes no value";
             return result;
         }
