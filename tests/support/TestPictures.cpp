@@ -1,5 +1,6 @@
 #include "tests/support/TestPictures.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -14,15 +15,10 @@ namespace testpics {
 
 TempDir::TempDir()
 {
-    std::random_device rd;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto p = std::filesystem::temp_directory_path() / ("kestrova-test-" + std::to_string(rd()));
-        if (std::filesystem::create_directory(p)) {
-            m_path = p;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot make a temporary folder");
+    std::string name = (std::filesystem::temp_directory_path() / "kestrova-test-XXXXXX").string();
+    if (::mkdtemp(name.data()) == nullptr)
+        throw std::runtime_error("cannot make a temporary folder");
+    m_path = name;
 }
 
 TempDir::~TempDir()
@@ -46,7 +42,7 @@ VImage Gradient(int width, int height)
 void Save(VImage img, const std::string& path, const std::string& format, int quality)
 {
     if (format == "jpg")
-        img.jpegsave(path.c_str(), VImage::option()->set("Q", quality));
+        img.jpegsave(path.c_str(), VImage::option()->set("Q", quality)->set("optimize_coding", true)->set("strip", true));
     else if (format == "png")
         img.pngsave(path.c_str());
     else if (format == "gif")
@@ -80,11 +76,7 @@ void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, 
     InitImageLibrary();
     VImage img = VImage::black(width, height).new_from_image(std::vector<double> { double(r), double(g), double(b) });
     img = img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    const std::string format = path.substr(path.find_last_of('.') + 1);
-    if (format == "jpg")
-        img.jpegsave(path.c_str(), VImage::option()->set("Q", quality)->set("optimize_coding", true)->set("strip", true));
-    else
-        Save(img, path, format, quality);
+    Save(img, path, path.substr(path.find_last_of('.') + 1), quality);
 }
 
 void WriteAlphaPng(const std::string& path, int width, int height)
