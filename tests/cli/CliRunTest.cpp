@@ -20,34 +20,38 @@ using enginefix::Decode;
 using enginefix::ListNames;
 using Names = std::vector<std::string>;
 
-// The program in a child process with its output on pipes.
+std::string ReadText(const std::string& path)
+{
+    const auto bytes = testpics::ReadBytes(path);
+    return { bytes.begin(), bytes.end() };
+}
+
+// The program in a child process, its standard output on a pipe, its errors in a file.
 class CliProcess {
 public:
     explicit CliProcess(const Args& args, const std::string& folder = ".",
         const std::vector<std::pair<std::string, std::string>>& env = {})
     {
-        int out[2], err[2];
-        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe");
+        const std::string errors = m_errDir / "stderr";
         m_pid = ::fork();
         if (m_pid == 0) {
             ::dup2(out[1], STDOUT_FILENO);
-            ::dup2(err[1], STDERR_FILENO);
-            if (::chdir(folder.c_str()) != 0)
-                ::_exit(126);
+            ::dup2(::open(errors.c_str(), O_WRONLY | O_CREAT, 0600), STDERR_FILENO);
             for (const auto& [name, value] : env)
                 ::setenv(name.c_str(), value.c_str(), 1);
             std::vector<char*> argv { const_cast<char*>(KESTROVA_CLI_PATH) };
             for (const std::string& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
-            ::execv(KESTROVA_CLI_PATH, argv.data());
+            if (::chdir(folder.c_str()) == 0)
+                ::execv(KESTROVA_CLI_PATH, argv.data());
             ::_exit(127);
         }
         ::close(out[1]);
-        ::close(err[1]);
         m_out = out[0];
-        m_err = err[0];
     }
     ~CliProcess()
     {
@@ -56,40 +60,38 @@ public:
             Wait();
         }
         ::close(m_out);
-        ::close(m_err);
     }
     // Reads standard output until it holds `lines` lines, false if the program ends first.
-    bool ReadLines(std::ptrdiff_t lines) { return Read(m_out, m_stdout, lines); }
+    // Each read waits a minute at most, so a hung program fails the test instead of hanging it.
+    bool ReadLines(std::ptrdiff_t lines)
+    {
+        pollfd p { m_out, POLLIN, 0 };
+        char buf[4096];
+        while (std::count(m_stdout.begin(), m_stdout.end(), '\n') < lines) {
+            const ssize_t n = ::poll(&p, 1, 60000) > 0 ? ::read(m_out, buf, sizeof buf) : -1;
+            if (n <= 0)
+                return false;
+            m_stdout.append(buf, static_cast<std::size_t>(n));
+        }
+        return true;
+    }
     void Signal(int sig) { ::kill(m_pid, sig); }
-    // Reads both pipes to their end and returns the exit status (128 + n for a signal).
+    // Reads standard output to its end and returns the exit status (128 + n for a signal).
     int Wait()
     {
-        Read(m_out, m_stdout);
-        Read(m_err, m_stderr);
+        ReadLines(PTRDIFF_MAX);
         int status = 0;
         ::waitpid(m_pid, &status, 0);
         return m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     const std::string& Out() const { return m_stdout; }
-    const std::string& Err() const { return m_stderr; }
+    std::string Err() const { return ReadText(m_errDir / "stderr"); }
 
 private:
-    // Each read waits a minute at most, so a hung program fails the test instead of hanging it.
-    static bool Read(int fd, std::string& into, std::ptrdiff_t lines = PTRDIFF_MAX)
-    {
-        pollfd p { fd, POLLIN, 0 };
-        while (std::count(into.begin(), into.end(), '\n') < lines) {
-            char buf[4096];
-            const ssize_t n = ::poll(&p, 1, 60000) > 0 ? ::read(fd, buf, sizeof buf) : -1;
-            if (n <= 0)
-                return false;
-            into.append(buf, static_cast<std::size_t>(n));
-        }
-        return true;
-    }
+    testpics::TempDir m_errDir;
     pid_t m_pid = -1;
-    int m_out = -1, m_err = -1, m_status = -1;
-    std::string m_stdout, m_stderr;
+    int m_out = -1, m_status = -1;
+    std::string m_stdout;
 };
 
 // How often part occurs in text.
@@ -107,38 +109,34 @@ protected:
     const std::string m_report = dir / "report.csv";
 };
 
-TEST_F(CliRunTest, HelpAndVersion)
-{
-    CliProcess help({ "--help" }), version({ "--version" });
-    EXPECT_EQ(help.Wait(), 0);
-    EXPECT_EQ(help.Out().rfind("Usage: kestrova-cli", 0), 0u);
-    EXPECT_EQ(version.Wait(), 0);
-    EXPECT_NE(version.Out().find(KESTROVA_VERSION), std::string::npos);
-}
-
 struct UsageCase {
     const char* name;
     Args args; // after -o result, run in the test's folder
-    const char* message; // part of the error
+    const char* message; // part of the error, or of the output when the status is 0
+    int status = 2;
 };
 
-class BadUsageTest : public CliRunTest, public testing::WithParamInterface<UsageCase> { };
+class UsageTest : public CliRunTest, public testing::WithParamInterface<UsageCase> { };
 
-// Refused with a reason and exit status 2, before anything is written.
-TEST_P(BadUsageTest, ExitsWith2AndWritesNothing)
+// Refused with a reason and exit status 2, or help and version: nothing is written.
+TEST_P(UsageTest, WritesNothing)
 {
+    const UsageCase& c = GetParam();
     testpics::WriteBytes(dir / "file", { 'x' });
     Args args { "-o", "result" };
-    args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+    args.insert(args.end(), c.args.begin(), c.args.end());
     CliProcess r(args, dir.Path());
-    EXPECT_EQ(r.Wait(), 2) << r.Err();
-    EXPECT_EQ(r.Err().rfind("kestrova-cli: ", 0), 0u) << r.Err();
-    EXPECT_NE(r.Err().find(GetParam().message), std::string::npos) << r.Err();
+    EXPECT_EQ(r.Wait(), c.status) << r.Err();
+    const std::string text = c.status ? r.Err() : r.Out();
+    EXPECT_EQ(text.rfind(c.status ? "kestrova-cli: " : "", 0), 0u) << text;
+    EXPECT_NE(text.find(c.message), std::string::npos) << text;
     EXPECT_FALSE(std::filesystem::exists(m_out));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BadUsageTest,
-    testing::Values(UsageCase { "NoPictures", {}, "no pictures" },
+INSTANTIATE_TEST_SUITE_P(Cases, UsageTest,
+    testing::Values(UsageCase { "Help", { "--help", "x.jpg" }, "Usage: kestrova-cli", 0 },
+        UsageCase { "Version", { "--version" }, KESTROVA_VERSION, 0 },
+        UsageCase { "NoPictures", {}, "no pictures" },
         UsageCase { "UnknownOption", { "--colour", "x.jpg" }, "unknown option '--colour'" },
         UsageCase { "MissingValue", { "x.jpg", "--width" }, "--width needs a value" },
         UsageCase { "ValueForAFlag", { "--quiet=yes", "x.jpg" }, "--quiet takes no value" },
@@ -180,17 +178,14 @@ TEST_F(CliRunTest, ConvertsFilesAndFoldersAndReportsEachPictureAndEachFailure)
     EXPECT_EQ(r.Wait(), 1) << r.Err();
     EXPECT_EQ(ListNames(out), (Names { "extra.png", "four.png", "one.png", "six.png" })) << "no temporary file left";
     const auto one = Decode(out + "/one.png");
-    EXPECT_EQ(one.loader, "pngload");
-    EXPECT_EQ(one.width, 100);
-    EXPECT_EQ(one.height, 75);
+    EXPECT_EQ(std::tuple(one.loader, one.width, one.height), std::tuple("pngload", 100, 75));
     EXPECT_EQ(Count(r.Out(), " -> "), 4u);
     EXPECT_NE(r.Out().find("4 written, " + std::to_string(hostile.size()) + " failed"), std::string::npos) << r.Out();
     EXPECT_EQ(r.Err().find('\r'), std::string::npos) << "no progress bar when not on a terminal";
     for (const auto& h : hostile)
         EXPECT_EQ(Count(r.Err(), dir / h.name + ": "), 1u) << h.name << "\n" << r.Err();
     EXPECT_EQ(Count(r.Err(), "kestrova-cli: "), hostile.size());
-    const auto report = testpics::ReadBytes(m_report);
-    const std::string csv(report.begin(), report.end());
+    const std::string csv = ReadText(m_report);
     EXPECT_EQ(csv.rfind("source,output,width,height,bytes,quality,status,reason\n", 0), 0u);
     EXPECT_EQ(Count(csv, ",written,"), 4u);
     EXPECT_EQ(Count(csv, ",unreadable,"), hostile.size() - 1);
@@ -224,8 +219,7 @@ TEST_P(StoppedRunTest, LeavesNoPartialFileUnderAFinalName)
     EXPECT_LE(ListNames(m_out).size() - names.size(), sig == SIGINT ? 0u : 1u) << "temporary files";
     if (sig == SIGINT) {
         EXPECT_NE(p.Err().find("stopped: "), std::string::npos) << p.Err();
-        const auto report = testpics::ReadBytes(m_report);
-        const std::string csv(report.begin(), report.end());
+        const std::string csv = ReadText(m_report);
         EXPECT_EQ(Count(csv, ",written,"), names.size());
         EXPECT_EQ(Count(csv, ",skipped,"), sources.size() - names.size());
     }

@@ -1,150 +1,127 @@
 #include "imaging/ResizeSettings.h"
 
+#include <array>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-ResizeSettings WithReference(int width, int height)
+using R = ResizeSettings&;
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+
+void Reference(R s, int width, int height)
 {
-    ResizeSettings s;
     s.SetReferenceWidth(width);
     s.SetReferenceHeight(height);
-    return s;
 }
 
-TEST(ResizeSettingsTest, PixelAndPercentStayInStepIncludingTheRoundingRules)
+// 800 pixels of 4000 x 3000 in Restrict Width, set while in Scaled Image.
+void RestrictWidth800(R s)
 {
-    ResizeSettings s = WithReference(800, 600);
-    s.SetWidthValue(400, Pixel);
-    EXPECT_EQ(s.GetDimensions().widthPixels, 400);
-    EXPECT_EQ(s.GetDimensions().widthPercent, 5000);
-
-    // 1 of 3 pixels is 3333.33 hundredths; the +0.55 rule still truncates to 3333.
-    s = WithReference(3, 3);
-    s.SetWidthValue(1, Pixel);
-    EXPECT_EQ(s.GetDimensions().widthPercent, 3333);
-
-    // The pixels come from the stored hundredths as read back, not from the typed value.
-    s = WithReference(1001, 1001);
-    s.SetWidthValue(33.33f, Percent);
-    EXPECT_EQ(s.GetDimensions().widthPercent, 3333);
-    EXPECT_EQ(s.GetDimensions().widthPixels, 334);
-
-    // Float 0.29 * 100 is 28.999...; percent-round must still give 29 %.
-    s = WithReference(1000, 1000);
-    s.SetHeightValue(0.29f, Percent);
-    EXPECT_EQ(s.GetDimensions().heightPercent, 29);
-    EXPECT_DOUBLE_EQ(s.GetHeightValue(Percent), static_cast<double>(0.29f));
-}
-
-TEST(ResizeSettingsTest, UnitSwitchesModeOnlyInScaledAndFixed)
-{
-    ResizeSettings s;
-    s.SetSizeUnit(Pixel);
-    EXPECT_EQ(s.GetResizeMode(), FixImage);
-    s.SetSizeUnit(Percent);
-    EXPECT_EQ(s.GetResizeMode(), ScaledImage);
-
-    s.SetResizeMode(RestrictWidth);
-    EXPECT_EQ(s.GetSizeUnit(), Pixel);
-    s.SetSizeUnit(Percent);
-    EXPECT_EQ(s.GetResizeMode(), RestrictWidth);
-    EXPECT_EQ(s.GetSizeUnit(), Percent);
-
-    s.SetResizeMode(RestrictHeight);
-    s.SetSizeUnit(Percent);
-    EXPECT_EQ(s.GetResizeMode(), RestrictHeight);
-}
-
-TEST(ResizeSettingsTest, RestrictingModesMakeTheOtherAxisFollow)
-{
-    ResizeSettings s = WithReference(4000, 3000);
+    Reference(s, 4000, 3000);
     s.SetWidthValue(800, Pixel);
     s.SetResizeMode(RestrictWidth);
-    EXPECT_EQ(s.GetSizeUnit(), Pixel);
-    EXPECT_EQ(s.GetDimensions().heightPixels, 600);
-    EXPECT_EQ(s.GetDimensions().heightPercent, s.GetDimensions().widthPercent);
-
-    s.SetWidthValue(1000, CurrentUnit);
-    EXPECT_EQ(s.GetDimensions().heightPixels, 750);
-    EXPECT_EQ(s.GetDimensions().heightPercent, 2500);
-
-    // Percent in Restrict Width: the height takes the same percentage.
-    s.SetSizeUnit(Percent);
-    s.SetWidthValue(10, CurrentUnit);
-    EXPECT_EQ(s.GetDimensions().widthPixels, 400);
-    EXPECT_EQ(s.GetDimensions().heightPercent, 1000);
-    EXPECT_EQ(s.GetDimensions().heightPixels, 300);
-
-    // The height setter does not drag the width along in Restrict Width.
-    s.SetHeightValue(50, CurrentUnit);
-    EXPECT_EQ(s.GetDimensions().widthPercent, 1000);
-
-    ResizeSettings h = WithReference(3000, 4000);
-    h.SetHeightValue(600, Pixel);
-    h.SetResizeMode(RestrictHeight);
-    EXPECT_EQ(h.GetDimensions().widthPixels, 450);
-    h.SetHeightValue(800, CurrentUnit);
-    EXPECT_EQ(h.GetDimensions().widthPixels, 600);
-    EXPECT_EQ(h.GetDimensions().widthPercent, 2000);
 }
 
-TEST(ResizeSettingsTest, NewReferenceKeepsTheValueOfTheCurrentUnit)
+// 600 pixels of 3000 x 4000 in Restrict Height.
+void RestrictHeight600(R s)
 {
-    // Percent: 50 % of the new picture.
-    ResizeSettings s;
-    s.SetWidthValue(50, Percent);
-    s.SetReferenceWidth(3000);
-    EXPECT_EQ(s.GetDimensions().widthPixels, 1500);
-    EXPECT_EQ(s.GetDimensions().widthPercent, 5000);
-
-    // Pixel: the pixels stay, the percentage is derived again.
-    ResizeSettings p;
-    p.SetResizeMode(FixImage);
-    p.SetWidthValue(400, CurrentUnit);
-    p.SetReferenceWidth(1600);
-    EXPECT_EQ(p.GetDimensions().widthPixels, 400);
-    EXPECT_EQ(p.GetDimensions().widthPercent, 2500);
-    p.SetReferenceHeight(0); // a reference of 0 falls back to the default height
-    EXPECT_EQ(p.GetDimensions().referenceHeight, 600);
-    EXPECT_EQ(p.GetDimensions().heightPercent, 10000);
-
-    // Restrict Width re-derives the height when the width's reference changes; the
-    // height's own reference arrives second and only re-derives its percentage.
-    ResizeSettings r = WithReference(4000, 3000);
-    r.SetWidthValue(800, Pixel);
-    r.SetResizeMode(RestrictWidth);
-    r.SetReferenceWidth(1000);
-    EXPECT_EQ(r.GetDimensions().widthPercent, 8000);
-    EXPECT_EQ(r.GetDimensions().heightPixels, 2400);
-    r.SetReferenceHeight(2000);
-    EXPECT_EQ(r.GetDimensions().widthPixels, 800);
-    EXPECT_EQ(r.GetDimensions().heightPixels, 2400);
-    EXPECT_EQ(r.GetDimensions().heightPercent, 12000);
+    Reference(s, 3000, 4000);
+    s.SetHeightValue(600, Pixel);
+    s.SetResizeMode(RestrictHeight);
 }
 
-TEST(ResizeSettingsTest, QualityIsClampedAndTargetSizeIsNot)
+// Setter calls from the default settings (800 x 600 reference, 100 %), then what they leave.
+struct SettingsCase {
+    const char* name;
+    std::function<void(R)> act;
+    // mode, unit, width pixels, width hundredths, height pixels, height hundredths
+    std::array<std::int32_t, 6> expect;
+};
+
+class ResizeSettingsTest : public testing::TestWithParam<SettingsCase> { };
+
+TEST_P(ResizeSettingsTest, DeriveTheOtherUnitAndAxis)
+{
+    ResizeSettings s;
+    GetParam().act(s);
+    const ResizeDimensions& d = s.GetDimensions();
+    EXPECT_EQ((std::array { d.mode, d.unit, d.widthPixels, d.widthPercent, d.heightPixels, d.heightPercent }),
+        GetParam().expect);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, ResizeSettingsTest,
+    testing::Values(
+        // The unit switches the mode in Scaled and Fixed only.
+        SettingsCase { "PixelMakesFixed", [](R s) { s.SetSizeUnit(Pixel); }, { FixImage, Pixel, 800, 10000, 600, 10000 } },
+        SettingsCase { "PercentMakesScaled", [](R s) { s.SetSizeUnit(Pixel), s.SetSizeUnit(Percent); },
+            { ScaledImage, Percent, 800, 10000, 600, 10000 } },
+        SettingsCase { "RestrictWidthTakesPixels", [](R s) { s.SetResizeMode(RestrictWidth); },
+            { RestrictWidth, Pixel, 800, 10000, 600, 10000 } },
+        SettingsCase { "RestrictWidthKeepsItsModeInPercent",
+            [](R s) { s.SetResizeMode(RestrictWidth), s.SetSizeUnit(Percent); },
+            { RestrictWidth, Percent, 800, 10000, 600, 10000 } },
+        SettingsCase { "RestrictHeightKeepsItsModeInPercent",
+            [](R s) { s.SetResizeMode(RestrictHeight), s.SetSizeUnit(Percent); },
+            { RestrictHeight, Percent, 800, 10000, 600, 10000 } },
+        // Pixels give hundredths; 1 of 3 pixels is 3333.33, which the +0.55 rule still truncates to 3333.
+        SettingsCase { "HalfInPixels", [](R s) { s.SetWidthValue(400, Pixel); },
+            { ScaledImage, Percent, 400, 5000, 600, 10000 } },
+        SettingsCase { "OneOfThree", [](R s) { Reference(s, 3, 3), s.SetWidthValue(1, Pixel); },
+            { ScaledImage, Percent, 1, 3333, 3, 10000 } },
+        // The pixels come from the stored hundredths as read back, not from the typed value.
+        SettingsCase { "PixelsFromTheStoredHundredths", [](R s) { Reference(s, 1001, 1001), s.SetWidthValue(33.33f, Percent); },
+            { ScaledImage, Percent, 334, 3333, 1001, 10000 } },
+        // Float 0.29 * 100 is 28.999...; percent-round must still give 29 hundredths.
+        SettingsCase { "FloatPercentRounds", [](R s) { Reference(s, 1000, 1000), s.SetHeightValue(0.29f, Percent); },
+            { ScaledImage, Percent, 1000, 10000, 3, 29 } },
+        // In the restricting modes the other axis follows, in either unit; the other setter does not lead.
+        SettingsCase { "RestrictWidthFollows", RestrictWidth800, { RestrictWidth, Pixel, 800, 2000, 600, 2000 } },
+        SettingsCase { "RestrictWidthFollowsNewWidth", [](R s) { RestrictWidth800(s), s.SetWidthValue(1000, CurrentUnit); },
+            { RestrictWidth, Pixel, 1000, 2500, 750, 2500 } },
+        SettingsCase { "RestrictWidthFollowsPercent",
+            [](R s) { RestrictWidth800(s), s.SetSizeUnit(Percent), s.SetWidthValue(10, CurrentUnit); },
+            { RestrictWidth, Percent, 400, 1000, 300, 1000 } },
+        SettingsCase { "HeightDoesNotLeadInRestrictWidth",
+            [](R s) { RestrictWidth800(s), s.SetSizeUnit(Percent), s.SetHeightValue(50, CurrentUnit); },
+            { RestrictWidth, Percent, 800, 2000, 1500, 5000 } },
+        SettingsCase { "RestrictHeightFollows", RestrictHeight600, { RestrictHeight, Pixel, 450, 1500, 600, 1500 } },
+        SettingsCase { "RestrictHeightFollowsNewHeight",
+            [](R s) { RestrictHeight600(s), s.SetHeightValue(800, CurrentUnit); },
+            { RestrictHeight, Pixel, 600, 2000, 800, 2000 } },
+        // A new reference keeps the value of the current unit: percent of the new picture, or the pixels.
+        SettingsCase { "NewReferenceKeepsPercent", [](R s) { s.SetWidthValue(50, Percent), s.SetReferenceWidth(3000); },
+            { ScaledImage, Percent, 1500, 5000, 600, 10000 } },
+        SettingsCase { "NewReferenceKeepsPixels",
+            [](R s) { s.SetResizeMode(FixImage), s.SetWidthValue(400, CurrentUnit), s.SetReferenceWidth(1600); },
+            { FixImage, Pixel, 400, 2500, 600, 10000 } },
+        // A reference of 0 falls back to the default height.
+        SettingsCase { "ZeroReference", [](R s) { s.SetResizeMode(FixImage), s.SetReferenceHeight(0); },
+            { FixImage, Pixel, 800, 10000, 600, 10000 } },
+        // Restrict Width re-derives the height when the width's reference changes; the height's
+        // own reference arrives second and only re-derives its percentage.
+        SettingsCase { "NewWidthReferenceInRestrictWidth", [](R s) { RestrictWidth800(s), s.SetReferenceWidth(1000); },
+            { RestrictWidth, Pixel, 800, 8000, 2400, 8000 } },
+        SettingsCase { "NewReferencesInRestrictWidth",
+            [](R s) { RestrictWidth800(s), Reference(s, 1000, 2000); },
+            { RestrictWidth, Pixel, 800, 8000, 2400, 12000 } },
+        // Huge and nonsense values saturate instead of wrapping.
+        SettingsCase { "Huge", [](R s) { s.SetWidthValue(1e30f, Pixel); },
+            { ScaledImage, Percent, kMax, kMax, 600, 10000 } },
+        SettingsCase { "NotANumber", [](R s) { s.SetWidthValue(std::nanf(""), Pixel); },
+            { ScaledImage, Percent, 0, 0, 600, 10000 } }),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(ResizeSettings, QualityIsClampedAndRoundingSaturates)
 {
     ResizeSettings s;
     s.SetQuality(0);
     EXPECT_EQ(s.GetQuality(), 1);
     s.SetQuality(250);
     EXPECT_EQ(s.GetQuality(), 100);
-    s.SetTargetSizeKB(0);
-    EXPECT_EQ(s.GetTargetSizeKB(), 0);
-}
-
-TEST(ResizeSettingsTest, HugeAndNonsenseValuesSaturateInsteadOfWrapping)
-{
-    ResizeSettings s = WithReference(800, 600);
-    s.SetWidthValue(1e30f, Pixel);
-    EXPECT_EQ(s.GetDimensions().widthPixels, std::numeric_limits<std::int32_t>::max());
-    EXPECT_EQ(s.GetDimensions().widthPercent, std::numeric_limits<std::int32_t>::max());
-    s.SetWidthValue(std::nanf(""), Pixel);
-    EXPECT_EQ(s.GetDimensions().widthPixels, 0);
     EXPECT_EQ(Truncate32(-1e300), std::numeric_limits<std::int32_t>::min());
 }
 
@@ -156,22 +133,15 @@ struct TargetCase {
     bool resample;
 };
 
-void PrintTo(const TargetCase& c, std::ostream* os)
-{
-    *os << c.width << 'x' << c.height << " mode " << c.mode << " unit " << c.unit << ' ' << c.w << 'x' << c.h;
-}
-
 class TargetSizeTest : public testing::TestWithParam<TargetCase> { };
 
+// The size matters only when the picture is resampled.
 TEST_P(TargetSizeTest, Computes)
 {
     const TargetCase& c = GetParam();
     const TargetSize t = ComputeTargetSize(c.width, c.height, c.mode, c.unit, c.w, c.h);
-    EXPECT_EQ(t.resample, c.resample);
-    if (c.resample) {
-        EXPECT_EQ(t.width, c.expectWidth);
-        EXPECT_EQ(t.height, c.expectHeight);
-    }
+    EXPECT_EQ((std::array<std::int64_t, 3> { t.resample, t.resample ? t.width : 0, t.resample ? t.height : 0 }),
+        (std::array<std::int64_t, 3> { c.resample, c.expectWidth, c.expectHeight }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, TargetSizeTest,

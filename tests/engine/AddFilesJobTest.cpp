@@ -1,7 +1,6 @@
 #include "batch/AddFilesJob.h"
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -34,55 +33,56 @@ std::vector<Posted> Expected(int paths, std::optional<int> scanned = std::nullop
     return posts;
 }
 
+// Cancel pressed before the start, for both jobs: neither stop may end the new job.
+constexpr Posted kBeforeStart {};
+
 struct AddCase {
     std::string name;
-    // Makes the files and tells the batch what to add.
-    std::function<void(const TempDir& dir, ImageBatch& batch)> prepare;
+    Names paths; // added one by one from pics/, or
+    std::string folder; // scanned
     std::optional<Posted> cancelOn; // the post after which Cancel is pressed
-    Names entries;                  // file names of the entries, in list order
+    Names entries; // file names of the entries, in list order
     std::vector<Posted> posts;
 };
 
-void Pending(const TempDir& dir, ImageBatch& batch, const Names& names)
-{
-    for (const std::string& name : names)
-        batch.AddPendingPath(dir / name);
-}
-
-void MixedFolder(const TempDir& dir, ImageBatch& batch)
-{
-    testpics::WriteColour(dir / "one.JPG", 40, 30, "jpg");
-    testpics::WriteColour(dir / "two.tiff", 40, 30, "tif");
-    testpics::WriteColour(dir / "three.pcx", 40, 30, "pcx");
-    testpics::WriteColour(dir / "four.gif", 40, 30, "gif");
-    std::filesystem::create_directory(dir / "five");
-    testpics::WriteColour(dir / "five/inside.jpg", 40, 30, "jpg");
-    batch.SetScanFolder(dir.Path().string()); // without the trailing '/'
-    batch.SetScanFolderFlag(true);
-}
-
-void FivePicturesOneDamaged(const TempDir& dir, ImageBatch& batch)
-{
-    for (const char* name : { "a.jpg", "b.png", "d.gif", "e.jpg" })
-        testpics::WriteColour(dir / name, 40, 30, std::filesystem::path(name).extension().string().substr(1));
-    testpics::WriteBytes(dir / "c.jpg", { 0xFF, 0xD8, 0xFF, 'n', 'o', 't' });
-    Pending(dir, batch, { "e.jpg", "a.jpg", "c.jpg", "d.gif", "b.png" });
-}
-
-class AddFilesJobTest : public testing::TestWithParam<AddCase> { };
+// Every case sees the same files: one.JPG, two.tiff, three.pcx, four.gif and the sub-folder
+// pics with a.jpg, b.png, d.gif, e.jpg and the damaged c.jpg; and an empty folder.
+class AddFilesJobTest : public testing::TestWithParam<AddCase> {
+protected:
+    TempDir m_dir;
+};
 
 TEST_P(AddFilesJobTest, AddsReadablePicturesInOrderAndPostsEveryStep)
 {
     const AddCase& c = GetParam();
-    TempDir dir;
+    std::filesystem::create_directories(m_dir / "pics");
+    std::filesystem::create_directories(m_dir / "empty");
+    for (const char* name : { "one.JPG", "pics/a.jpg", "pics/e.jpg" })
+        testpics::WriteColour(m_dir / name, 40, 30, "jpg");
+    for (const char* name : { "four.gif", "pics/d.gif" })
+        testpics::WriteColour(m_dir / name, 40, 30, "gif");
+    testpics::WriteColour(m_dir / "pics/b.png", 40, 30, "png");
+    for (const char* name : { "two.tiff", "three.pcx" })
+        testpics::WriteBytes(m_dir / name, { 'x' });
+    testpics::WriteBytes(m_dir / "pics/c.jpg", { 0xFF, 0xD8, 0xFF, 'n', 'o', 't' });
+
     ImageBatch batch;
-    c.prepare(dir, batch);
+    for (const std::string& name : c.paths)
+        batch.AddPendingPath(m_dir / ("pics/" + name));
+    if (!c.folder.empty()) {
+        // The folder with and without the trailing '/'.
+        batch.SetScanFolder(c.folder == "." ? m_dir.Path().string() : m_dir / (c.folder + "/"));
+        batch.SetScanFolderFlag(true);
+    }
+    if (c.cancelOn == kBeforeStart) {
+        batch.CancelAddJob();
+        batch.CancelConvertJob();
+    }
     auto sink = std::make_shared<RecordingSink>();
-    if (c.cancelOn)
-        sink->onPost = [&](const Posted& p) {
-            if (p == *c.cancelOn)
-                batch.CancelAddJob();
-        };
+    sink->onPost = [&](const Posted& p) {
+        if (p == c.cancelOn)
+            batch.CancelAddJob();
+    };
     batch.StartAddJob(sink);
     ASSERT_TRUE(batch.WaitAddJob(kLong));
     EXPECT_FALSE(batch.IsAddJobRunning());
@@ -98,63 +98,39 @@ TEST_P(AddFilesJobTest, AddsReadablePicturesInOrderAndPostsEveryStep)
     EXPECT_EQ(sink->posts, c.posts);
 }
 
+const Names kFive { "e.jpg", "a.jpg", "c.jpg", "d.gif", "b.png" };
+
 INSTANTIATE_TEST_SUITE_P(Cases, AddFilesJobTest,
-    testing::Values(AddCase { "FiveWithOneDamaged", FivePicturesOneDamaged, std::nullopt,
-                        { "e.jpg", "a.jpg", "d.gif", "b.png" }, Expected(5) },
-        AddCase { "SameFileTwice",
-            [](const TempDir& dir, ImageBatch& batch) {
-                testpics::WriteColour(dir / "a.jpg", 40, 30, "jpg");
-                Pending(dir, batch, { "a.jpg", "a.jpg" });
-            },
-            std::nullopt, { "a.jpg", "a.jpg" }, Expected(2) },
-        AddCase { "FolderTakesListedExtensionsOnly", MixedFolder, std::nullopt, { "four.gif", "one.JPG" },
-            Expected(2, 2) },
-        AddCase { "EmptyFolder",
-            [](const TempDir& dir, ImageBatch& batch) {
-                batch.SetScanFolder(dir / "");
-                batch.SetScanFolderFlag(true);
-            },
-            std::nullopt, {}, Expected(0, 0) },
+    testing::Values(AddCase { "FiveWithOneDamaged", kFive, "", {}, { "e.jpg", "a.jpg", "d.gif", "b.png" }, Expected(5) },
+        AddCase { "SameFileTwice", { "a.jpg", "a.jpg" }, "", {}, { "a.jpg", "a.jpg" }, Expected(2) },
+        AddCase { "FolderTakesListedExtensionsOnly", {}, ".", {}, { "four.gif", "one.JPG" }, Expected(2, 2) },
+        AddCase { "EmptyFolder", {}, "empty", {}, {}, Expected(0, 0) },
+        AddCase { "EarlierStopsAreForgotten", { "a.jpg" }, "", kBeforeStart, { "a.jpg" }, Expected(1) },
         // The scan is not interrupted; the stop is seen before the first path.
-        AddCase { "CancelDuringScan", MixedFolder, Add(AddCodeTotal, 2), {}, { Add(AddCodeTotal, 2), Add(AddCodeEnd, 0) } },
+        AddCase { "CancelDuringScan", {}, ".", Add(AddCodeTotal, 2), {}, { Add(AddCodeTotal, 2), Add(AddCodeEnd, 0) } },
         // Seen before the second post: the path is added, its second step never posted.
-        AddCase { "CancelDuringFirstPath", FivePicturesOneDamaged, Add(AddCodeStep, 1), { "e.jpg" },
+        AddCase { "CancelDuringFirstPath", kFive, "", Add(AddCodeStep, 1), { "e.jpg" },
             { Add(AddCodeStep, 1), Add(AddCodeEnd, 0) } }),
     enginefix::CaseName);
-
-TEST(AddJob, AStopLeftFromBeforeDoesNotEndANewJob)
-{
-    TempDir dir;
-    ImageBatch batch;
-    testpics::WriteColour(dir / "a.jpg", 40, 30, "jpg");
-    batch.AddPendingPath(dir / "a.jpg");
-    batch.CancelAddJob();
-    batch.CancelConvertJob(); // the conversion's stop is not the add job's
-    auto sink = std::make_shared<RecordingSink>();
-    batch.StartAddJob(sink);
-    ASSERT_TRUE(batch.WaitAddJob(kLong));
-    EXPECT_EQ(batch.GetEntryCount(), 1);
-    EXPECT_EQ(sink->posts, Expected(1));
-}
 
 TEST(AddJob, AWaitThatRunsOutKeepsTheWorkerUntilItEnds)
 {
     TempDir dir;
-    auto batch = std::make_unique<ImageBatch>();
-    batch->AddPendingPath(dir / "missing.jpg");
     AutoResetEvent release;
+    ImageBatch batch;
+    batch.AddPendingPath(dir / "missing.jpg");
     auto sink = std::make_shared<RecordingSink>();
     sink->onPost = [&](const Posted& p) {
-        if (p.code == AddCodeStep && p.value == 1)
+        if (p == Add(AddCodeStep, 1))
             release.WaitFor(kLong);
     };
-    batch->StartAddJob(sink);
-    EXPECT_FALSE(batch->WaitAddJob(std::chrono::milliseconds(50)));
-    EXPECT_TRUE(batch->IsAddJobRunning());
-    batch->StartAddJob(sink); // no second worker while one exists
+    batch.StartAddJob(sink);
+    EXPECT_FALSE(batch.WaitAddJob(std::chrono::milliseconds(0)));
+    EXPECT_TRUE(batch.IsAddJobRunning());
+    batch.StartAddJob(sink); // no second worker while one exists
     release.Set();
-    ASSERT_TRUE(batch->WaitAddJob(kLong));
-    EXPECT_FALSE(batch->IsAddJobRunning());
+    ASSERT_TRUE(batch.WaitAddJob(kLong));
+    EXPECT_FALSE(batch.IsAddJobRunning());
     EXPECT_EQ(sink->posts, Expected(1));
 }
 

@@ -1,5 +1,6 @@
 #include "tests/support/TestPictures.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -14,15 +15,10 @@ namespace testpics {
 
 TempDir::TempDir()
 {
-    std::random_device rd;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto p = std::filesystem::temp_directory_path() / ("kestrova-test-" + std::to_string(rd()));
-        if (std::filesystem::create_directory(p)) {
-            m_path = p;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot make a temporary folder");
+    std::string name = (std::filesystem::temp_directory_path() / "kestrova-test-XXXXXX").string();
+    if (::mkdtemp(name.data()) == nullptr)
+        throw std::runtime_error("cannot make a temporary folder");
+    m_path = name;
 }
 
 TempDir::~TempDir()
@@ -46,11 +42,18 @@ VImage Gradient(int width, int height)
 void Save(VImage img, const std::string& path, const std::string& format, int quality)
 {
     if (format == "jpg")
-        img.jpegsave(path.c_str(), VImage::option()->set("Q", quality));
+        img.jpegsave(path.c_str(), VImage::option()->set("Q", quality)->set("optimize_coding", true)->set("strip", true));
     else if (format == "png")
         img.pngsave(path.c_str());
     else if (format == "gif")
         img.gifsave(path.c_str());
+    else if (format.starts_with("gif"))
+        img.gifsave(path.c_str(), VImage::option()->set("bitdepth", format[3] - '0')->set("dither", 0.0));
+    else if (format == "p3")
+        img.icc_transform("p3", VImage::option()->set("input_profile", "srgb")->set("embedded", false))
+            .jpegsave(path.c_str(), VImage::option()->set("Q", quality));
+    else if (format == "grey")
+        img.colourspace(VIPS_INTERPRETATION_B_W).jpegsave(path.c_str(), VImage::option()->set("Q", quality));
     else if (format == "tif")
         img.tiffsave(path.c_str());
     else if (format == "bmp" || format == "pcx")
@@ -73,38 +76,7 @@ void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, 
     InitImageLibrary();
     VImage img = VImage::black(width, height).new_from_image(std::vector<double> { double(r), double(g), double(b) });
     img = img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    const auto dot = path.find_last_of('.');
-    Save(img, path, path.substr(dot + 1), quality);
-}
-
-void WritePaletteGif(const std::string& path, int width, int height, int bits)
-{
-    InitImageLibrary();
-    Gradient(width, height).gifsave(path.c_str(), VImage::option()->set("bitdepth", bits)->set("dither", 0.0));
-}
-
-void WriteSmallJpeg(const std::string& path, int width, int height)
-{
-    InitImageLibrary();
-    VImage img = VImage::black(width, height).new_from_image(std::vector<double> { 90, 90, 90 });
-    img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-        .jpegsave(path.c_str(), VImage::option()->set("Q", 10)->set("optimize_coding", true)->set("strip", true));
-}
-
-void WriteP3Jpeg(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b)
-{
-    InitImageLibrary();
-    VImage img = VImage::black(width, height).new_from_image(std::vector<double> { double(r), double(g), double(b) });
-    img = img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    img.icc_transform("p3", VImage::option()->set("input_profile", "srgb")->set("embedded", false))
-        .jpegsave(path.c_str(), VImage::option()->set("Q", 95));
-}
-
-void WriteGreyJpeg(const std::string& path, int width, int height)
-{
-    InitImageLibrary();
-    VImage img = Gradient(width, height).colourspace(VIPS_INTERPRETATION_B_W);
-    img.jpegsave(path.c_str());
+    Save(img, path, path.substr(path.find_last_of('.') + 1), quality);
 }
 
 void WriteAlphaPng(const std::string& path, int width, int height)
@@ -149,47 +121,35 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path)
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
-namespace {
-
-std::uint32_t Crc32(const std::uint8_t* data, std::size_t n)
-{
-    std::uint32_t c = 0xffffffffu;
-    for (std::size_t i = 0; i < n; ++i) {
-        c ^= data[i];
-        for (int k = 0; k < 8; ++k)
-            c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
-    }
-    return c ^ 0xffffffffu;
-}
-
-void PutBe32(std::vector<std::uint8_t>& out, std::uint32_t v)
-{
-    for (int s = 24; s >= 0; s -= 8)
-        out.push_back(static_cast<std::uint8_t>(v >> s));
-}
-
-void Chunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
-{
-    PutBe32(out, static_cast<std::uint32_t>(data.size()));
-    std::vector<std::uint8_t> body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    out.insert(out.end(), body.begin(), body.end());
-    PutBe32(out, Crc32(body.data(), body.size()));
-}
-
-} // namespace
-
 std::vector<std::uint8_t> PngBombBytes(std::uint32_t width, std::uint32_t height)
 {
     std::vector<std::uint8_t> out = { 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A };
-    std::vector<std::uint8_t> ihdr;
-    PutBe32(ihdr, width);
-    PutBe32(ihdr, height);
-    ihdr.insert(ihdr.end(), { 8, 2, 0, 0, 0 });
-    Chunk(out, "IHDR", ihdr);
+    const auto put32 = [&out](std::uint32_t v) {
+        for (int s = 24; s >= 0; s -= 8)
+            out.push_back(static_cast<std::uint8_t>(v >> s));
+    };
+    // Length, type and data, then the CRC-32 of type and data.
+    const auto chunk = [&](const char* type, std::vector<std::uint8_t> data) {
+        put32(static_cast<std::uint32_t>(data.size()));
+        data.insert(data.begin(), type, type + 4);
+        out.insert(out.end(), data.begin(), data.end());
+        std::uint32_t c = 0xffffffffu;
+        for (const std::uint8_t byte : data) {
+            c ^= byte;
+            for (int k = 0; k < 8; ++k)
+                c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+        }
+        put32(c ^ 0xffffffffu);
+    };
+    std::vector<std::uint8_t> ihdr = { 0, 0, 0, 0, 0, 0, 0, 0, 8, 2, 0, 0, 0 };
+    for (int i = 0; i < 4; ++i) {
+        ihdr[i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+        ihdr[4 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+    }
+    chunk("IHDR", ihdr);
     // A zlib stream of a few stored zero bytes: far too little for the declared size.
-    Chunk(out, "IDAT", { 0x78, 0x01, 0x01, 0x04, 0x00, 0xfb, 0xff, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0x01 });
-    Chunk(out, "IEND", {});
+    chunk("IDAT", { 0x78, 0x01, 0x01, 0x04, 0x00, 0xfb, 0xff, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0x01 });
+    chunk("IEND", {});
     return out;
 }
 

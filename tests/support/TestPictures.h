@@ -23,20 +23,15 @@ private:
     std::filesystem::path m_path;
 };
 
-// A colour picture with a gradient, so resampling and encodings are not trivial.
-// format: "jpg", "png", "gif", "tif", "bmp", "pcx" (the last two through ImageMagick's writer).
+// A colour picture with a gradient, so resampling and encodings are not trivial. JPEGs are
+// coded as small as the encoder can.
+// format: "jpg", "png", "gif", "tif", "bmp", "pcx" (the last two through ImageMagick's writer);
+// also "gif1", "gif4", "gif8" (a palette of 2^n colours, no dithering),
+// "grey" (a one-band JPEG) and "p3" (a JPEG of the sRGB gradient as Display P3 numbers, the profile embedded).
 void WriteColour(const std::string& path, int width, int height, const std::string& format, int quality = 85);
-// Solid colour.
+// Solid colour in the format of the path's extension; a JPEG of 1024 x 768 at quality 10 is under 5000 bytes.
 void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
     int quality = 85);
-// GIF with a palette of 2^bits colours.
-void WritePaletteGif(const std::string& path, int width, int height, int bits);
-// A flat grey JPEG coded as small as the encoder can (under 5000 bytes at 1024 x 768).
-void WriteSmallJpeg(const std::string& path, int width, int height);
-// A solid sRGB colour stored as Display P3 numbers with the P3 profile embedded.
-void WriteP3Jpeg(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b);
-// Grey JPEG (one band).
-void WriteGreyJpeg(const std::string& path, int width, int height);
 // PNG with alpha: left half opaque red, right half fully transparent.
 void WriteAlphaPng(const std::string& path, int width, int height);
 // A stored-width x stored-height JPEG tagged with an EXIF orientation.
