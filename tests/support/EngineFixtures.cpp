@@ -9,6 +9,9 @@
 
 namespace enginefix {
 
+namespace fs = std::filesystem;
+using testpics::WriteBytes;
+
 std::vector<Posted> StepsThenEnd(int pictures)
 {
     std::vector<Posted> posts;
@@ -22,9 +25,8 @@ std::unique_ptr<ImageBatch> MakeBatch(const std::vector<std::string>& paths, con
 {
     auto batch = std::make_unique<ImageBatch>();
     for (const std::string& path : paths) {
-        auto entry = std::make_unique<ImageEntry>();
-        entry->SetPath(path);
-        batch->AddEntry(std::move(entry));
+        batch->AddEntry(std::make_unique<ImageEntry>());
+        batch->GetEntry(batch->GetEntryCount() - 1)->SetPath(path);
     }
     batch->SetOutputFolder(folder.empty() || folder.back() == '/' ? folder : folder + "/");
     return batch;
@@ -39,48 +41,36 @@ bool RunJob(ImageBatch& batch, std::shared_ptr<RecordingSink> sink)
 std::vector<std::string> ListNames(const std::string& folder)
 {
     std::vector<std::string> names;
-    for (const auto& item : std::filesystem::directory_iterator(folder))
+    for (const auto& item : fs::directory_iterator(folder))
         names.push_back(item.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
 
-FolderTest::FolderTest()
-{
-    std::filesystem::create_directory(dir / "in");
-    std::filesystem::create_directory(dir / "out");
-}
+FolderTest::FolderTest() { fs::create_directory(dir / "in"), fs::create_directory(dir / "out"); }
 
 std::vector<std::string> FolderTest::Pictures(int count, int width, int height) const
 {
     std::vector<std::string> paths;
-    for (int i = 1; i <= count; ++i) {
-        paths.push_back(In("p" + std::to_string(i) + ".jpg"));
-        testpics::WriteNoiseJpeg(paths.back(), width, height, static_cast<unsigned>(i));
-    }
+    for (int i = 1; i <= count; ++i)
+        testpics::WriteNoiseJpeg(paths.emplace_back(In("p" + std::to_string(i) + ".jpg")), width, height, i);
     return paths;
 }
 
 Decoded Decode(const std::string& path)
 {
     InitImageLibrary();
-    Decoded d;
     try {
         vips::VImage img = vips::VImage::new_from_file(path.c_str(),
             vips::VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)->set("access", VIPS_ACCESS_RANDOM));
-        d.loader = img.get_string("vips-loader");
-        d.width = img.width();
-        d.height = img.height();
-        d.bands = img.bands();
-        d.eightBitSamples = img.format() == VIPS_FORMAT_UCHAR;
-        d.topLeft = img.getpoint(0, 0);
-        d.topRight = img.getpoint(img.width() - 1, 0);
-        d.ok = true;
+        return { true, img.format() == VIPS_FORMAT_UCHAR, "", img.get_string("vips-loader"), img.width(),
+            img.height(), img.bands(), img.getpoint(0, 0), img.getpoint(img.width() - 1, 0) };
     } catch (const vips::VError& e) {
-        d.error = e.what();
         vips_error_clear();
+        Decoded d;
+        d.error = e.what();
+        return d;
     }
-    return d;
 }
 
 void ExpectPixel(const std::vector<double>& pixel, const std::vector<double>& wanted, double tolerance)
@@ -92,15 +82,13 @@ void ExpectPixel(const std::vector<double>& pixel, const std::vector<double>& wa
 
 int HeaderBitsPerPixel(const std::vector<std::uint8_t>& b)
 {
-    auto u16le = [&](std::size_t i) { return b[i] | (b[i + 1] << 8); };
     if (b.size() >= 30 && b[0] == 'B' && b[1] == 'M')
-        return u16le(28);
+        return b[28] | (b[29] << 8);
     if (b.size() >= 66 && b[0] == 0x0A)
         return b[3] * b[65]; // bits per plane x planes
-    if (b.size() >= 26 && b[0] == 0x89 && b[1] == 'P') {
-        const int channels[] = { 1, 0, 3, 1, 2, 0, 4 };
+    const int channels[] = { 1, 0, 3, 1, 2, 0, 4 };
+    if (b.size() >= 26 && b[0] == 0x89 && b[1] == 'P')
         return b[24] * (b[25] <= 6 ? channels[b[25]] : 0);
-    }
     if (b.size() >= 13 && b[0] == 'G' && b[1] == 'I' && b[2] == 'F')
         return (b[10] & 0x80) ? (b[10] & 0x07) + 1 : 0; // size of the global palette, in bits
     return 0;
@@ -108,31 +96,23 @@ int HeaderBitsPerPixel(const std::vector<std::uint8_t>& b)
 
 std::vector<HostileInput> HostileInputs()
 {
-    using testpics::WriteBytes;
-    const auto text = [](const std::string& p) {
-        const std::string list = "this is a shopping list, not a picture\n";
-        WriteBytes(p, { list.begin(), list.end() });
-    };
+    const auto text = [](const std::string& p) { WriteBytes(p, { 'l', 'i', 's', 't', '\n' }); };
     // A sound JPEG header followed by nothing that decodes.
     const auto headerOnly = [](const std::string& p) {
         testpics::WriteColour(p, 64, 48, "jpg");
         std::vector<std::uint8_t> bytes = testpics::ReadBytes(p);
         const std::uint8_t startOfScan[] = { 0xFF, 0xDA };
-        bytes.erase(
-            std::search(bytes.begin(), bytes.end(), std::begin(startOfScan), std::end(startOfScan)), bytes.end());
+        bytes.erase(std::search(bytes.begin(), bytes.end(), startOfScan, startOfScan + 2), bytes.end());
         bytes.insert(bytes.end(), { 0xFF, 0xD9 });
         WriteBytes(p, bytes);
     };
-    return {
-        { "zero_bytes.jpg", [](const std::string& p) { WriteBytes(p, {}); }, ConvertStatus::Unreadable },
+    return { { "zero_bytes.jpg", [](const std::string& p) { WriteBytes(p, {}); }, ConvertStatus::Unreadable },
         { "text_named.gif", text, ConvertStatus::Unreadable },
-        { "folder_named.jpg", [](const std::string& p) { std::filesystem::create_directory(p); },
-            ConvertStatus::Unreadable },
+        { "folder_named.jpg", [](const std::string& p) { fs::create_directory(p); }, ConvertStatus::Unreadable },
         { "bomb_30000.png", [](const std::string& p) { WriteBytes(p, testpics::PngBombBytes(30000, 30000)); },
             ConvertStatus::TooLarge },
         { "header_only.jpg", headerOnly, ConvertStatus::Unreadable },
-        { "missing.jpg", [](const std::string&) {}, ConvertStatus::Unreadable },
-    };
+        { "missing.jpg", [](const std::string&) {}, ConvertStatus::Unreadable } };
 }
 
 } // namespace enginefix

@@ -23,8 +23,7 @@ struct Posted {
     bool operator==(const Posted&) const = default;
 };
 
-// Records every post; onPost, when set, runs on the job's thread for each one.
-// Read the posts once the job has ended.
+// Records every post (read them once the job has ended); onPost runs on the job's thread.
 struct RecordingSink : IProgressSink {
     void Post(std::uint32_t message, std::uint32_t code, std::int64_t value) override
     {
@@ -36,17 +35,12 @@ struct RecordingSink : IProgressSink {
     std::function<void(const Posted&)> onPost;
 };
 
-// (4, 1), (4, 2), ... (4, 2 * pictures), then (5, 0).
-std::vector<Posted> StepsThenEnd(int pictures);
-
-// A batch of entries for the paths, writing into folder (which gets a trailing '/').
+std::vector<Posted> StepsThenEnd(int pictures); // (4, 1) ... (4, 2 * pictures), then (5, 0)
+// Entries for the paths, writing into folder (which gets a trailing '/').
 std::unique_ptr<ImageBatch> MakeBatch(const std::vector<std::string>& paths, const std::string& folder);
-
-// Starts the job with the sink and waits for its end; false if it did not end in time.
+// Starts the job and waits for its end; false if it did not end in time.
 bool RunJob(ImageBatch& batch, std::shared_ptr<RecordingSink> sink = nullptr);
-
-// File names in the folder, sorted, hidden ones included.
-std::vector<std::string> ListNames(const std::string& folder);
+std::vector<std::string> ListNames(const std::string& folder); // sorted, hidden ones included
 
 // A fresh folder holding in/ and out/.
 class FolderTest : public testing::Test {
@@ -61,19 +55,14 @@ protected:
 
 // A written picture as an independent decoder sees it.
 struct Decoded {
-    bool ok = false;
+    bool ok = false, eightBitSamples = false;
     std::string error, loader; // loader: "jpegload", "pngload", ...
     int width = 0, height = 0, bands = 0;
-    bool eightBitSamples = false;
     std::vector<double> topLeft, topRight; // the pixels at (0, 0) and (width - 1, 0)
 };
 Decoded Decode(const std::string& path);
-
-// Each sample of the pixel within tolerance of the wanted one.
 void ExpectPixel(const std::vector<double>& pixel, const std::vector<double>& wanted, double tolerance);
-
-// The bits per pixel the file's own header declares, read from its bytes
-// (BMP, PCX, PNG, GIF); 0 when the header says nothing we know.
+// The bits per pixel the header of a BMP, PCX, PNG or GIF declares; 0 when unknown.
 int HeaderBitsPerPixel(const std::vector<std::uint8_t>& bytes);
 
 // An input that must fail to convert, and how it should be reported.
