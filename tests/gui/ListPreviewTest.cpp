@@ -23,20 +23,14 @@ bool Shown(QWidget& w, int width, int height)
     return QTest::qWaitForWindowExposed(&w);
 }
 
-// Loads a file the way the window does and hands its preview to the box.
-Picture Load(CPictureBox& box, const std::string& path)
+// Loads a file the way the window does, hands its preview to the box and waits for its render.
+bool Show(CPictureBox& box, const std::string& path, int quality)
 {
     ImageEntry entry;
     entry.SetPath(path);
     if (!entry.Load() || !entry.MakePreview(1920, 1920))
-        return {};
+        return false;
     box.SetImage(*entry.GetPreview(), QRect(0, 0, int(entry.GetPixelWidth()), int(entry.GetPixelHeight())));
-    return *entry.GetPreview();
-}
-
-// Asks for a quality and waits for its render.
-bool Render(CPictureBox& box, int quality)
-{
     QSignalSpy rendered(&box, &CPictureBox::PreviewRendered);
     box.SetPreviewQuality(quality);
     return rendered.wait(5000);
@@ -65,53 +59,43 @@ private slots:
 
     void destination_data()
     {
-        QTest::addColumn<QSize>("client");
         QTest::addColumn<QRect>("source");
         QTest::addColumn<QSize>("percent");
         QTest::addColumn<QRect>("expected");
-        const QSize box(400, 300), full(100, 100);
+        const QSize full(100, 100); // in a 400 x 300 box
         const QRect big(0, 0, 4000, 3000), fit(0, 0, 400, 300);
-        QTest::newRow("large picture fills the box") << box << big << full << fit;
-        QTest::newRow("half size is centred") << box << fit << QSize(50, 50) << QRect(100, 75, 200, 150);
-        QTest::newRow("half height squashes before fitting") << box << big << QSize(100, 50) << QRect(0, 75, 400, 150);
-        QTest::newRow("never enlarged") << box << QRect(0, 0, 100, 50) << full << QRect(150, 125, 100, 50);
-        QTest::newRow("tall fits the height") << box << QRect(0, 0, 300, 600) << full << QRect(125, 0, 150, 300);
-        QTest::newRow("sizes and margins truncate")
-            << box << QRect(0, 0, 333, 333) << QSize(33, 33) << QRect(145, 95, 109, 109);
-        QTest::newRow("huge percent does not overflow") << box << big << QSize(2000000000, 2000000000) << fit;
-        QTest::newRow("zero width percent") << box << fit << QSize(0, 100) << QRect();
-        QTest::newRow("negative height percent") << box << fit << QSize(100, -50) << QRect();
-        QTest::newRow("empty source") << box << QRect() << full << QRect();
-        QTest::newRow("empty box") << QSize(0, 0) << fit << full << QRect();
-        QTest::newRow("sliver too thin to draw") << box << QRect(0, 0, 10000, 5) << full << QRect();
+        QTest::newRow("large picture fills the box") << big << full << fit;
+        QTest::newRow("half size is centred") << fit << QSize(50, 50) << QRect(100, 75, 200, 150);
+        QTest::newRow("half height squashes before fitting") << big << QSize(100, 50) << QRect(0, 75, 400, 150);
+        QTest::newRow("never enlarged") << QRect(0, 0, 100, 50) << full << QRect(150, 125, 100, 50);
+        QTest::newRow("huge percent does not overflow") << big << QSize(2000000000, 2000000000) << fit;
+        QTest::newRow("zero percent draws nothing") << fit << QSize(0, 100) << QRect();
+        QTest::newRow("sliver too thin to draw") << QRect(0, 0, 10000, 5) << full << QRect();
     }
 
     void destination()
     {
-        QFETCH(QSize, client);
         QFETCH(QRect, source);
         QFETCH(QSize, percent);
         CPictureBox box;
-        box.resize(client);
+        box.resize(400, 300);
         box.SetImage(Picture(), source); // the layout needs only the size
         box.SetWidthPercent(percent.width());
         box.SetHeightPercent(percent.height());
         QTEST(box.GetDestinationRect(), "expected");
     }
 
-    void uprightPreviewThenZeroPercentAndClearLeaveTheGround()
+    void uprightPreviewZeroPercentAndClearThenQualityShowsAndOnlyTheLastRequestRenders()
     {
         CPictureBox box;
         QVERIFY(Shown(box, 300, 400));
         const QImage ground = Grab(box);
-        const std::vector<ColorRef> rows = GradientRows(400, PictureGradientTop, PictureGradientBottom);
         QCOMPARE(QColor(ground.pixel(0, 0)), QColor(127, 127, 127));
-        QCOMPARE(QColor(ground.pixel(150, 1)), ToQColor(rows[1]));
-        QCOMPARE(QColor(ground.pixel(150, 398)), ToQColor(rows[398]));
+        QCOMPARE(QColor(ground.pixel(150, 398)),
+            ToQColor(GradientRows(400, PictureGradientTop, PictureGradientBottom)[398]));
         // Stored wide and tagged "turn clockwise": red grows along the stored rows, so upright it grows downward.
         testpics::WriteOrientedJpeg(m_dir / "turned.jpg", 400, 100, 6);
-        QVERIFY(Load(box, m_dir / "turned.jpg").IsValid());
-        QVERIFY(Render(box, 95));
+        QVERIFY(Show(box, m_dir / "turned.jpg", 95));
         QCOMPARE(box.GetDestinationRect(), QRect(100, 0, 100, 400));
         const QImage shot = Grab(box);
         QVERIFY2(qRed(shot.pixel(150, 5)) < 40 && qRed(shot.pixel(150, 394)) > 215, "the picture is not upright");
@@ -120,31 +104,17 @@ private slots:
         box.SetWidthPercent(100);
         box.ClearImage();
         QCOMPARE(Grab(box), ground);
-        QCOMPARE(box.GetPreviewJpegBytes(), qint64(0));
-        box.SetPreviewQuality(50); // nothing to encode: no render is started, nothing is drawn
-        QVERIFY(!box.IsRenderPending());
-        QCOMPARE(Grab(box), ground);
-    }
 
-    void qualityShowsAndOnlyTheLastRequestRenders()
-    {
         testpics::WriteColour(m_dir / "photo.jpg", 640, 480, "jpg", 95);
-        CPictureBox box;
-        QVERIFY(Shown(box, 640, 480));
-        QVERIFY(Load(box, m_dir / "photo.jpg").IsValid());
-        QVERIFY(Render(box, 95));
+        box.resize(640, 480);
+        QVERIFY(Show(box, m_dir / "photo.jpg", 95));
         const QImage fine = Grab(box);
-        // Keystrokes arriving faster than the encoder, and the picture cleared and chosen again meanwhile.
+        // Keystrokes arriving faster than the encoder: only the last one renders.
         QSignalSpy rendered(&box, &CPictureBox::PreviewRendered);
-        for (int q : { 1, 50 })
-            box.SetPreviewQuality(q);
-        box.ClearImage();
-        const Picture picture = Load(box, m_dir / "photo.jpg");
-        for (int q : { 9, 95, 5 })
+        for (int q : { 1, 50, 9, 5 })
             box.SetPreviewQuality(q);
         QVERIFY(rendered.wait(10000));
         QCOMPARE(rendered.count(), 1);
-        QCOMPARE(box.GetPreviewJpegBytes(), qint64(picture.EncodeJpeg(5).size()));
         const QImage coarse = Grab(box);
         qsizetype sum = 0; // over all bytes; the alpha bytes, a quarter of them, never differ
         for (qsizetype i = 0; i < fine.sizeInBytes(); ++i)
@@ -154,45 +124,30 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(box.GetDestinationRect(), QRect(0, 120, 320, 240), 2000);
     }
 
-    void removalKeepsEachItemsThumbnail_data()
+    void removingOneThreeAndFiveOfEightKeepsEachItemsThumbnail()
     {
-        QTest::addColumn<QList<int>>("selected");
-        QTest::addColumn<QList<int>>("remaining");
-        QTest::newRow("1, 3 and 5 of eight") << QList<int> { 5, 1, 3 } << QList<int> { 0, 2, 4, 6, 7 };
-        QTest::newRow("first and last") << QList<int> { 0, 7 } << QList<int> { 1, 2, 3, 4, 5, 6 };
-        QTest::newRow("a run") << QList<int> { 2, 3, 4 } << QList<int> { 0, 1, 5, 6, 7 };
-        QTest::newRow("all") << QList<int> { 0, 1, 2, 3, 4, 5, 6, 7 } << QList<int> {};
-    }
-
-    void removalKeepsEachItemsThumbnail()
-    {
-        QFETCH(QList<int>, selected);
-        QFETCH(QList<int>, remaining);
+        const QList<int> remaining { 0, 2, 4, 6, 7 };
         CImageListCtrlEx list;
         QVERIFY(Shown(list, 600, 400));
         list.AppendItems(Items(8));
-        for (int s : selected)
+        for (int s : { 5, 1, 3 })
             list.SetItemSelected(s);
         // The window's removal: the k-th selected item now stands at s - k.
         const std::vector<int> rows = list.GetSelectedItems();
         for (int k = 0; k < int(rows.size()); ++k)
             QVERIFY(list.DeleteItem(rows[size_t(k)] - k));
-        QVERIFY(!list.DeleteItem(list.GetItemCount()));
         QCOMPARE(list.GetItemCount(), int(remaining.size()));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            list.GetItemCount() == 0 || list.visualRect(list.model()->index(0, 0)).isValid(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(list.visualRect(list.model()->index(0, 0)).isValid(), 2000);
         const QImage shot = list.viewport()->grab().toImage();
         for (int p = 0; p < remaining.size(); ++p) {
             const int level = Level(remaining[p]);
             QCOMPARE(qRed(list.GetItemThumbnail(p).pixel(40, 30)), level);
-            QCOMPARE(list.GetItemText(p), QStringLiteral("80 x 60 x 24bit\r\n(1.00KB) item%1.jpg").arg(remaining[p]));
             const QRect cell = list.visualRect(list.model()->index(p, 0));
-            QVERIFY2(std::abs(qRed(shot.pixel(cell.center().x(), cell.top() + 25)) - level) <= 2,
-                qPrintable(QString::number(p)));
+            QVERIFY(std::abs(qRed(shot.pixel(cell.center().x(), cell.top() + 25)) - level) <= 2);
         }
     }
 
-    void onlyMouseClicksReportTheItem()
+    void onlyMouseClicksReportTheItemAndThousandsScrollOnlyDown()
     {
         CImageListCtrlEx list;
         QVERIFY(Shown(list, 600, 400));
@@ -200,33 +155,20 @@ private slots:
         QSignalSpy clicked(&list, &CImageListCtrlEx::ItemClicked);
         const auto cell = [&](int i) { return list.visualRect(list.model()->index(i, 0)).center(); };
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell(2));
-        QCOMPARE(list.GetSelectedItems(), std::vector<int> { 2 });
         list.setFocus();
-        QTest::keyClick(&list, Qt::Key_Right);
-        QTest::keyClick(&list, Qt::Key_Right, Qt::ShiftModifier); // extended selection: shift adds the range
-        QCOMPARE(list.GetSelectedItems(), (std::vector<int> { 3, 4 }));
+        QTest::keyClick(&list, Qt::Key_Right, Qt::ShiftModifier);
         QTest::mouseClick(list.viewport(), Qt::RightButton, {}, cell(0)); // not a click for the preview
         const QSize vp = list.viewport()->size();
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(vp.width() - 10, vp.height() - 10));
-        QList<int> reported;
-        for (const QList<QVariant>& args : clicked)
-            reported << args.first().toInt();
-        QCOMPARE(reported, QList<int>({ 2, -1 })); // -1: the empty space after the last item
-    }
-
-    void thousandsOfItemsScrollOnlyDown()
-    {
-        CImageListCtrlEx list;
-        QVERIFY(Shown(list, 400, 300));
-        list.AppendItems(Items(5000));
-        QCOMPARE(list.GetItemCount(), 5000);
+        QCOMPARE(clicked.count(), 2);
+        QCOMPARE(clicked[0][0].toInt(), 2);
+        QCOMPARE(clicked[1][0].toInt(), -1); // the empty space after the last item
+        list.AppendItems(Items(4995)); // 5000 in all
         QTRY_VERIFY_WITH_TIMEOUT(list.verticalScrollBar()->maximum() > 0, 5000);
         QVERIFY(!list.horizontalScrollBar()->isVisible());
         list.SetItemSelected(4999); // selecting from the window scrolls the item into view
         QTRY_VERIFY_WITH_TIMEOUT(
             list.viewport()->rect().intersects(list.visualRect(list.model()->index(4999, 0))), 5000);
-        list.DeleteAllItems();
-        QVERIFY(list.GetItemCount() == 0 && list.GetSelectedItems().empty());
     }
 };
 
