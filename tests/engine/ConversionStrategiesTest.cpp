@@ -75,7 +75,7 @@ TEST_P(StrategyTest, WritesTheFormatDepthAndSizeInPlaceTooAndNothingWhenTheWrite
             ASSERT_EQ(o.status, ConvertStatus::Written) << o.reason;
             EXPECT_EQ(o.quality, c.quality);
             const Decoded& d = decoded.emplace_back(Decode(o.output));
-            ASSERT_TRUE(d.ok) << d.error;
+            ASSERT_TRUE(d.ok) << o.output;
             EXPECT_EQ(d.loader, c.loader);
             EXPECT_EQ(std::tuple(d.width, d.height, d.eightBitSamples, d.bands), std::tuple(width, height, true, 3));
         }
@@ -161,6 +161,6 @@ TEST_P(TargetSizeOnPictures, WritesTheHighestQualityThatFits)
         EXPECT_GT(work.EncodeJpeg(q).size(), limit) << "quality " << q;
 }
 
-INSTANTIATE_TEST_SUITE_P(TargetKB, TargetSizeOnPictures, testing::Values(1, 20, 90, 100000));
+INSTANTIATE_TEST_SUITE_P(TargetKB, TargetSizeOnPictures, testing::Values(1, 20));
 
 } // namespace

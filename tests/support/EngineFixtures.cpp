@@ -63,13 +63,11 @@ Decoded Decode(const std::string& path)
     try {
         vips::VImage img = vips::VImage::new_from_file(path.c_str(),
             vips::VImage::option()->set("fail_on", VIPS_FAIL_ON_TRUNCATED)->set("access", VIPS_ACCESS_RANDOM));
-        return { true, img.format() == VIPS_FORMAT_UCHAR, "", img.get_string("vips-loader"), img.width(),
-            img.height(), img.bands(), img.getpoint(0, 0), img.getpoint(img.width() - 1, 0) };
-    } catch (const vips::VError& e) {
+        return { true, img.format() == VIPS_FORMAT_UCHAR, img.get_string("vips-loader"), img.width(), img.height(),
+            img.bands(), img.getpoint(0, 0), img.getpoint(img.width() - 1, 0) };
+    } catch (const vips::VError&) {
         vips_error_clear();
-        Decoded d;
-        d.error = e.what();
-        return d;
+        return {};
     }
 }
 
@@ -94,9 +92,10 @@ int HeaderBitsPerPixel(const std::vector<std::uint8_t>& b)
     return 0;
 }
 
+// Refused when read, when its size is read, when decoded, and when not there; the reader's own
+// cases are in the core tests.
 std::vector<HostileInput> HostileInputs()
 {
-    const auto text = [](const std::string& p) { WriteBytes(p, { 'l', 'i', 's', 't', '\n' }); };
     // A sound JPEG header followed by nothing that decodes.
     const auto headerOnly = [](const std::string& p) {
         testpics::WriteColour(p, 64, 48, "jpg");
@@ -106,9 +105,8 @@ std::vector<HostileInput> HostileInputs()
         bytes.insert(bytes.end(), { 0xFF, 0xD9 });
         WriteBytes(p, bytes);
     };
-    return { { "zero_bytes.jpg", [](const std::string& p) { WriteBytes(p, {}); }, ConvertStatus::Unreadable },
-        { "text_named.gif", text, ConvertStatus::Unreadable },
-        { "folder_named.jpg", [](const std::string& p) { fs::create_directory(p); }, ConvertStatus::Unreadable },
+    return { { "text_named.gif", [](const std::string& p) { WriteBytes(p, { 'l', 'i', 's', 't', '\n' }); },
+                 ConvertStatus::Unreadable },
         { "bomb_30000.png", [](const std::string& p) { WriteBytes(p, testpics::PngBombBytes(30000, 30000)); },
             ConvertStatus::TooLarge },
         { "header_only.jpg", headerOnly, ConvertStatus::Unreadable },

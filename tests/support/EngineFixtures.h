@@ -56,7 +56,7 @@ protected:
 // A written picture as an independent decoder sees it.
 struct Decoded {
     bool ok = false, eightBitSamples = false;
-    std::string error, loader; // loader: "jpegload", "pngload", ...
+    std::string loader; // "jpegload", "pngload", ...
     int width = 0, height = 0, bands = 0;
     std::vector<double> topLeft, topRight; // the pixels at (0, 0) and (width - 1, 0)
 };
