@@ -15,9 +15,7 @@
 namespace {
 
 using Args = std::vector<std::string>;
-using enginefix::Decode;
-using enginefix::ListNames;
-using Names = std::vector<std::string>;
+using namespace enginefix;
 
 std::string ReadText(const std::string& path) { const auto b = testpics::ReadBytes(path); return { b.begin(), b.end() }; }
 
@@ -81,7 +79,7 @@ std::size_t Count(const std::string& text, const std::string& part)
     return n;
 }
 
-class CliRunTest : public enginefix::FolderTest {
+class CliRunTest : public FolderTest {
 protected:
     const std::string m_out = dir / "result"; // made by the program
     const std::string m_report = dir / "report.csv";
@@ -123,22 +121,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, UsageTest,
         UsageCase { "HeightInRestrictWidth", { "-m", "width", "-H", "5", "x.jpg" }, "--mode width takes --width" },
         UsageCase { "FractionOfAPixel", { "-u", "pixel", "-w", "10.5", "x.jpg" }, "whole number" },
         UsageCase { "OutputFolderOnAFile", { "-o", "file/out", "x.jpg" }, "cannot use the output folder" }),
-    enginefix::CaseName);
+    CaseName);
 
-// A folder is scanned for pictures, not its sub-folders; a file is taken as given, and the output folder is made with its parents. Each hostile
-// file fails on its own, the good pictures are written, and the exit status is 1.
+// A folder is scanned for pictures (the scan's own test has its rules); a file is taken as given,
+// and the output folder is made with its parents. Each hostile file fails on its own, the good pictures are
+// written, and the exit status is 1.
 TEST_F(CliRunTest, ConvertsFilesAndFoldersAndReportsEachPictureAndEachFailure)
 {
     testpics::WriteColour(In("one.JPG"), 400, 300, "jpg");
     testpics::WriteColour(In("four.gif"), 200, 300, "gif");
-    std::filesystem::create_directory(In("five.jpg"));
-    testpics::WriteBytes(In("five.jpg/inside.jpg"), { 'x' });
     testpics::WriteBytes(In("notes.txt"), { 'x' });
     testpics::WriteColour(dir / "extra.png", 80, 40, "png");
     const std::string out = m_out + "/new/sub";
     Args args { "-o", out, "--mode", "width", "--width", "100", "--format", "png", "--report", m_report, dir / "in",
         dir / "extra.png" };
-    const auto hostile = enginefix::HostileInputs();
+    const auto hostile = HostileInputs();
     for (const auto& h : hostile) {
         h.make(dir / h.name);
         args.push_back(dir / h.name);

@@ -13,10 +13,8 @@
 
 namespace {
 
-using enginefix::Posted;
-using enginefix::RecordingSink;
+using namespace enginefix;
 using testpics::TempDir;
-using Names = std::vector<std::string>;
 constexpr std::chrono::milliseconds kLong { 60000 };
 
 Posted Add(std::uint32_t code, std::int64_t value) { return { WM_ADD_PROGRESS, code, value }; }
@@ -109,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, AddFilesJobTest,
         // Seen before the second post: the path is added, its second step never posted.
         AddCase { "CancelDuringFirstPath", kFive, "", Add(AddCodeStep, 1), { "e.jpg" },
             { Add(AddCodeStep, 1), Add(AddCodeEnd, 0) } }),
-    enginefix::CaseName);
+    CaseName);
 
 TEST(AddJob, AWaitThatRunsOutKeepsTheWorkerUntilItEnds)
 {

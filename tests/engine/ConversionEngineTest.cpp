@@ -11,16 +11,9 @@
 
 namespace {
 
-using enginefix::Decode;
-using enginefix::ListNames;
-using enginefix::MakeBatch;
-using enginefix::Posted;
-using enginefix::RecordingSink;
-using enginefix::RunJob;
-using enginefix::StepsThenEnd;
-using Names = std::vector<std::string>;
+using namespace enginefix;
 
-class ConversionEngineTest : public enginefix::FolderTest { };
+class ConversionEngineTest : public FolderTest { };
 
 // ---- progress and stopping ----
 
@@ -57,7 +50,7 @@ TEST_P(ProgressTest, PostsTwoStepsPerPictureAndTheEndLast)
 INSTANTIATE_TEST_SUITE_P(Cases, ProgressTest,
     testing::Values(ProgressCase { "EmptyList", 0, 0, 0, false }, ProgressCase { "CancelDuringThirdOfTen", 10, 5, 3, true },
         ProgressCase { "CancelDuringTheLastIsNoStop", 2, 3, 2, false }),
-    enginefix::CaseName);
+    CaseName);
 
 // ---- naming ----
 
@@ -116,7 +109,7 @@ TEST_F(ConversionEngineTest, HostileInputsFailOneEachAndTheGoodOnesAreWritten)
     half.resize(half.size() / 2);
     testpics::WriteBytes(In("half.jpg"), half);
     Names paths { good[0], In("half.jpg") };
-    const auto hostile = enginefix::HostileInputs();
+    const auto hostile = HostileInputs();
     for (const auto& h : hostile) {
         h.make(In(h.name));
         paths.push_back(In(h.name));

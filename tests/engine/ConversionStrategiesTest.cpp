@@ -13,14 +13,7 @@
 
 namespace {
 
-using enginefix::Decode;
-using enginefix::Decoded;
-using enginefix::ExpectPixel;
-using enginefix::FolderTest;
-using enginefix::ListNames;
-using enginefix::MakeBatch;
-using enginefix::RunJob;
-using Names = std::vector<std::string>;
+using namespace enginefix;
 
 struct StrategyCase {
     const char* name;
@@ -80,7 +73,7 @@ TEST_P(StrategyTest, WritesTheFormatDepthAndSizeInPlaceTooAndNothingWhenTheWrite
             EXPECT_EQ(std::tuple(d.width, d.height, d.eightBitSamples, d.bands), std::tuple(width, height, true, 3));
         }
         EXPECT_EQ(batch->GetConvertOutcomes().at(0).output, gradient);
-        EXPECT_EQ(enginefix::HeaderBitsPerPixel(testpics::ReadBytes(gradient)), c.headerBits);
+        EXPECT_EQ(HeaderBitsPerPixel(testpics::ReadBytes(gradient)), c.headerBits);
     }
     ASSERT_EQ(decoded.size(), 3u);
     // The gradient's top-right corner: red with half blue (GIF dithering allows some slack).
@@ -111,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Strategies, StrategyTest,
         StrategyCase { "DefaultPng", CompressFormatDefault, ".png", "pngload", 24, 0 },
         StrategyCase { "DefaultPcx", CompressFormatDefault, ".pcx", "magickload", 24, 0 },
         StrategyCase { "DefaultTif", CompressFormatDefault, ".tif", "tiffload", 0, 0 }),
-    enginefix::CaseName);
+    CaseName);
 
 // However small the percentage, a picture keeps a pixel; a size past the pixel limit is refused before decoding.
 class OutputSizeTest : public FolderTest { };

@@ -17,6 +17,8 @@
 // over real files, and a look at written files made without the code under test.
 namespace enginefix {
 
+using Names = std::vector<std::string>;
+
 struct Posted {
     std::uint32_t message, code;
     std::int64_t value;
