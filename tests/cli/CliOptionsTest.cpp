@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "cli/CliInputs.h"
@@ -33,13 +35,10 @@ TEST_P(ApplyCliOptionsTest, SetsTheOptionsAsTheWindowWould)
     ResizeSettings settings;
     std::string error;
     ASSERT_TRUE(cli::ApplyCliOptions(parsed.options, settings, error)) << error;
-    EXPECT_EQ(settings.GetResizeMode(), c.mode);
-    EXPECT_EQ(settings.GetSizeUnit(), c.unit);
-    EXPECT_DOUBLE_EQ(settings.GetWidthValue(CurrentUnit), c.width);
-    EXPECT_DOUBLE_EQ(settings.GetHeightValue(CurrentUnit), c.height);
-    EXPECT_EQ(settings.GetCompressionChoice(), c.choice);
-    EXPECT_EQ(settings.GetQuality(), c.quality);
-    EXPECT_EQ(settings.GetOutputExtension(), c.extension);
+    EXPECT_EQ(std::tuple(settings.GetResizeMode(), settings.GetSizeUnit(), settings.GetWidthValue(CurrentUnit),
+                  settings.GetHeightValue(CurrentUnit), settings.GetCompressionChoice(), settings.GetQuality(),
+                  settings.GetOutputExtension()),
+        std::tuple(c.mode, c.unit, c.width, c.height, c.choice, c.quality, c.extension));
     EXPECT_EQ(parsed.options.inputs, Args { "-picture.jpg" });
 }
 

@@ -55,10 +55,16 @@ TEST_P(ResizeSettingsTest, DeriveTheOtherUnitAndAxis)
 
 INSTANTIATE_TEST_SUITE_P(Rules, ResizeSettingsTest,
     testing::Values(
-        // The unit switches the mode in Scaled and Fixed only (the restricting modes keep theirs, below).
+        // The unit switches the mode in Scaled and Fixed only.
         SettingsCase { "PixelMakesFixed", [](R s) { s.SetSizeUnit(Pixel); }, { FixImage, Pixel, 800, 10000, 600, 10000 } },
         SettingsCase { "PercentMakesScaled", [](R s) { s.SetSizeUnit(Pixel), s.SetSizeUnit(Percent); },
             { ScaledImage, Percent, 800, 10000, 600, 10000 } },
+        SettingsCase { "RestrictWidthKeepsItsModeInPercent",
+            [](R s) { s.SetResizeMode(RestrictWidth), s.SetSizeUnit(Percent); },
+            { RestrictWidth, Percent, 800, 10000, 600, 10000 } },
+        SettingsCase { "RestrictHeightKeepsItsModeInPercent",
+            [](R s) { s.SetResizeMode(RestrictHeight), s.SetSizeUnit(Percent); },
+            { RestrictHeight, Percent, 800, 10000, 600, 10000 } },
         // Pixels give hundredths: 1 of 3 pixels is 3333.33, which the +0.55 rule still truncates to 3333.
         SettingsCase { "OneOfThree", [](R s) { Reference(s, 3, 3), s.SetWidthValue(1, Pixel); },
             { ScaledImage, Percent, 1, 3333, 3, 10000 } },

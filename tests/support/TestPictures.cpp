@@ -124,13 +124,13 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path)
 std::vector<std::uint8_t> PngBombBytes(std::uint32_t width, std::uint32_t height)
 {
     std::vector<std::uint8_t> out = { 0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A };
-    const auto put32 = [&out](std::uint32_t v) {
+    const auto put32 = [](std::vector<std::uint8_t>& to, std::uint32_t v) {
         for (int s = 24; s >= 0; s -= 8)
-            out.push_back(static_cast<std::uint8_t>(v >> s));
+            to.push_back(static_cast<std::uint8_t>(v >> s));
     };
     // Length, type and data, then the CRC-32 of type and data.
     const auto chunk = [&](const char* type, std::vector<std::uint8_t> data) {
-        put32(static_cast<std::uint32_t>(data.size()));
+        put32(out, static_cast<std::uint32_t>(data.size()));
         data.insert(data.begin(), type, type + 4);
         out.insert(out.end(), data.begin(), data.end());
         std::uint32_t c = 0xffffffffu;
@@ -139,13 +139,11 @@ std::vector<std::uint8_t> PngBombBytes(std::uint32_t width, std::uint32_t height
             for (int k = 0; k < 8; ++k)
                 c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
         }
-        put32(c ^ 0xffffffffu);
+        put32(out, c ^ 0xffffffffu);
     };
-    std::vector<std::uint8_t> ihdr = { 0, 0, 0, 0, 0, 0, 0, 0, 8, 2, 0, 0, 0 };
-    for (int i = 0; i < 4; ++i) {
-        ihdr[i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
-        ihdr[4 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
-    }
+    std::vector<std::uint8_t> ihdr;
+    put32(ihdr, width), put32(ihdr, height);
+    ihdr.insert(ihdr.end(), { 8, 2, 0, 0, 0 }); // 8-bit RGB
     chunk("IHDR", ihdr);
     // A zlib stream of a few stored zero bytes: far too little for the declared size.
     chunk("IDAT", { 0x78, 0x01, 0x01, 0x04, 0x00, 0xfb, 0xff, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0x01 });
