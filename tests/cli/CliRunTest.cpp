@@ -46,17 +46,25 @@ public:
         if (m_status < 0)
             ::kill(m_pid, SIGKILL), Wait();
     }
-    // Waits a minute at most for standard output to hold `lines` lines.
-    bool ReadLines(std::ptrdiff_t lines) const
+    // Waits a minute at most for standard output to hold `lines` lines; false at once if the program ended.
+    bool ReadLines(std::ptrdiff_t lines)
     {
-        for (int i = 0; i < 6000 && std::ranges::count(Out(), '\n') < lines; ++i)
+        for (int i = 0; i < 6000 && std::ranges::count(Out(), '\n') < lines; ++i) {
+            int status = 0;
+            if (m_status < 0 && ::waitpid(m_pid, &status, WNOHANG) == m_pid)
+                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            if (m_status >= 0)
+                break;
             ::usleep(10000);
+        }
         return std::ranges::count(Out(), '\n') >= lines;
     }
     void Signal(int sig) { ::kill(m_pid, sig); }
     // The exit status, 128 + n for a signal.
     int Wait()
     {
+        if (m_status >= 0)
+            return m_status;
         int status = 0;
         ::waitpid(m_pid, &status, 0);
         return m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

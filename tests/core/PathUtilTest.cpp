@@ -29,6 +29,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, SplitPathTest,
         SplitCase { "/home/u/.jpg", "/home/u/", "", ".jpg" },
         SplitCase { "/home/u/archive.tar.gz", "/home/u/", "archive.tar", ".gz" },
         SplitCase { "/home/u.v/README", "/home/u.v/", "README", "" },
-        SplitCase { "photo.JPG", "", "photo", ".JPG" }, SplitCase { "/", "/", "", "" }));
+        SplitCase { "/home/u/name.", "/home/u/", "name", "." },
+        SplitCase { "photo.JPG", "", "photo", ".JPG" }, SplitCase { "/", "/", "", "" },
+        SplitCase { "", "", "", "" }));
 
 } // namespace

@@ -92,7 +92,7 @@ int HeaderBitsPerPixel(const std::vector<std::uint8_t>& b)
     return 0;
 }
 
-// Refused when read, when its size is read, when decoded, and when not there; the reader's own
+// Empty, refused when read, when its size is read, when decoded, and when not there; the reader's own
 // cases are in the core tests.
 std::vector<HostileInput> HostileInputs()
 {
@@ -105,7 +105,8 @@ std::vector<HostileInput> HostileInputs()
         bytes.insert(bytes.end(), { 0xFF, 0xD9 });
         WriteBytes(p, bytes);
     };
-    return { { "text_named.gif", [](const std::string& p) { WriteBytes(p, { 'l', 'i', 's', 't', '\n' }); },
+    return { { "zero_bytes.jpg", [](const std::string& p) { WriteBytes(p, {}); }, ConvertStatus::Unreadable },
+        { "text_named.gif", [](const std::string& p) { WriteBytes(p, { 'l', 'i', 's', 't', '\n' }); },
                  ConvertStatus::Unreadable },
         { "bomb_30000.png", [](const std::string& p) { WriteBytes(p, testpics::PngBombBytes(30000, 30000)); },
             ConvertStatus::TooLarge },
