@@ -3,43 +3,18 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
-#include <QMessageBox>
-#include <QVariant>
 
-#include "app/AppIdentity.h"
-#include "app/DataDirectory.h"
+#include "settings/AppIdentity.h"
 #include "app/SingleInstance.h"
+#include "ui/MainWindowMark.h"
 
 namespace {
 
 CKestrovaApp* g_app = nullptr;
-QString g_skinArchive;
 
 constexpr int ActivationTimeoutMs = 300;
 
-const char* MarkProperty() { return AppIdentity::InstanceTag; }
-
-void LogEvent(const char* event) { CKestrovaApp::LogTestEvent(QString::fromUtf8(event)); }
-
-void ShowStartupMessage(const char* text)
-{
-    QMessageBox box(
-        QMessageBox::Warning, QCoreApplication::applicationName(), QString::fromUtf8(text), QMessageBox::Ok);
-    box.exec();
-}
-
 } // namespace
-
-void CKestrovaApp::LogTestEvent(const QString& event)
-{
-    const QString path = qEnvironmentVariable("KESTROVA_TEST_EVENT_LOG");
-    if (path.isEmpty())
-        return;
-    QFile log(path);
-    if (log.open(QIODevice::Append | QIODevice::Text))
-        log.write(event.toUtf8() + '\n');
-}
 
 CKestrovaApp::CKestrovaApp(int& argc, char** argv)
     : m_application(std::make_unique<QApplication>(argc, argv))
@@ -67,9 +42,8 @@ bool CKestrovaApp::InitInstance(const MainWindowFactory& createMainWindow)
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     if (!CheckSingleInstance())
         return false;
-    g_skinArchive = QCoreApplication::applicationDirPath() + QStringLiteral("/skins/default.zip");
-
-    std::unique_ptr<QDialog> window = createMainWindow();
+    std::unique_ptr<QDialog> window
+        = createMainWindow(QCoreApplication::applicationDirPath() + QStringLiteral("/skins/default.zip"));
     m_mainWindow = window.get();
     window->exec();
     m_mainWindow = nullptr;
@@ -96,31 +70,6 @@ bool CKestrovaApp::CheckSingleInstance()
     return false;
 }
 
-void CKestrovaApp::MarkMainWindow(QWidget* window)
-{
-    if (window == nullptr)
-        return;
-    window->setProperty(MarkProperty(), 1);
-    LogEvent("marked");
-}
-
-void CKestrovaApp::UnmarkMainWindow(QWidget* window)
-{
-    if (window == nullptr || !window->property(MarkProperty()).isValid())
-        return;
-    window->setProperty(MarkProperty(), QVariant());
-    LogEvent("unmarked");
-}
-
-QWidget* CKestrovaApp::FindMarkedWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->property(MarkProperty()).toInt() == 1)
-            return widget;
-    }
-    return nullptr;
-}
-
 void CKestrovaApp::BringMainWindowForward()
 {
     // Before the window has marked itself, or after it has closed, there is nothing to show.
@@ -130,22 +79,5 @@ void CKestrovaApp::BringMainWindowForward()
     window->showNormal();
     window->raise();
     window->activateWindow();
-    LogEvent("activated");
+    LogTestEvent(QStringLiteral("activated"));
 }
-
-bool CKestrovaApp::InitDataDirectory()
-{
-    switch (PrepareDataDirectory()) {
-    case DataDirectoryResult::Ready:
-        return true;
-    case DataDirectoryResult::CannotResolve:
-        ShowStartupMessage("Can not load the application data directory");
-        return false;
-    case DataDirectoryResult::CannotCreate:
-        ShowStartupMessage("Can not create the application data directory");
-        return false;
-    }
-    return false;
-}
-
-const QString& CKestrovaApp::GetSkinArchive() { return g_skinArchive; }

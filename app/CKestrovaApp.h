@@ -7,20 +7,19 @@
 
 class QApplication;
 class QDialog;
-class QWidget;
 class SingleInstance;
 
 // The application object: owns the QApplication, runs the start-up in its fixed order,
 // keeps the program to one instance per user session and shows the main window
 // modally. Exactly one exists, made by main(); interface thread only.
 //
-// The main window comes from a factory, so the real window and the placeholder are
-// interchangeable. A main window marks itself first thing in its initialisation
-// (MarkMainWindow), then calls InitDataDirectory and loads the language table, and
-// unmarks itself when it closes.
+// The main window comes from a factory that is given "skins/default.zip" beside the
+// program, so the real window and a placeholder are interchangeable. A main window
+// marks itself first thing in its initialisation (MarkMainWindow) and unmarks itself
+// when it closes; a later start brings the marked window forward.
 class CKestrovaApp {
 public:
-    using MainWindowFactory = std::function<std::unique_ptr<QDialog>()>;
+    using MainWindowFactory = std::function<std::unique_ptr<QDialog>(const QString& skinArchive)>;
 
     CKestrovaApp(int& argc, char** argv);
     ~CKestrovaApp();
@@ -37,20 +36,6 @@ public:
     // True when this process may go on; false after asking the running one to come forward.
     bool CheckSingleInstance();
 
-    // The window that a later start brings forward carries the instance tag as a property.
-    static void MarkMainWindow(QWidget* window);
-    static void UnmarkMainWindow(QWidget* window);
-    static QWidget* FindMarkedWindow();
-
-    // Lets tests watch a running program that shows no output of its own: appends the
-    // event to the file named by KESTROVA_TEST_EVENT_LOG, when set.
-    static void LogTestEvent(const QString& event);
-
-    // Prepares the data folder and the settings path; false after telling the user why.
-    static bool InitDataDirectory();
-
-    // "skins/default.zip" beside the program, for the markup host.
-    static const QString& GetSkinArchive();
     static CKestrovaApp* Instance();
     QDialog* GetMainWindow() const { return m_mainWindow; }
     // The lock and socket of this start; null before CheckSingleInstance.

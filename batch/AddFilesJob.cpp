@@ -8,7 +8,7 @@
 #include "batch/BatchJobKind.h"
 #include "batch/FolderScan.h"
 #include "batch/JobSignals.h"
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 
 int AddFilesJob(ImageBatch& batch)
 {

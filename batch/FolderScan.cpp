@@ -7,7 +7,7 @@
 #include <iterator>
 #include <sys/stat.h>
 
-#include "imaging/PathUtil.h"
+#include "files/PathUtil.h"
 
 bool IsScannedExtension(const std::string& extension)
 {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "imaging/PathUtil.h"
+#include "files/PathUtil.h"
 #include "imaging/ResizeSettings.h"
 
 namespace cli {

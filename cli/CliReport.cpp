@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "imaging/OutputFile.h"
+#include "files/OutputFile.h"
 
 namespace cli {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/ConversionEngine.h"
+#include "imaging/PictureConversion.h"
 
 namespace cli {
 

@@ -11,12 +11,12 @@
 #include <unistd.h>
 
 #include "batch/JobSignals.h"
-#include "app/DataDirectory.h"
-#include "app/SettingsStore.h"
+#include "settings/DataDirectory.h"
+#include "settings/SettingsStore.h"
 #include "cli/CliInputs.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 #include "imaging/Picture.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "imaging/PathUtil.h"
+#include "files/PathUtil.h"
 
 std::string FormatInfoText(int width, int height, int bpp, std::uint32_t fileSize, const std::string& title,
     const std::string& extension)

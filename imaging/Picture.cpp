@@ -12,7 +12,7 @@
 #include <vips/vips8>
 
 #include "imaging/HeaderSniff.h"
-#include "imaging/PathUtil.h"
+#include "files/PathUtil.h"
 #include "imaging/RasterWriters.h"
 
 using vips::VImage;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "imaging/ImageEntry.h"
-#include "imaging/PathUtil.h"
+#include "files/PathUtil.h"
 #include "imaging/Picture.h"
 
 namespace fs = std::filesystem;

@@ -11,18 +11,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
 
-#include "app/AppIdentity.h"
-#include "app/CKestrovaApp.h"
-#include "app/LanguageTable.h"
-#include "app/SettingsStore.h"
+#include "settings/AppIdentity.h"
+#include "settings/DataDirectory.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
+#include "ui/MainWindowMark.h"
 
 namespace {
 
@@ -59,25 +61,44 @@ CKestrovaDlg::CKestrovaDlg(const QString& skinArchive, QWidget* parent)
     OnInitDialog();
 }
 
-CKestrovaDlg::~CKestrovaDlg() { CKestrovaApp::UnmarkMainWindow(this); }
+CKestrovaDlg::~CKestrovaDlg() { UnmarkMainWindow(this); }
 
 void CKestrovaDlg::done(int result)
 {
     // Once closing, a later start must find no window to bring forward.
-    CKestrovaApp::UnmarkMainWindow(this);
+    UnmarkMainWindow(this);
     CUILibDialog::done(result);
 }
 
-std::unique_ptr<QDialog> CreateMainWindow()
+std::unique_ptr<QDialog> CreateMainWindow(const QString& skinArchive)
 {
-    return std::make_unique<CKestrovaDlg>(CKestrovaApp::GetSkinArchive());
+    return std::make_unique<CKestrovaDlg>(skinArchive);
+}
+
+bool CKestrovaDlg::InitDataDirectory()
+{
+    const char* problem = nullptr;
+    switch (PrepareDataDirectory()) {
+    case DataDirectoryResult::Ready:
+        return true;
+    case DataDirectoryResult::CannotResolve:
+        problem = "Can not load the application data directory";
+        break;
+    case DataDirectoryResult::CannotCreate:
+        problem = "Can not create the application data directory";
+        break;
+    }
+    QMessageBox box(
+        QMessageBox::Warning, QCoreApplication::applicationName(), QString::fromUtf8(problem), QMessageBox::Ok);
+    box.exec();
+    return false;
 }
 
 void CKestrovaDlg::OnInitDialog()
 {
     BuildContent(m_skinArchive, QStringLiteral("AppKestrova.xml"));
-    CKestrovaApp::MarkMainWindow(this);
-    CKestrovaApp::InitDataDirectory();
+    MarkMainWindow(this);
+    InitDataDirectory();
     GetLanguageTable().LoadLanguages();
     CreateChildWindows();
     BindMarkupControls();

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <QPointer>
 
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 #include "ui/CUILibDialog.h"
 #include "ui/NotificationDispatch.h"
 
@@ -93,6 +93,8 @@ protected:
 
 private:
     void OnInitDialog();
+    // Prepares the data folder and the settings path; false after telling the user why.
+    static bool InitDataDirectory();
     void BindMarkupControls();
     void CreateChildWindows();
     void FillOptionControls();
@@ -143,4 +145,4 @@ private:
 };
 
 // The program's main window, for the application object.
-std::unique_ptr<QDialog> CreateMainWindow();
+std::unique_ptr<QDialog> CreateMainWindow(const QString& skinArchive);

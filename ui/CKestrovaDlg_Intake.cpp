@@ -10,16 +10,16 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/AppIdentity.h"
-#include "app/CKestrovaApp.h"
-#include "app/CreateFolderPath.h"
-#include "app/LanguageTable.h"
-#include "app/SettingsStore.h"
+#include "settings/AppIdentity.h"
+#include "files/CreateFolderPath.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
 #include "batch/BatchJobKind.h"
-#include "batch/CProgressDialog.h"
-#include "imaging/PathUtil.h"
+#include "progress/CProgressDialog.h"
+#include "files/PathUtil.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
+#include "ui/MainWindowMark.h"
 
 namespace {
 
@@ -130,7 +130,7 @@ void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
         UpdateOutputEstimate();
     }
     m_imageList->setFocus();
-    CKestrovaApp::LogTestEvent(QStringLiteral("added %1").arg(after - before));
+    LogTestEvent(QStringLiteral("added %1").arg(after - before));
 }
 
 void CKestrovaDlg::dragEnterEvent(QDragEnterEvent* event)
@@ -185,7 +185,7 @@ void CKestrovaDlg::OnStart()
         progress.SetBatch(&m_batch);
         progress.DoModal();
     }
-    CKestrovaApp::LogTestEvent(QStringLiteral("converted %1 failed %2")
+    LogTestEvent(QStringLiteral("converted %1 failed %2")
                                    .arg(m_batch.GetConvertOutcomes().size())
                                    .arg(m_batch.GetConvertFailureCount()));
     ReportConvertFailures();

@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QUrl>
 
-#include "app/CreateFolderPath.h"
-#include "app/LanguageTable.h"
-#include "app/SettingsStore.h"
+#include "files/CreateFolderPath.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
 
 void CKestrovaDlg::OpenFolder(const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
 

@@ -6,9 +6,10 @@
 
 #include <sys/stat.h>
 
-#include "app/AppIdentity.h"
+#include "settings/AppIdentity.h"
 #include "app/CKestrovaApp.h"
 #include "app/SingleInstance.h"
+#include "ui/MainWindowMark.h"
 
 // What a second instance's request does to the window, in this process; ProgramStartTest
 // starts the real program twice, and kills it.
@@ -36,9 +37,9 @@ private slots:
         QFETCH(bool, hidden);
         QFETCH(bool, marked);
         QDialog window;
-        CKestrovaApp::MarkMainWindow(&window);
+        MarkMainWindow(&window);
         if (!marked)
-            CKestrovaApp::UnmarkMainWindow(&window);
+            UnmarkMainWindow(&window);
         window.showMinimized();
         window.setVisible(!hidden);
 

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/OutputFile.h"
+#include "files/OutputFile.h"
 #include "tests/support/EngineFixtures.h"
 #include "tests/support/TestPictures.h"
 

@@ -1,4 +1,4 @@
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 
 #include <array>
 #include <tuple>

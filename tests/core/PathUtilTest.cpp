@@ -1,4 +1,4 @@
-#include "imaging/PathUtil.h"
+#include "files/PathUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "batch/BatchJobKind.h"
 #include "batch/FolderScan.h"
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 #include "tests/support/EngineFixtures.h"
 #include "tests/support/TestPictures.h"
 

@@ -1,11 +1,11 @@
-#include "imaging/ConversionEngine.h"
+#include "imaging/PictureConversion.h"
 
 #include <filesystem>
 #include <set>
 
 #include <gtest/gtest.h>
 
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 #include "tests/support/EngineFixtures.h"
 #include "tests/support/TestPictures.h"
 

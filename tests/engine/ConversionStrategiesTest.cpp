@@ -1,4 +1,4 @@
-#include "imaging/ConversionEngine.h"
+#include "imaging/PictureConversion.h"
 
 #include <csignal>
 #include <filesystem>
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 #include "imaging/Picture.h"
 #include "tests/support/EngineFixtures.h"
 #include "tests/support/TestPictures.h"

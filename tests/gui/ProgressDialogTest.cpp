@@ -8,9 +8,9 @@
 #include <QWindow>
 
 #include "batch/BatchJobKind.h"
-#include "batch/CProgressDialog.h"
+#include "progress/CProgressDialog.h"
 #include "controls/CSkinButton.h"
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 #include "tests/support/TestPictures.h"
 
 using Texts = QStringList;

@@ -6,8 +6,8 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/SettingsStore.h"
-#include "batch/CProgressDialog.h"
+#include "settings/SettingsStore.h"
+#include "progress/CProgressDialog.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CKestrovaDlg.h"

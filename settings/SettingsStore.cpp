@@ -1,9 +1,9 @@
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <sys/stat.h>
 
-#include "app/DataDirectory.h"
-#include "app/IniFile.h"
+#include "settings/DataDirectory.h"
+#include "settings/IniFile.h"
 
 namespace SettingsStore {
 

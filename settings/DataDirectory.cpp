@@ -1,4 +1,4 @@
-#include "app/DataDirectory.h"
+#include "settings/DataDirectory.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,10 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/AppIdentity.h"
-#include "app/CreateFolderPath.h"
-#include "app/IniFile.h"
-#include "app/SettingsStore.h"
+#include "settings/AppIdentity.h"
+#include "files/CreateFolderPath.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

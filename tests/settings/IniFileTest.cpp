@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <filesystem>
 
@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tests/app/TestHelpers.h"
+#include "tests/settings/TestHelpers.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "app/LanguageTable.h"
+#include "settings/LanguageTable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include "app/IniFile.h"
-#include "app/SettingsStore.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 
 #include "batch/AddFilesJob.h"
+#include "batch/ConversionEngine.h"
 
 std::string ImageBatch::GetPendingPath(int index) const
 {

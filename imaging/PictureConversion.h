@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <string>
 
-class ImageBatch;
+class ImageEntry;
 class Picture;
+class ResizeSettings;
 
 // What became of one picture of a conversion run.
 enum class ConvertStatus : int {
@@ -41,14 +42,11 @@ struct ConvertSnapshot {
     float h = 100.0f;
     std::int32_t targetKB = 100;
 };
-ConvertSnapshot TakeConvertSnapshot(const ImageBatch& batch);
+ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings);
 
 // Resizes, encodes and writes one loaded picture by the strategy the snapshot chooses.
 ConvertOutcome ConvertPicture(const Picture& source, const std::string& title, const ConvertSnapshot& snapshot);
 
-// The conversion job: converts every entry of the batch in list order, posting
-// (4, 2i+1) and (4, 2i+2) around picture i and (5, 0) at the end, and stops
-// between pictures when the batch's convert stop event is set. Records one
-// outcome per picture it reached in the batch. Runs on the worker thread that
-// StartConvertJob starts; always returns 0.
-int ConversionEngine(ImageBatch& batch);
+// Loads the entry's picture, converts it and frees it again; every failure, an
+// exception of the image library included, becomes the outcome of this one picture.
+ConvertOutcome ConvertEntry(ImageEntry& entry, const ConvertSnapshot& snapshot);

@@ -1,4 +1,4 @@
-#include "imaging/ConversionEngine.h"
+#include "imaging/PictureConversion.h"
 
 #include <climits>
 #include <cstdio>
@@ -6,9 +6,8 @@
 #include <new>
 #include <sys/stat.h>
 
-#include "batch/JobSignals.h"
-#include "imaging/ImageBatch.h"
-#include "imaging/OutputFile.h"
+#include "files/OutputFile.h"
+#include "imaging/ImageEntry.h"
 #include "imaging/Picture.h"
 #include "imaging/ResizeSettings.h"
 #include "imaging/TargetSizeSearch.h"
@@ -179,19 +178,19 @@ const char* GetStatusName(ConvertStatus status)
     return "could not write";
 }
 
-ConvertSnapshot TakeConvertSnapshot(const ImageBatch& batch)
+ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings)
 {
     ConvertSnapshot s;
-    s.choice = batch.GetCompressionChoice();
-    s.folder = batch.GetOutputFolder();
-    s.mode = batch.GetResizeMode();
-    s.overwrite = batch.GetOverwriteExisting();
-    s.extension = batch.GetOutputExtension();
-    s.quality = batch.GetQuality();
-    s.unit = batch.GetSizeUnit();
-    s.w = static_cast<float>(batch.GetWidthValue(CurrentUnit));
-    s.h = static_cast<float>(batch.GetHeightValue(CurrentUnit));
-    s.targetKB = batch.GetTargetSizeKB();
+    s.choice = settings.GetCompressionChoice();
+    s.folder = settings.GetOutputFolder();
+    s.mode = settings.GetResizeMode();
+    s.overwrite = settings.GetOverwriteExisting();
+    s.extension = settings.GetOutputExtension();
+    s.quality = settings.GetQuality();
+    s.unit = settings.GetSizeUnit();
+    s.w = static_cast<float>(settings.GetWidthValue(CurrentUnit));
+    s.h = static_cast<float>(settings.GetHeightValue(CurrentUnit));
+    s.targetKB = settings.GetTargetSizeKB();
     return s;
 }
 
@@ -213,41 +212,24 @@ ConvertOutcome ConvertPicture(const Picture& source, const std::string& title, c
     }
 }
 
-int ConversionEngine(ImageBatch& batch)
+ConvertOutcome ConvertEntry(ImageEntry& entry, const ConvertSnapshot& snapshot)
 {
-    const ConvertSnapshot snapshot = TakeConvertSnapshot(batch);
-    batch.ClearConvertOutcomes();
-    for (int i = 0; i < batch.GetEntryCount(); ++i) {
-        if (batch.TestConvertStop()) {
-            batch.SetConvertStopped(true);
-            break;
+    ConvertOutcome outcome;
+    // Whatever happens to one picture, the others and the end message must follow.
+    try {
+        if (entry.Load()) {
+            outcome = ConvertPicture(*entry.GetImage(), entry.GetTitle(), snapshot);
+            entry.FreeImage();
+        } else {
+            outcome = Failed(StatusOfReadError(entry.GetLastError()), entry.GetLastError());
         }
-        batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeStep, 2 * static_cast<std::int64_t>(i) + 1);
-        ImageEntry* entry = batch.GetEntry(i);
-        ConvertOutcome outcome;
-        // Whatever happens to one picture, the others and the end message must follow.
-        try {
-            if (entry->Load()) {
-                outcome = ConvertPicture(*entry->GetImage(), batch.GetTitle(i), snapshot);
-                entry->FreeImage();
-            } else {
-                outcome = Failed(StatusOfReadError(entry->GetLastError()), entry->GetLastError());
-            }
-        } catch (const std::bad_alloc&) {
-            entry->FreeImage();
-            outcome = Failed(ConvertStatus::TooLarge, "too large: not enough memory to read the picture");
-        } catch (const std::exception& e) {
-            entry->FreeImage();
-            outcome = Failed(ConvertStatus::Unreadable, std::string("unreadable: ") + e.what());
-        }
-        outcome.source = entry->GetPath();
-        batch.AddConvertOutcome(std::move(outcome));
-        batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
-        if (batch.TestConvertStop()) {
-            batch.SetConvertStopped(i + 1 < batch.GetEntryCount());
-            break;
-        }
+    } catch (const std::bad_alloc&) {
+        entry.FreeImage();
+        outcome = Failed(ConvertStatus::TooLarge, "too large: not enough memory to read the picture");
+    } catch (const std::exception& e) {
+        entry.FreeImage();
+        outcome = Failed(ConvertStatus::Unreadable, std::string("unreadable: ") + e.what());
     }
-    batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeEnd, 0);
-    return 0;
+    outcome.source = entry.GetPath();
+    return outcome;
 }

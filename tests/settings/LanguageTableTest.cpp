@@ -1,11 +1,11 @@
-#include "app/LanguageTable.h"
+#include "settings/LanguageTable.h"
 
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
-#include "app/SettingsStore.h"
-#include "tests/app/TestHelpers.h"
+#include "settings/SettingsStore.h"
+#include "tests/settings/TestHelpers.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "batch/QtProgressSink.h"
+#include "progress/QtProgressSink.h"
 
 #include <QCoreApplication>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "app/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 #include <climits>
 #include <cstdlib>
@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/CreateFolderPath.h"
-#include "app/DataDirectory.h"
-#include "tests/app/TestHelpers.h"
+#include "files/CreateFolderPath.h"
+#include "settings/DataDirectory.h"
+#include "tests/settings/TestHelpers.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "imaging/OutputFile.h"
+#include "files/OutputFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "imaging/PathUtil.h"
+#include "files/PathUtil.h"
 
 namespace {
 

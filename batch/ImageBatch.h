@@ -9,7 +9,7 @@
 
 #include "batch/JobSignals.h"
 #include "batch/WorkerThread.h"
-#include "imaging/ConversionEngine.h"
+#include "imaging/PictureConversion.h"
 #include "imaging/ImageEntry.h"
 #include "imaging/ResizeSettings.h"
 

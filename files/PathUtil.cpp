@@ -1,4 +1,4 @@
-#include "imaging/PathUtil.h"
+#include "files/PathUtil.h"
 
 PathParts SplitPath(std::string_view path)
 {

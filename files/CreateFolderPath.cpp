@@ -1,4 +1,4 @@
-#include "app/CreateFolderPath.h"
+#include "files/CreateFolderPath.h"
 
 #include <cerrno>
 #include <climits>

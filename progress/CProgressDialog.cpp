@@ -1,4 +1,4 @@
-#include "batch/CProgressDialog.h"
+#include "progress/CProgressDialog.h"
 
 #include <algorithm>
 
@@ -12,12 +12,12 @@
 #include <QWindow>
 
 #include "batch/BatchJobKind.h"
-#include "batch/QtProgressSink.h"
+#include "progress/QtProgressSink.h"
 #include "controls/CMemDC.h"
 #include "controls/CSkinButton.h"
 #include "controls/CTransStatic.h"
 #include "controls/FillGradientV.h"
-#include "imaging/ImageBatch.h"
+#include "batch/ImageBatch.h"
 
 namespace {
 
