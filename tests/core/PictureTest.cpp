@@ -127,13 +127,18 @@ TEST_P(DepthTest, ReportsTheStoredDepth)
     ImageEntry entry;
     entry.SetPath(path);
     ASSERT_TRUE(entry.Load()) << entry.GetLastError();
-    EXPECT_EQ(entry.GetImage()->GetBpp(), c.expectBpp);
+    // The depth as the list shows it.
+    entry.BuildInfoText();
+    const std::string info = entry.GetInfoText();
+    EXPECT_EQ(info.substr(0, info.find('\r')), "64 x 48 x " + std::to_string(c.expectBpp) + "bit");
     EXPECT_EQ(entry.GetPixelWidth(), 64u);
     EXPECT_EQ(entry.GetPixelHeight(), 48u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DepthTest,
     testing::ValuesIn(std::vector<DepthCase> { { "gif4.gif", "gif4", 4 }, { "gif1.gif", "gif1", 1 },
+        // Palettes are 1 bit at two entries, 4 bits up to 16, 8 from 32.
+        { "gif2.gif", "gif2", 4 }, { "gif5.gif", "gif5", 8 }, { "png2.png", "png2", 4 },
         { "grey.jpg", "grey", 8 }, { "rgb.jpg", "jpg", 24 }, { "alpha.png", "alpha", 32 }, { "rgb.png", "png", 24 },
         { "rgb.tif", "tif", 24 }, { "rgb.bmp", "bmp", 24 }, { "rgb.pcx", "pcx", 24 }, { "png_named.jpg", "png", 24 },
         { "gif_without_extension", "gif8", 8 } }),

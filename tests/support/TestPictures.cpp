@@ -49,6 +49,8 @@ void Save(VImage img, const std::string& path, const std::string& format, int qu
         img.gifsave(path.c_str());
     else if (format.starts_with("gif"))
         img.gifsave(path.c_str(), VImage::option()->set("bitdepth", format[3] - '0')->set("dither", 0.0));
+    else if (format.starts_with("png"))
+        img.pngsave(path.c_str(), VImage::option()->set("palette", true)->set("bitdepth", format[3] - '0'));
     else if (format == "p3")
         img.icc_transform("p3", VImage::option()->set("input_profile", "srgb")->set("embedded", false))
             .jpegsave(path.c_str(), VImage::option()->set("Q", quality));

@@ -26,7 +26,8 @@ private:
 // A colour picture with a gradient, so resampling and encodings are not trivial. JPEGs are
 // coded as small as the encoder can.
 // format: "jpg", "png", "gif", "tif", "bmp", "pcx" (the last two through ImageMagick's writer);
-// also "gif1", "gif4", "gif8" (a palette of 2^n colours, no dithering),
+// also "gif1" ... "gif8" (a palette of 2^n entries, no dithering), "png1", "png2", "png4", "png8" (a palette
+// PNG of that bit depth),
 // "grey" (a one-band JPEG) and "p3" (a JPEG of the sRGB gradient as Display P3 numbers, the profile embedded).
 void WriteColour(const std::string& path, int width, int height, const std::string& format, int quality = 85);
 // Solid colour in the format of the path's extension; a JPEG of 1024 x 768 at quality 10 is under 5000 bytes.
