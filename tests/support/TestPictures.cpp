@@ -81,6 +81,17 @@ void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, 
     Save(img, path, path.substr(path.find_last_of('.') + 1), quality);
 }
 
+void WriteBrightEdges(const std::string& path, int width, int height, int quality)
+{
+    InitImageLibrary();
+    VImage xy = VImage::xyz(width, height);
+    VImage r = (xy.extract_band(0) * (2.0 / std::max(1, width - 1)) - 1).abs() * 191 + 64;
+    VImage g = (xy.extract_band(1) * (2.0 / std::max(1, height - 1)) - 1).abs() * 191 + 64;
+    VImage img = r.bandjoin(g).bandjoin((r + g) * 0.5).cast(VIPS_FORMAT_UCHAR);
+    Save(img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)), path,
+        path.substr(path.find_last_of('.') + 1), quality);
+}
+
 void WriteAlphaPng(const std::string& path, int width, int height)
 {
     InitImageLibrary();

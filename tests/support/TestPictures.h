@@ -33,6 +33,9 @@ void WriteColour(const std::string& path, int width, int height, const std::stri
 // Solid colour in the format of the path's extension; a JPEG of 1024 x 768 at quality 10 is under 5000 bytes.
 void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
     int quality = 85);
+// No dark pixel (every channel 64 or more) and brightest at the borders: red rises toward the left and right
+// edges, green toward the top and bottom. In the format of the path's extension.
+void WriteBrightEdges(const std::string& path, int width, int height, int quality = 95);
 // PNG with alpha: left half opaque red, right half fully transparent.
 void WriteAlphaPng(const std::string& path, int width, int height);
 // A stored-width x stored-height JPEG tagged with an EXIF orientation.
