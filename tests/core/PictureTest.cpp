@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "imaging/ImageEntry.h"
+#include "imaging/PictureConversion.h"
+#include "imaging/ResizeSettings.h"
 #include "tests/support/TestPictures.h"
 
 namespace {
@@ -127,13 +129,18 @@ TEST_P(DepthTest, ReportsTheStoredDepth)
     ImageEntry entry;
     entry.SetPath(path);
     ASSERT_TRUE(entry.Load()) << entry.GetLastError();
-    EXPECT_EQ(entry.GetImage()->GetBpp(), c.expectBpp);
+    // The depth as the list shows it.
+    entry.BuildInfoText();
+    const std::string info = entry.GetInfoText();
+    EXPECT_EQ(info.substr(0, info.find('\r')), "64 x 48 x " + std::to_string(c.expectBpp) + "bit");
     EXPECT_EQ(entry.GetPixelWidth(), 64u);
     EXPECT_EQ(entry.GetPixelHeight(), 48u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DepthTest,
     testing::ValuesIn(std::vector<DepthCase> { { "gif4.gif", "gif4", 4 }, { "gif1.gif", "gif1", 1 },
+        // Palettes are 1 bit at two entries, 4 bits up to 16, 8 from 32.
+        { "gif2.gif", "gif2", 4 }, { "gif5.gif", "gif5", 8 }, { "png2.png", "png2", 4 },
         { "grey.jpg", "grey", 8 }, { "rgb.jpg", "jpg", 24 }, { "alpha.png", "alpha", 32 }, { "rgb.png", "png", 24 },
         { "rgb.tif", "tif", 24 }, { "rgb.bmp", "bmp", 24 }, { "rgb.pcx", "pcx", 24 }, { "png_named.jpg", "png", 24 },
         { "gif_without_extension", "gif8", 8 } }),
@@ -165,6 +172,76 @@ TEST(PictureTest, PreviewFitsTheBoxWithoutEnlarging)
     }
     entry.FreeImage();
     EXPECT_FALSE(entry.MakePreview(100, 100));
+}
+
+// Which edge of a picture drawn by WriteBrightEdges came out darker than the line inside it, or far darker than
+// a band along that edge averages ((255 + 64) / 2, less slack for JPEG and tiny sizes); empty when none did.
+std::string DarkEdge(const Rgb888& img)
+{
+    // Red rises toward the sides, so columns are measured in red; rows in green.
+    const auto mean = [&](bool column, int index) {
+        double sum = 0;
+        for (int i = 0; i < (column ? img.height : img.width); ++i)
+            sum += column ? At(img, index, i).r : At(img, i, index).g;
+        return sum / (column ? img.height : img.width);
+    };
+    const int w = img.width, h = img.height;
+    const struct {
+        const char* name;
+        bool column;
+        int index, inner;
+    } edges[] = { { "left", true, 0, 1 }, { "right", true, w - 1, w - 2 }, { "top", false, 0, 1 },
+        { "bottom", false, h - 1, h - 2 } };
+    for (const auto& e : edges) {
+        const double edge = mean(e.column, e.index);
+        const bool hasInner = (e.column ? w : h) >= 3;
+        if (edge < 120 || (hasInner && edge < mean(e.column, e.inner) - 6))
+            return std::string(e.name) + " edge averages " + std::to_string(edge);
+    }
+    return "";
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kWidthStep = 7; // still every shrink-on-load factor, reduction and enlargement
+#else
+constexpr int kWidthStep = 1;
+#endif
+
+// Every width from 1 to 400 of an odd-sized JPEG, the height in proportion: shrink-on-load at each factor,
+// reduction and enlargement. Each must come out at exactly its size, with no edge row or column darkened as
+// sampling beyond the picture or padding it would leave one. A written file costs a disk flush, so only every
+// 13th width goes the whole way through a conversion.
+TEST(PictureTest, EveryWidthKeepsItsExactSizeAndBrightEdges)
+{
+    TempDir dir;
+    constexpr int W = 203, H = 135;
+    testpics::WriteBrightEdges(dir / "bright.jpg", W, H);
+    const Picture source = Picture::Load(dir / "bright.jpg", FormatJpeg);
+    ConvertSnapshot s;
+    s.choice = CompressFormatDefault;
+    s.extension = ".png";
+    s.folder = dir / "";
+    s.mode = RestrictWidth;
+    s.unit = Pixel;
+    s.overwrite = true;
+    for (int w = 1; w <= 400; w += kWidthStep) {
+        const int h = std::max(1, (2 * H * w + W) / (2 * W)); // H * w / W, half up
+        ASSERT_EQ(ComputeTargetSize(W, H, RestrictWidth, Pixel, static_cast<float>(w), 0).height, h) << w;
+        Picture resampled = source;
+        ASSERT_TRUE(resampled.Resample2(w, h)) << resampled.GetError();
+        const Rgb888 px = resampled.ToRgb888();
+        ASSERT_EQ((std::array { resampled.GetWidth(), resampled.GetHeight(), px.width, px.height }),
+            (std::array { w, h, w, h }));
+        ASSERT_EQ(DarkEdge(px), "") << "resampled to " << w << " x " << h;
+        if (w % 13 != 1)
+            continue;
+        s.w = static_cast<float>(w);
+        const ConvertOutcome o = ConvertPicture(source, "out", s);
+        ASSERT_EQ(o.status, ConvertStatus::Written) << o.reason;
+        const Rgb888 written = Picture::Load(o.output, FormatPng).ToRgb888();
+        ASSERT_EQ((std::array { o.width, o.height, written.width, written.height }), (std::array { w, h, w, h }));
+        ASSERT_EQ(DarkEdge(written), "") << "converted to " << w << " x " << h;
+    }
 }
 
 TEST(PictureTest, JpegEncodedToMemoryDecodesBack)

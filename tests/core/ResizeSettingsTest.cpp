@@ -74,6 +74,14 @@ INSTANTIATE_TEST_SUITE_P(Rules, ResizeSettingsTest,
         // Float 0.29 * 100 is 28.999...; percent-round must still give 29 hundredths.
         SettingsCase { "FloatPercentRounds", [](R s) { Reference(s, 1000, 1000), s.SetHeightValue(0.29f, Percent); },
             { ScaledImage, Percent, 1000, 10000, 3, 29 } },
+        // Hundredths round up from .45: float 33.335 is 33.33499908, 3333.4999 hundredths, which
+        // must be 3334 (1334 pixels of 4000); and 700 of 1080 pixels, 6481.48 hundredths, is 6482.
+        SettingsCase { "PercentRoundsUpFromPoint45",
+            [](R s) { Reference(s, 4000, 3000), s.SetWidthValue(33.335f, Percent); },
+            { ScaledImage, Percent, 1334, 3334, 3000, 10000 } },
+        SettingsCase { "PixelsToHundredthsRoundUpFromPoint45",
+            [](R s) { Reference(s, 1920, 1080), s.SetHeightValue(700, Pixel); },
+            { ScaledImage, Percent, 1920, 10000, 700, 6482 } },
         // In the restricting modes the other axis follows, in either unit; the other setter does not lead.
         SettingsCase { "RestrictWidthFollows", RestrictWidth800, { RestrictWidth, Pixel, 800, 2000, 600, 2000 } },
         SettingsCase { "RestrictWidthFollowsNewWidth", [](R s) { RestrictWidth800(s), s.SetWidthValue(1000, CurrentUnit); },

@@ -49,6 +49,8 @@ void Save(VImage img, const std::string& path, const std::string& format, int qu
         img.gifsave(path.c_str());
     else if (format.starts_with("gif"))
         img.gifsave(path.c_str(), VImage::option()->set("bitdepth", format[3] - '0')->set("dither", 0.0));
+    else if (format.starts_with("png"))
+        img.pngsave(path.c_str(), VImage::option()->set("palette", true)->set("bitdepth", format[3] - '0'));
     else if (format == "p3")
         img.icc_transform("p3", VImage::option()->set("input_profile", "srgb")->set("embedded", false))
             .jpegsave(path.c_str(), VImage::option()->set("Q", quality));
@@ -77,6 +79,17 @@ void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, 
     VImage img = VImage::black(width, height).new_from_image(std::vector<double> { double(r), double(g), double(b) });
     img = img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
     Save(img, path, path.substr(path.find_last_of('.') + 1), quality);
+}
+
+void WriteBrightEdges(const std::string& path, int width, int height, int quality)
+{
+    InitImageLibrary();
+    VImage xy = VImage::xyz(width, height);
+    VImage r = (xy.extract_band(0) * (2.0 / std::max(1, width - 1)) - 1).abs() * 191 + 64;
+    VImage g = (xy.extract_band(1) * (2.0 / std::max(1, height - 1)) - 1).abs() * 191 + 64;
+    VImage img = r.bandjoin(g).bandjoin((r + g) * 0.5).cast(VIPS_FORMAT_UCHAR);
+    Save(img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)), path,
+        path.substr(path.find_last_of('.') + 1), quality);
 }
 
 void WriteAlphaPng(const std::string& path, int width, int height)

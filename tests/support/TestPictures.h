@@ -26,12 +26,16 @@ private:
 // A colour picture with a gradient, so resampling and encodings are not trivial. JPEGs are
 // coded as small as the encoder can.
 // format: "jpg", "png", "gif", "tif", "bmp", "pcx" (the last two through ImageMagick's writer);
-// also "gif1", "gif4", "gif8" (a palette of 2^n colours, no dithering),
+// also "gif1" ... "gif8" (a palette of 2^n entries, no dithering), "png1", "png2", "png4", "png8" (a palette
+// PNG of that bit depth),
 // "grey" (a one-band JPEG) and "p3" (a JPEG of the sRGB gradient as Display P3 numbers, the profile embedded).
 void WriteColour(const std::string& path, int width, int height, const std::string& format, int quality = 85);
 // Solid colour in the format of the path's extension; a JPEG of 1024 x 768 at quality 10 is under 5000 bytes.
 void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
     int quality = 85);
+// No dark pixel (every channel 64 or more) and brightest at the borders: red rises toward the left and right
+// edges, green toward the top and bottom. In the format of the path's extension.
+void WriteBrightEdges(const std::string& path, int width, int height, int quality = 95);
 // PNG with alpha: left half opaque red, right half fully transparent.
 void WriteAlphaPng(const std::string& path, int width, int height);
 // A stored-width x stored-height JPEG tagged with an EXIF orientation.
