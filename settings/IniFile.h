@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -35,11 +34,6 @@ public:
     bool WriteString(std::string_view section, std::string_view key, std::string_view value) const;
 
     static constexpr std::size_t MaxValueLength = 32767;
-
-    // Called after the temporary file is complete and before it replaces the file;
-    // lets a test stop the process at the worst moment. Empty in the program.
-    using ReplaceHook = std::function<void(const std::string& tempPath)>;
-    static void SetBeforeReplaceHook(ReplaceHook hook);
 
 private:
     std::string m_path;
