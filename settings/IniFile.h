@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 // One INI file read and written the way the old profile functions did it: section
 // and key names compare case-insensitively, values come back trimmed, the file is
