@@ -21,16 +21,12 @@ bool Fail(std::string* error, std::string text)
     return false;
 }
 
-// Creates the folder when nothing of that name exists; other failures of the query are
-// left to the next step, which fails on its own if the prefix is unusable.
+// Creates the folder unless something of that name can be looked at; when the look fails
+// for another reason (no search permission), mkdir names that reason.
 bool EnsurePrefix(const std::string& prefix, std::string* error)
 {
     struct stat st { };
-    if (::stat(prefix.c_str(), &st) == 0)
-        return true;
-    if (errno != ENOENT && errno != ENOTDIR)
-        return true;
-    if (::mkdir(prefix.c_str(), 0777) == 0)
+    if (::stat(prefix.c_str(), &st) == 0 || ::mkdir(prefix.c_str(), 0777) == 0)
         return true;
     // Someone else may have made it in the meantime.
     const int err = errno;
@@ -55,9 +51,6 @@ bool CreateFolderPath(const std::string& path, std::string* error)
         if (!EnsurePrefix(path.substr(0, i), error))
             return false;
     }
-    // A prefix that could not be looked at fails here; an existing file is no folder to write into.
-    struct stat st { };
-    if (::stat(path.c_str(), &st) != 0)
-        return Fail(error, "cannot create " + path + ": " + std::strerror(errno));
-    return S_ISDIR(st.st_mode) || Fail(error, "not a folder");
+    // An existing file at the end is no folder to write into.
+    return IsFolder(path) || Fail(error, "not a folder");
 }
