@@ -17,7 +17,6 @@ public:
 
     // True once the job has returned (immediately when it already has).
     bool WaitFor(std::chrono::milliseconds limit) const;
-    std::thread::id GetId() const { return m_thread.get_id(); }
 
 private:
     std::future<void> m_ended;

@@ -1,16 +1,13 @@
 #include "cli/CliInputs.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "batch/FolderScan.h"
+#include "files/CreateFolderPath.h"
 
 namespace cli {
 
@@ -50,11 +47,7 @@ CollectedInputs CollectInputs(const std::vector<std::string>& args)
 
 bool CreateOutputFolder(std::string& folder, std::string& error)
 {
-    if (folder.empty()) {
-        error = "the folder name is empty";
-        return false;
-    }
-    if (folder[0] != '/') {
+    if (!folder.empty() && folder[0] != '/') {
         char cwd[PATH_MAX];
         if (!::getcwd(cwd, sizeof cwd)) {
             error = std::string("cannot tell the current folder: ") + std::strerror(errno);
@@ -62,23 +55,11 @@ bool CreateOutputFolder(std::string& folder, std::string& error)
         }
         folder = WithSlash(cwd) + folder;
     }
-    if (folder.size() >= PATH_MAX) {
-        error = "the folder name is too long";
-        return false;
-    }
-    folder = WithSlash(folder);
-    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-            error = "cannot create " + part + ": " + std::strerror(errno);
-            return false;
-        }
-    }
-    if (!IsFolder(folder)) {
-        error = "not a folder";
-        return false;
-    }
-    return true;
+    const bool made = CreateFolderPath(folder, &error);
+    // A name refused as such is shown as given, any other with its '/'.
+    if (!folder.empty() && folder.size() < PATH_MAX)
+        folder = WithSlash(folder);
+    return made;
 }
 
 } // namespace cli

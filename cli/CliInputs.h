@@ -19,6 +19,4 @@ CollectedInputs CollectInputs(const std::vector<std::string>& args);
 // part of it and ends it with '/'. False with a reason when it cannot be used.
 bool CreateOutputFolder(std::string& folder, std::string& error);
 
-
-
 } // namespace cli

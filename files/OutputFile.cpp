@@ -14,12 +14,14 @@ namespace {
 
 enum class Claim { Taken, Claimed, Failed };
 
+constexpr int MaxNumberedNames = 10000;
+
 std::string SystemError(const char* what, int err) { return std::string(what) + ": " + std::strerror(err); }
 
 // Walks path, title(0).ext, title(1).ext, ... until claim accepts a free one.
 // The number always follows the source title: photo(1).jpg, never photo(0)(1).jpg.
 template <class ClaimFn>
-bool ClaimFreeName(std::string& path, ClaimFn claim)
+bool MakeUniquePath(std::string& path, ClaimFn claim)
 {
     const PathParts parts = SplitPath(path);
     std::string candidate = path;
@@ -133,14 +135,6 @@ bool PathExists(const std::string& path)
     return errno != ENOENT && errno != ENOTDIR;
 }
 
-bool MakeUniquePath(std::string& path, bool reserve)
-{
-    std::string error;
-    return ClaimFreeName(path, [&](const std::string& candidate) {
-        return reserve ? CreateNew(candidate, error) : Claim::Claimed;
-    });
-}
-
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error)
 {
     error.clear();
@@ -154,7 +148,7 @@ bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write
             ok = false;
         }
     } else if (ok) {
-        ok = ClaimFreeName(path, [&](const std::string& candidate) { return PublishNoReplace(temp, candidate, error); });
+        ok = MakeUniquePath(path, [&](const std::string& candidate) { return PublishNoReplace(temp, candidate, error); });
         if (!ok && error.empty())
             error = "could not write: every numbered name up to (" + std::to_string(MaxNumberedNames - 1) + ") is taken";
     }

@@ -13,18 +13,11 @@
 // for any reason other than a missing file or folder.
 bool PathExists(const std::string& path);
 
-inline constexpr int MaxNumberedNames = 10000;
-
-// The first free name among path, then title(0).ext, title(1).ext, ... in the
-// same folder. With reserve, the name is claimed by creating an empty file that
-// did not exist before; another writer's file is never taken over. False when no
-// name could be had (the folder is missing or not writable, or 10000 are taken).
-bool MakeUniquePath(std::string& path, bool reserve);
-
 // Writes the output at path through a temporary file: write(tempPath, error)
 // fills the temporary file. With overwrite, a file at path is replaced; without,
-// the first free numbered name is taken and path is changed to it. On failure
-// nothing is left behind, neither the temporary file nor a name, and error says why.
+// the first free name among path, title(0).ext, ... title(9999).ext in the same
+// folder is taken and path is changed to it. On failure nothing is left behind,
+// neither the temporary file nor a name, and error says why.
 using WriteToFile = std::function<bool(const std::string& tempPath, std::string& error)>;
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error);
 

@@ -4,10 +4,10 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config ninja-build
-    libvips-dev libvips-tools libexif-dev
+    build-essential cmake pkg-config ninja-build clang-format
+    libvips-dev libvips-tools
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev libquazip1-qt6-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev
     imagemagick python3 time xvfb xauth xdotool
 )
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <glib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,12 +15,6 @@ namespace {
 
 // A settings or language file is a few kilobytes; anything this large is not one of ours.
 constexpr off_t MaxFileSize = 16 * 1024 * 1024;
-
-IniFile::ReplaceHook& BeforeReplaceHook()
-{
-    static IniFile::ReplaceHook hook;
-    return hook;
-}
 
 enum class Encoding { Utf8, Utf8Bom, Utf16LeBom };
 
@@ -37,137 +32,25 @@ struct Loaded {
     mode_t mode = 0;
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
+    return a.size() == b.size() && g_ascii_strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
-// Length of the UTF-8 sequence starting at text[i], or 0 when it is not valid
-// (overlong forms, surrogates and values past U+10FFFF included).
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char b0 = byte(i);
-    if (b0 < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned min = 0;
-    unsigned cp = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-        length = 2, min = 0x80, cp = b0 & 0x1F;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        length = 3, min = 0x800, cp = b0 & 0x0F;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        length = 4, min = 0x10000, cp = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
-}
+// Rejects NUL too: it never belongs in a text file and marks binary data or a foreign encoding.
+bool IsValidUtf8(std::string_view text) { return g_utf8_validate_len(text.data(), text.size(), nullptr); }
 
-bool IsValidUtf8(std::string_view text)
+// Between UTF-8 and UTF-16LE; nullopt when the bytes are not valid in the source encoding,
+// a sequence cut short at the end included.
+std::optional<std::string> Convert(std::string_view bytes, const char* to, const char* from)
 {
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = Utf8SequenceLength(text, i);
-        if (n == 0)
-            return false;
-        i += n;
-    }
-    return true;
-}
-
-void AppendUtf8(std::string& out, unsigned cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-std::optional<std::string> Utf16LeToUtf8(std::string_view bytes)
-{
-    if (bytes.size() % 2 != 0)
+    gsize length = 0;
+    gchar* out = g_convert(bytes.data(), static_cast<gssize>(bytes.size()), to, from, nullptr, &length, nullptr);
+    if (out == nullptr)
         return std::nullopt;
-    std::string out;
-    out.reserve(bytes.size());
-    const auto unit = [&](std::size_t k) {
-        return static_cast<unsigned>(static_cast<unsigned char>(bytes[k]))
-            | (static_cast<unsigned>(static_cast<unsigned char>(bytes[k + 1])) << 8);
-    };
-    for (std::size_t i = 0; i < bytes.size(); i += 2) {
-        unsigned cp = unit(i);
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (i + 3 >= bytes.size())
-                return std::nullopt;
-            const unsigned low = unit(i + 2);
-            if (low < 0xDC00 || low > 0xDFFF)
-                return std::nullopt;
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-            return std::nullopt;
-        }
-        AppendUtf8(out, cp);
-    }
-    return out;
-}
-
-// The text is known to be valid UTF-8 here.
-std::string Utf8ToUtf16Le(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size() * 2);
-    const auto put = [&](unsigned u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
-    };
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = Utf8SequenceLength(text, i);
-        unsigned cp = static_cast<unsigned char>(text[i]);
-        if (n > 1) {
-            cp &= (n == 2) ? 0x1Fu : (n == 3) ? 0x0Fu : 0x07u;
-            for (std::size_t k = 1; k < n; ++k)
-                cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
-        }
-        if (cp >= 0x10000) {
-            put(0xD800 + ((cp - 0x10000) >> 10));
-            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            put(cp);
-        }
-        i += n;
-    }
-    return out;
+    std::string result(out, length);
+    g_free(out);
+    return result;
 }
 
 std::optional<IniText> Decode(const std::string& bytes)
@@ -180,15 +63,14 @@ std::optional<IniText> Decode(const std::string& bytes)
         utf8 = bytes.substr(3);
     } else if (view.starts_with("\xFF\xFE")) {
         text.encoding = Encoding::Utf16LeBom;
-        auto decoded = Utf16LeToUtf8(view.substr(2));
+        auto decoded = Convert(view.substr(2), "UTF-8", "UTF-16LE");
         if (!decoded)
             return std::nullopt;
         utf8 = std::move(*decoded);
     } else {
         utf8 = bytes;
     }
-    // A NUL never belongs in a text file; it marks binary data or a foreign encoding.
-    if (utf8.find('\0') != std::string::npos || !IsValidUtf8(utf8))
+    if (!IsValidUtf8(utf8))
         return std::nullopt;
     if (utf8.find("\r\n") != std::string::npos)
         text.newline = "\r\n";
@@ -206,7 +88,7 @@ std::optional<IniText> Decode(const std::string& bytes)
     return text;
 }
 
-std::string Encode(const IniText& text)
+std::optional<std::string> Encode(const IniText& text)
 {
     std::string utf8;
     for (const std::string& line : text.lines)
@@ -217,7 +99,9 @@ std::string Encode(const IniText& text)
     case Encoding::Utf8Bom:
         return "\xEF\xBB\xBF" + utf8;
     case Encoding::Utf16LeBom:
-        return "\xFF\xFE" + Utf8ToUtf16Le(utf8);
+        if (auto utf16 = Convert(utf8, "UTF-16LE", "UTF-8"))
+            return "\xFF\xFE" + *utf16;
+        return std::nullopt;
     }
     return utf8;
 }
@@ -265,17 +149,13 @@ Loaded Load(const std::string& path)
 }
 
 // "[name]" gives name, trimmed; anything else is not a section header.
-std::optional<std::string_view> SectionName(std::string_view trimmedLine)
+std::optional<std::string> SectionName(std::string_view trimmedLine)
 {
     if (!trimmedLine.starts_with('['))
         return std::nullopt;
     std::string_view name = trimmedLine.substr(1);
     name = name.substr(0, name.find(']'));
-    while (!name.empty() && IsBlank(name.front()))
-        name.remove_prefix(1);
-    while (!name.empty() && IsBlank(name.back()))
-        name.remove_suffix(1);
-    return name;
+    return TrimBlanks(name);
 }
 
 struct KeyLine {
@@ -329,14 +209,9 @@ Position Find(const IniText& text, std::string_view section, std::string_view ke
 
 std::string CutToLength(std::string text, std::size_t maxChars)
 {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++chars) {
-        if (chars == maxChars) {
-            text.resize(i);
-            break;
-        }
-        i += Utf8SequenceLength(text, i);
-    }
+    const auto chars = static_cast<glong>(maxChars);
+    if (g_utf8_strlen(text.data(), static_cast<gssize>(text.size())) > chars)
+        text.resize(static_cast<std::size_t>(g_utf8_offset_to_pointer(text.data(), chars) - text.data()));
     return text;
 }
 
@@ -359,49 +234,16 @@ bool IsWritable(std::string_view section, std::string_view key, std::string_view
     return IsValidUtf8(section) && IsValidUtf8(key) && IsValidUtf8(value);
 }
 
-bool WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Writes the bytes beside the target and renames them over it.
+// GLib writes a temporary file beside the target, flushes it and renames it over the
+// target, so a crash leaves the old or the new file. It creates the file through the
+// umask, so the file's own mode is put back afterwards.
 bool ReplaceFile(const std::string& path, const std::string& bytes, mode_t mode)
 {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    const auto flags = static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE);
+    if (!g_file_set_contents_full(
+            path.c_str(), bytes.data(), static_cast<gssize>(bytes.size()), flags, static_cast<int>(mode), nullptr))
         return false;
-    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok && BeforeReplaceHook())
-        BeforeReplaceHook()(temp);
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    const int dir = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    ::chmod(path.c_str(), mode);
     return true;
 }
 
@@ -418,14 +260,12 @@ std::string ResolvedTarget(const std::string& path)
 
 std::string TrimBlanks(std::string_view text)
 {
-    while (!text.empty() && IsBlank(text.front()))
+    while (!text.empty() && g_ascii_isspace(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
+    while (!text.empty() && g_ascii_isspace(text.back()))
         text.remove_suffix(1);
     return std::string(text);
 }
-
-void IniFile::SetBeforeReplaceHook(ReplaceHook hook) { BeforeReplaceHook() = std::move(hook); }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const
 {
@@ -464,5 +304,6 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         text.lines.push_back("[" + std::string(section) + "]");
         text.lines.push_back(line);
     }
-    return ReplaceFile(ResolvedTarget(m_path), Encode(text), loaded.mode);
+    const auto bytes = Encode(text);
+    return bytes && ReplaceFile(ResolvedTarget(m_path), *bytes, loaded.mode);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // One INI file read and written the way the old profile functions did it: section
 // and key names compare case-insensitively, values come back trimmed, the file is
@@ -35,11 +35,6 @@ public:
     bool WriteString(std::string_view section, std::string_view key, std::string_view value) const;
 
     static constexpr std::size_t MaxValueLength = 32767;
-
-    // Called after the temporary file is complete and before it replaces the file;
-    // lets a test stop the process at the worst moment. Empty in the program.
-    using ReplaceHook = std::function<void(const std::string& tempPath)>;
-    static void SetBeforeReplaceHook(ReplaceHook hook);
 
 private:
     std::string m_path;

@@ -1,10 +1,6 @@
 #include "settings/LanguageTable.h"
 
-#include <algorithm>
-#include <cctype>
-
-#include <dirent.h>
-#include <sys/stat.h>
+#include <glib.h>
 
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
@@ -17,33 +13,21 @@ const std::string& EmptyText()
     return empty;
 }
 
-bool HasIniExtension(std::string_view name)
-{
-    if (name.size() < 4)
-        return false;
-    std::string ext(name.substr(name.size() - 4));
-    std::transform(
-        ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".ini";
-}
-
 // Regular files ending in ".ini" (any case), in the order the file system lists them.
 std::vector<std::string> ListLanguageFiles(const std::string& folder)
 {
     std::vector<std::string> files;
-    DIR* dir = ::opendir(folder.c_str());
+    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
     if (dir == nullptr)
         return files;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == ".." || !HasIniExtension(name))
-            continue;
+    while (const char* entry = g_dir_read_name(dir)) {
+        const std::string name = entry;
         const std::string path = folder + "/" + name;
-        struct stat st { };
-        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        if (name.size() >= 4 && g_ascii_strcasecmp(name.c_str() + name.size() - 4, ".ini") == 0
+            && g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR))
             files.push_back(path);
     }
-    ::closedir(dir);
+    g_dir_close(dir);
     return files;
 }
 

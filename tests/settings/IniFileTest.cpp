@@ -1,8 +1,10 @@
 #include "settings/IniFile.h"
 
+#include <csignal>
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,24 +75,36 @@ INSTANTIATE_TEST_SUITE_P(Cases, IniWriteRefused,
     ::testing::ValuesIn(Triples { { "S", "K", "x\n[S]\nLANGUAGE=evil" }, { "S", "K", std::string("x\0y", 3) },
         { "S", "K", "/photos/caf\xE9" }, { "S", "A=B", "v" }, { "S", ";K", "v" }, { "S]x", "K", "v" } }));
 
-// The process dies after the new content is complete but before it replaces the file.
-TEST(IniFile, CrashBeforeRenameKeepsOldFile)
+// The new content cannot be written whole (the file size limit is below it). Whether the
+// process dies on the way or the write fails, the old file stays as it was; a failed write
+// also takes its temporary file away.
+TEST(IniFile, WriteCutShortKeepsOldFile)
 {
-    testpics::TempDir dir;
-    const IniFile file(dir / "settings.ini");
-    const std::string old = "[SETTING_INFO]\nLAST_FOLDER=/old/\n";
-    WriteText(file.GetPath(), old);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        IniFile::SetBeforeReplaceHook([](const std::string&) { ::_exit(42); });
-        file.WriteString("SETTING_INFO", "LAST_FOLDER", "/new/");
-        ::_exit(0);
+    for (const bool dies : { true, false }) {
+        testpics::TempDir dir;
+        const IniFile file(dir / "settings.ini");
+        const std::string old = "[SETTING_INFO]\nLAST_FOLDER=/old/\n";
+        WriteText(file.GetPath(), old);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const rlimit size { 64, 64 }, noCore { 0, 0 };
+            ::setrlimit(RLIMIT_FSIZE, &size);
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            if (!dies)
+                ::signal(SIGXFSZ, SIG_IGN);
+            ::_exit(file.WriteString("SETTING_INFO", "LAST_FOLDER", "/new/" + std::string(200, 'x')) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (dies) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the write never went past the limit";
+        } else {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "the failed write reported success";
+            EXPECT_EQ(Entries(dir.Path()), 1) << "no temporary file left";
+        }
+        EXPECT_EQ(ReadText(file.GetPath()), old) << (dies ? "died" : "failed");
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 42) << "the write never reached the replace step";
-    EXPECT_EQ(ReadText(file.GetPath()), old);
 }
 
 } // namespace

@@ -122,15 +122,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, GarbageSettings,
         { GoodUtf16, std::string("\x00\xD8", 2) } })); // high surrogate at the end
 
 // Run from an empty folder, so anything made relative to the current directory shows.
+// Rows: the path refused and the reason given for it.
 TEST(CreateFolderPath, CreatesEveryLevelOfAbsolutePathsOnly)
 {
     testpics::TempDir dir;
     testpics::WriteBytes(dir / "file", { 'x' });
     const fs::path previous = fs::current_path();
     fs::current_path(dir.Path());
-    for (const std::string& path : { std::string(), std::string("photos"), std::string("smb://server/share"),
-             "/" + std::string(PATH_MAX, 'a'), std::string("/tmp/a\0b", 8), dir / "file", dir / "file/sub/deeper" })
-        EXPECT_FALSE(CreateFolderPath(path)) << path;
+    const std::string relative = "the folder name is not an absolute path";
+    for (const auto& [path, reason] : Pairs { { "", "the folder name is empty" }, { "photos", relative },
+             { "smb://server/share", relative }, { "/" + std::string(PATH_MAX, 'a'), "the folder name is too long" },
+             { std::string("/tmp/a\0b", 8), relative }, { dir / "file", "not a folder" },
+             { dir / "file/sub/deeper", "cannot create " + dir / "file/sub" + ": Not a directory" } }) {
+        std::string error;
+        EXPECT_FALSE(CreateFolderPath(path, &error)) << path;
+        EXPECT_EQ(error, reason);
+    }
     fs::current_path(previous);
     EXPECT_EQ(Entries(dir.Path()), 1);
 
