@@ -19,12 +19,9 @@ bool ImageEntry::Load()
     m_title = parts.title;
     m_extension = parts.extension;
     m_image.reset();
-    int typeId = FormatUnknown;
-    if (!m_extension.empty()) {
+    if (!m_extension.empty())
         m_extension.erase(0, 1);
-        typeId = GetTypeIdFromName(m_extension);
-    }
-    Picture picture = Picture::Load(m_path, typeId);
+    Picture picture = Picture::Load(m_path);
     if (!picture.IsValid()) {
         m_lastError = picture.GetError();
         return false;
@@ -55,7 +52,6 @@ bool ImageEntry::MakeThumbnail(int width, int height)
     m_thumbnail.reset();
     Picture thumbnail = *source;
     thumbnail.IncreaseBpp24();
-    thumbnail.SetTransIndexNone();
     if (!thumbnail.Thumbnail(width, height)) {
         m_lastError = thumbnail.GetError();
         return false;
@@ -78,7 +74,6 @@ bool ImageEntry::MakePreview(int boxWidth, int boxHeight)
     m_preview.reset();
     Picture preview = *m_image;
     preview.IncreaseBpp24();
-    preview.SetTransIndexNone();
     const int w = preview.GetWidth(), h = preview.GetHeight();
     const double rx = static_cast<double>(boxWidth) / w, ry = static_cast<double>(boxHeight) / h;
     bool ok = true;

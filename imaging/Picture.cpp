@@ -174,11 +174,6 @@ void Picture::IncreaseBpp24()
     m_impl = std::move(impl);
 }
 
-void Picture::SetTransIndexNone()
-{
-    // Transparency is flattened away when the depth is raised; nothing is left to clear.
-}
-
 bool Picture::Realize()
 {
     if (!m_impl)

@@ -4,7 +4,6 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // Format identifiers, as stored and passed around by the model and the engine.
@@ -17,10 +16,6 @@ enum PictureFormat : int {
     FormatTif = 6,
     FormatPcx = 8,
 };
-
-// The format identifier for an extension without its dot ("jpg", "TIF");
-// FormatUnknown for anything else, which lets the decoder look at the content.
-int GetTypeIdFromName(std::string_view extension);
 
 struct Rgb888 {
     int width = 0;
@@ -43,9 +38,9 @@ public:
     Picture(Picture&&) noexcept;
     Picture& operator=(Picture&&) noexcept;
 
-    // Reads the header of a file. typeId chooses the decoder; FormatUnknown, or
-    // content that is not of that format, lets the content decide.
-    static Picture Load(const std::string& path, int typeId);
+    // Reads the header of a file. The content chooses the decoder, whatever the
+    // name says: a PNG called photo.jpg opens as the PNG it is.
+    static Picture Load(const std::string& path);
     static Picture DecodeJpeg(std::span<const std::uint8_t> bytes);
 
     bool IsValid() const;
@@ -60,8 +55,6 @@ public:
 
     // At least 24 bits per pixel: 8-bit sRGB, three bands, alpha flattened onto white.
     void IncreaseBpp24();
-    // Outputs never carry transparency, so no palette index stays transparent.
-    void SetTransIndexNone();
     // Bicubic resampling to exactly width x height.
     bool Resample2(int width, int height);
     // The picture fitted inside width x height (never enlarged), centred on white.

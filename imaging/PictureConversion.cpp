@@ -34,7 +34,6 @@ ConvertOutcome Failed(ConvertStatus status, std::string reason)
 bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome)
 {
     work.IncreaseBpp24();
-    work.SetTransIndexNone();
     const TargetSize target = ComputeTargetSize(static_cast<std::uint32_t>(work.GetWidth()),
         static_cast<std::uint32_t>(work.GetHeight()), s.mode, s.unit, s.w, s.h);
     bool ok = true;

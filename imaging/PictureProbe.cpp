@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "files/PathUtil.h"
 #include "imaging/HeaderSniff.h"
 #include "imaging/PictureImpl.h"
 
@@ -90,28 +89,10 @@ bool InitImageLibrary()
     return ok;
 }
 
-int GetTypeIdFromName(std::string_view extension)
-{
-    const std::string e = ToLowerAscii(extension);
-    if (e == "bmp" || e == "dib")
-        return FormatBmp;
-    if (e == "gif")
-        return FormatGif;
-    if (e == "jpg" || e == "jpeg" || e == "jpe" || e == "jfif")
-        return FormatJpeg;
-    if (e == "png")
-        return FormatPng;
-    if (e == "tif" || e == "tiff")
-        return FormatTif;
-    if (e == "pcx")
-        return FormatPcx;
-    return FormatUnknown;
-}
-
 void Picture::SetPixelLimit(std::uint64_t pixels) { g_pixelLimit.store(pixels); }
 std::uint64_t Picture::GetPixelLimit() { return g_pixelLimit.load(); }
 
-Picture Picture::Load(const std::string& path, int typeId)
+Picture Picture::Load(const std::string& path)
 {
     Picture result;
     if (!InitImageLibrary()) {
@@ -146,10 +127,6 @@ Picture Picture::Load(const std::string& path, int typeId)
         result.m_error = "not a picture: the format is not recognised";
         return result;
     }
-    // A file's own content wins over its name: a PNG called photo.jpg still opens.
-    // The name only matters when the content says nothing, which fails above.
-    (void)typeId;
-
     try {
         impl->image = VImage::new_from_file(path.c_str(), VImage::option()->set("fail_on", VIPS_FAIL_ON_NONE));
         int w = impl->image.width(), h = impl->image.height();

@@ -143,7 +143,7 @@ TEST(PictureTest, EmbeddedProfileIsConvertedToSrgb)
 {
     TempDir dir;
     testpics::WriteColour(dir / "p3.jpg", 32, 32, "p3", 95);
-    const Px p = At(Picture::Load(dir / "p3.jpg", FormatJpeg).ToRgb888(), 28, 3);
+    const Px p = At(Picture::Load(dir / "p3.jpg").ToRgb888(), 28, 3);
     // The sRGB gradient there is (230, 24, 127); read as plain numbers the file says (211, 53, 125).
     EXPECT_NEAR(p.r, 230, 5);
     EXPECT_NEAR(p.g, 24, 5);
@@ -171,7 +171,7 @@ TEST(PictureTest, JpegEncodedToMemoryDecodesBack)
 {
     TempDir dir;
     testpics::WriteNoiseJpeg(dir / "n.jpg", 200, 150);
-    const auto bytes = Picture::Load(dir / "n.jpg", FormatJpeg).EncodeJpeg(90);
+    const auto bytes = Picture::Load(dir / "n.jpg").EncodeJpeg(90);
     EXPECT_EQ(Picture::DecodeJpeg(bytes).GetWidth(), 200);
     EXPECT_FALSE(Picture::DecodeJpeg(std::vector<std::uint8_t>(100, 0x42)).IsValid());
     EXPECT_FALSE(Picture::DecodeJpeg({}).IsValid());
