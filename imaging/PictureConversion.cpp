@@ -1,7 +1,6 @@
 #include "imaging/PictureConversion.h"
 
 #include <climits>
-#include <cstdio>
 #include <map>
 #include <new>
 #include <sys/stat.h>
@@ -55,22 +54,6 @@ bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutco
     outcome.width = work.GetWidth();
     outcome.height = work.GetHeight();
     outcome.reason = work.GetWarning();
-    return true;
-}
-
-bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        error = "could not write: the temporary file cannot be opened";
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        error = "could not write: the disk is full or the file cannot be written";
-        return false;
-    }
     return true;
 }
 
@@ -155,7 +138,7 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
     const std::vector<std::uint8_t>& bytes = encoded.at(found.quality);
     const std::string extension = found.settledOnFit ? ".jpg" : s.extension;
     Publish(s.folder + title + extension, s.overwrite,
-        [&bytes](const std::string& temp, std::string& error) { return WriteBytes(temp, bytes, error); }, found.quality,
+        [&bytes](const std::string& temp, std::string& error) { return WriteFileBytes(temp, bytes, error); }, found.quality,
         outcome);
     return outcome;
 }

@@ -1,9 +1,7 @@
 // Getting a picture out: encoded to memory, written to a file, or as plain pixels.
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
+#include "files/OutputFile.h"
 #include "imaging/PictureImpl.h"
 #include "imaging/RasterWriters.h"
 
@@ -25,22 +23,6 @@ bool Flattened(const Picture::Impl& impl, VImage& out, std::string& error)
     }
     std::string warning;
     return Materialize([&](VipsFailOn f) { return Flatten(impl.Open(f, 1)); }, out, warning, error);
-}
-
-bool WriteWhole(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        error = std::string("could not write: ") + std::strerror(errno);
-        return false;
-    }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!ok || !closed) {
-        error = "could not write: the disk is full or the file cannot be written";
-        return false;
-    }
-    return true;
 }
 
 // The GIF writer may declare a transparent palette entry that no pixel uses; our
@@ -117,7 +99,7 @@ bool Picture::Save(const std::string& path, int typeId, int quality) const
             void* mem = img.write_to_memory(&size);
             px.bytes.assign(static_cast<std::uint8_t*>(mem), static_cast<std::uint8_t*>(mem) + size);
             g_free(mem);
-            return WriteWhole(path, typeId == FormatBmp ? EncodeBmp24(px) : EncodePcx24(px), m_error);
+            return WriteFileBytes(path, typeId == FormatBmp ? EncodeBmp24(px) : EncodePcx24(px), m_error);
         }
         case FormatGif: {
             void* buf = nullptr;
@@ -129,7 +111,7 @@ bool Picture::Save(const std::string& path, int typeId, int quality) const
             std::vector<std::uint8_t> gif(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
             g_free(buf);
             ClearGifTransparency(gif);
-            return WriteWhole(path, gif, m_error);
+            return WriteFileBytes(path, gif, m_error);
         }
         case FormatPng:
             img.pngsave(path.c_str(), VImage::option()->set("compression", 6)->set("strip", true));
