@@ -6,6 +6,7 @@
 #include <map>
 
 #include "files/PathUtil.h"
+#include "imaging/PictureFormat.h"
 #include "imaging/ResizeSettings.h"
 
 namespace cli {
@@ -39,6 +40,21 @@ std::optional<int> ParseInteger(const std::string& text, int lo, int hi)
     if (!v || *v != std::floor(*v) || *v < lo || *v > hi)
         return std::nullopt;
     return static_cast<int>(*v);
+}
+
+// The written formats by their extensions, "jpg, jpeg, ... or tif"; the default one followed by afterDefault.
+std::string WrittenFormatNames(const std::string& afterDefault)
+{
+    const std::vector<const FormatRow*> rows = GetWrittenFormats();
+    std::string text;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == rows.size() ? " or " : ", ";
+        text += rows[i]->extension.substr(1);
+        if (i == 0)
+            text += afterDefault;
+    }
+    return text;
 }
 
 struct OptionSpec {
@@ -109,13 +125,11 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         if (!out.targetKB)
             return bad + " (kilobytes, a whole number from 1 to 1048576)";
     } else if (name == "format") {
-        static const char* const formats[] = { "jpg", "jpeg", "gif", "bmp", "png", "pcx", "tif" };
-        const std::string f = ToLowerAscii(value.rfind('.', 0) == 0 ? value.substr(1) : value);
-        for (const char* known : formats)
-            if (f == known)
-                out.extension = "." + f;
+        const std::string extension = "." + ToLowerAscii(value.rfind('.', 0) == 0 ? value.substr(1) : value);
+        if (FindWrittenFormat(extension))
+            out.extension = extension;
         if (!out.extension)
-            return bad + " (jpg, jpeg, gif, bmp, png, pcx or tif)";
+            return bad + " (" + WrittenFormatNames("") + ")";
     }
     return {};
 }
@@ -212,7 +226,8 @@ bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string&
     if (o.extension) {
         settings.SetOutputExtension(*o.extension);
         // As the window's format box does: other formats use their own encoding.
-        if (*o.extension != ".jpg" && *o.extension != ".jpeg")
+        const FormatRow* format = FindWrittenFormat(*o.extension);
+        if (!format || !format->takesQuality)
             settings.SetCompressionChoice(CompressFormatDefault);
     }
     settings.SetOverwriteExisting(o.overwrite);
@@ -221,10 +236,13 @@ bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string&
 
 std::string CliUsage()
 {
+    std::string scanned;
+    for (const std::string_view extension : GetReadExtensions())
+        scanned += (scanned.empty() ? "" : " ") + std::string(extension);
     return R"(Usage: kestrova-cli [options] FILE|FOLDER ...
 
 Resizes and re-encodes pictures, one output file per picture. A folder is
-scanned for .jpg .bmp .png .gif .jpeg .emf .wmf .tif files (not its sub-folders);
+scanned for )" + scanned + R"( files (not its sub-folders);
 files are taken as given.
 
   -o, --output DIR        output folder, created if missing
@@ -237,7 +255,7 @@ files are taken as given.
   -H, --height N          height in the unit
   -q, --quality N         JPEG quality 1..100 (default 70)
   -s, --target-size KB    highest JPEG quality whose file fits in KB kilobytes
-  -f, --format FMT        jpg (default), jpeg, gif, bmp, png, pcx or tif
+  -f, --format FMT        )" + WrittenFormatNames(" (default)") + R"(
       --overwrite         replace existing files instead of numbering new ones
   -r, --report FILE       write a CSV line per picture to FILE
       --quiet             print errors only

@@ -6,16 +6,7 @@
 #include <string>
 #include <vector>
 
-// Format identifiers, as stored and passed around by the model and the engine.
-enum PictureFormat : int {
-    FormatUnknown = 0,
-    FormatBmp = 1,
-    FormatGif = 2,
-    FormatJpeg = 3,
-    FormatPng = 4,
-    FormatTif = 6,
-    FormatPcx = 8,
-};
+#include "imaging/PictureFormat.h"
 
 struct Rgb888 {
     int width = 0;
@@ -64,9 +55,9 @@ public:
 
     // JPEG bytes at the quality (clamped to 1..100); empty on failure.
     std::vector<std::uint8_t> EncodeJpeg(int quality) const;
-    // Writes the file by format identifier; other identifiers write JPEG.
+    // Writes the file in the format; formats without an encoder of their own write JPEG.
     // GIF gets an 8-bit error-diffused palette, the others 24 bits.
-    bool Save(const std::string& path, int typeId, int quality = 75) const;
+    bool Save(const std::string& path, PictureFormat format, int quality = 75) const;
     // 8-bit RGB pixels (alpha flattened onto white); empty when not valid.
     Rgb888 ToRgb888() const;
 

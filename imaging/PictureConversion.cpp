@@ -8,6 +8,7 @@
 #include "files/OutputFile.h"
 #include "imaging/ImageEntry.h"
 #include "imaging/Picture.h"
+#include "imaging/PictureFormat.h"
 #include "imaging/ResizeSettings.h"
 #include "imaging/TargetSizeSearch.h"
 
@@ -72,26 +73,14 @@ void Publish(std::string path, bool overwrite, const WriteToFile& write, int qua
     outcome.status = ConvertStatus::Written;
 }
 
-WriteToFile SaveAs(const Picture& picture, int typeId, int quality)
+WriteToFile SaveAs(const Picture& picture, PictureFormat format, int quality)
 {
-    return [&picture, typeId, quality](const std::string& temp, std::string& error) {
-        if (picture.Save(temp, typeId, quality))
+    return [&picture, format, quality](const std::string& temp, std::string& error) {
+        if (picture.Save(temp, format, quality))
             return true;
         error = picture.GetError().empty() ? "could not write" : picture.GetError();
         return false;
     };
-}
-
-int FormatOfExtension(const std::string& extension)
-{
-    // First hit wins, in this order; no hit means a JPEG extension.
-    static const std::pair<const char*, int> formats[] = {
-        { ".gif", FormatGif }, { ".bmp", FormatBmp }, { ".png", FormatPng }, { ".pcx", FormatPcx }, { ".tif", FormatTif }
-    };
-    for (const auto& [name, id] : formats)
-        if (extension.find(name) != std::string::npos)
-            return id;
-    return FormatJpeg;
 }
 
 ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const ConvertSnapshot& s)
@@ -100,7 +89,8 @@ ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const
     if (!PrepareWorkingPicture(work, s, outcome))
         return outcome;
     // Always JPEG data, whatever the extension says.
-    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, FormatJpeg, s.quality), s.quality, outcome);
+    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, PictureFormat::Jpeg, s.quality), s.quality,
+        outcome);
     return outcome;
 }
 
@@ -109,9 +99,9 @@ ConvertOutcome ConvertFormatDefault(Picture work, const std::string& title, cons
     ConvertOutcome outcome;
     if (!PrepareWorkingPicture(work, s, outcome))
         return outcome;
-    const int typeId = FormatOfExtension(s.extension);
-    const int quality = typeId == FormatJpeg ? s.quality : 0;
-    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, typeId, s.quality), quality, outcome);
+    const FormatRow& format = GetOutputFormat(s.extension);
+    const int quality = format.takesQuality ? s.quality : 0;
+    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, format.format, s.quality), quality, outcome);
     return outcome;
 }
 

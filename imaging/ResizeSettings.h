@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "imaging/PictureFormat.h"
+
 // Plain integers, as they are stored and shown in the option combo boxes.
 enum ResizeMode : int { ScaledImage = 0, FixImage = 1, RestrictWidth = 2, RestrictHeight = 3 };
 enum SizeUnit : int { Percent = 0, Pixel = 1, CurrentUnit = 2 };
@@ -90,7 +92,7 @@ private:
     ResizeDimensions m_dimensions;
     CompressionSettings m_compression;
     OutputFolderSettings m_output;
-    std::string m_outputExtension = ".jpg";
+    std::string m_outputExtension { GetFormatTable().front().extension };
     bool m_overwriteExisting = false;
 };
 

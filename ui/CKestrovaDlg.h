@@ -77,6 +77,8 @@ public:
     QMenu* GetHelpMenu() const { return m_helpMenu; }
     static QString GetWindowName();
     static QString GetHomepageAddress();
+    // The name filters of the Open dialog, the one in force first.
+    static QStringList OpenDialogFilters();
 
 protected:
     // The desktop's dialogs and the file manager; tests put their own answers here.

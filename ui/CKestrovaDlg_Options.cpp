@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "imaging/PictureFormat.h"
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
 #include "ui/CImageListCtrlEx.h"
@@ -216,26 +217,14 @@ void CKestrovaDlg::OnOverwriteToggled()
 
 void CKestrovaDlg::OnOutputFormatChanged()
 {
-    if (m_formatCombo->currentIndex() < 0)
+    // The combo holds the written formats in table order.
+    const std::vector<const FormatRow*> formats = GetWrittenFormats();
+    const int index = m_formatCombo->currentIndex();
+    if (index < 0 || index >= static_cast<int>(formats.size()))
         return;
-    const QString entry = m_formatCombo->currentText();
-    QString extension = QStringLiteral(".jpg");
-    bool jpeg = true;
-    if (entry.contains(QLatin1String("*.jpg"))) {
-        extension = QStringLiteral(".jpg");
-    } else if (entry.contains(QLatin1String("*.jpeg"))) {
-        extension = QStringLiteral(".jpeg");
-    } else {
-        for (const char* e : { "gif", "bmp", "png", "pcx", "tif" }) {
-            if (entry.contains(QStringLiteral("*.") + QLatin1String(e))) {
-                extension = QStringLiteral(".") + QLatin1String(e);
-                jpeg = false;
-                break;
-            }
-        }
-    }
-    m_batch.SetOutputExtension(extension.toStdString());
-    if (!jpeg) {
+    const FormatRow& format = *formats[static_cast<std::size_t>(index)];
+    m_batch.SetOutputExtension(std::string(format.extension));
+    if (!format.takesQuality) {
         if (m_savedCompressionChoice == CompressFormatDefault)
             m_savedCompressionChoice = m_batch.GetCompressionChoice();
         m_batch.SetCompressionChoice(CompressFormatDefault);
