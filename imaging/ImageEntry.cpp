@@ -23,20 +23,20 @@ bool ImageEntry::Load()
         m_extension.erase(0, 1);
     Picture picture = Picture::Load(m_path);
     if (!picture.IsValid()) {
-        m_lastError = picture.GetError();
+        m_lastError = { picture.GetErrorCode(), picture.GetError() };
         return false;
     }
     // A picture whose file vanished since it was opened is not one we can convert.
     struct stat st {};
     if (::stat(m_path.c_str(), &st) != 0) {
-        m_lastError = "cannot read: the file has gone";
+        m_lastError = { PictureError::Unreadable, "cannot read: the file has gone" };
         return false;
     }
     m_width = static_cast<std::uint32_t>(picture.GetWidth());
     m_height = static_cast<std::uint32_t>(picture.GetHeight());
     m_fileSize = static_cast<std::uint32_t>(static_cast<std::uint64_t>(st.st_size) & 0xffffffffu);
     m_image = std::move(picture);
-    m_lastError.clear();
+    m_lastError = {};
     return true;
 }
 
@@ -53,7 +53,7 @@ bool ImageEntry::MakeThumbnail(int width, int height)
     Picture thumbnail = *source;
     thumbnail.IncreaseBpp24();
     if (!thumbnail.Thumbnail(width, height)) {
-        m_lastError = thumbnail.GetError();
+        m_lastError = { thumbnail.GetErrorCode(), thumbnail.GetError() };
         return false;
     }
     m_thumbnail = std::move(thumbnail);
@@ -86,7 +86,7 @@ bool ImageEntry::MakePreview(int boxWidth, int boxHeight)
         ok = preview.Resample2(pw, ph);
     }
     if (!ok) {
-        m_lastError = preview.GetError();
+        m_lastError = { preview.GetErrorCode(), preview.GetError() };
         return false;
     }
     m_preview = std::move(preview);

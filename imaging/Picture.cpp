@@ -121,11 +121,18 @@ Picture::Picture(std::shared_ptr<const Impl> impl)
 {
 }
 
+bool Picture::Fail(PictureError code, std::string message) const
+{
+    m_failure = { code, std::move(message) };
+    return false;
+}
+
 bool Picture::IsValid() const { return m_impl != nullptr; }
 int Picture::GetWidth() const { return m_impl ? m_impl->width : 0; }
 int Picture::GetHeight() const { return m_impl ? m_impl->height : 0; }
 int Picture::GetBpp() const { return m_impl ? m_impl->bpp : 0; }
-const std::string& Picture::GetError() const { return m_error; }
+PictureError Picture::GetErrorCode() const { return m_failure.code; }
+const std::string& Picture::GetError() const { return m_failure.message; }
 const std::string& Picture::GetWarning() const
 {
     static const std::string none;
@@ -136,19 +143,24 @@ Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes)
 {
     Picture result;
     if (!InitImageLibrary() || bytes.empty()) {
-        result.m_error = "not a picture: no data";
+        result.Fail(PictureError::NotAPicture, "not a picture: no data");
         return result;
     }
     auto impl = std::make_shared<Impl>();
+    bool overLimit = false;
     auto build = [&](VipsFailOn failOn) {
         VImage img = VImage::new_from_buffer(bytes.data(), bytes.size(), "",
             VImage::option()->set("fail_on", failOn));
-        if (OverLimit(static_cast<std::uint64_t>(img.width()), static_cast<std::uint64_t>(img.height())))
+        overLimit = OverLimit(static_cast<std::uint64_t>(img.width()), static_cast<std::uint64_t>(img.height()));
+        if (overLimit)
             throw vips::VError(TooLarge(img.width(), img.height()));
         return ToSrgb(img.autorot());
     };
-    if (!Materialize(build, impl->image, impl->warning, result.m_error))
+    if (!Materialize(build, impl->image, impl->warning, result.m_failure)) {
+        if (overLimit)
+            result.m_failure.code = PictureError::TooLarge;
         return result;
+    }
     impl->width = impl->image.width();
     impl->height = impl->image.height();
     impl->bpp = impl->image.bands() == 1 ? 8 : 24;
@@ -167,7 +179,7 @@ void Picture::IncreaseBpp24()
         try {
             impl->image = Flatten(impl->image).copy_memory();
         } catch (const vips::VError& e) {
-            m_error = TakeVipsError(e);
+            Fail(PictureError::LibraryFailed, TakeVipsError(e));
             return;
         }
     }
@@ -182,7 +194,7 @@ bool Picture::Realize()
         return true;
     auto impl = std::make_shared<Impl>(*m_impl);
     impl->fromFile = false;
-    if (!Materialize([&](VipsFailOn f) { return m_impl->Open(f, 1); }, impl->image, impl->warning, m_error))
+    if (!Materialize([&](VipsFailOn f) { return m_impl->Open(f, 1); }, impl->image, impl->warning, m_failure))
         return false;
     m_impl = std::move(impl);
     return true;
@@ -192,10 +204,8 @@ bool Picture::Resample2(int width, int height)
 {
     if (!m_impl || width < 1 || height < 1)
         return false;
-    if (OverLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height))) {
-        m_error = TooLarge(width, height);
-        return false;
-    }
+    if (OverLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)))
+        return Fail(PictureError::TooLarge, TooLarge(width, height));
     auto impl = std::make_shared<Impl>(*m_impl);
     impl->fromFile = false;
     const Impl& src = *m_impl;
@@ -203,7 +213,7 @@ bool Picture::Resample2(int width, int height)
         VImage img = src.fromFile ? src.Open(f, src.ShrinkFor(width, height)) : src.image;
         return ResizeExact(img, width, height);
     };
-    if (!Materialize(build, impl->image, impl->warning, m_error))
+    if (!Materialize(build, impl->image, impl->warning, m_failure))
         return false;
     impl->width = width;
     impl->height = height;
@@ -227,7 +237,7 @@ bool Picture::Thumbnail(int width, int height)
         return img.embed((width - fitW) / 2, (height - fitH) / 2, width, height,
             VImage::option()->set("extend", VIPS_EXTEND_BACKGROUND)->set("background", std::vector<double> { 255, 255, 255 }));
     };
-    if (!Materialize(build, impl->image, impl->warning, m_error))
+    if (!Materialize(build, impl->image, impl->warning, m_failure))
         return false;
     impl->width = width;
     impl->height = height;

@@ -8,6 +8,22 @@
 
 #include "imaging/PictureFormat.h"
 
+// What kind of failure a picture operation met; the message says it in words.
+enum class PictureError : int {
+    None = 0,
+    Unreadable,    // the file cannot be opened or read: missing, no permission, a folder, a device
+    NotAPicture,   // empty, or content that none of our decoders takes
+    TooLarge,      // more pixels than the limit, as a source or as the size asked for
+    Damaged,       // the header was fine but the pixels could not be decoded
+    WriteFailed,   // the output could not be encoded or written
+    LibraryFailed, // the image library did not start, or failed on pixels already in memory
+};
+
+struct PictureFailure {
+    PictureError code = PictureError::None;
+    std::string message;
+};
+
 struct Rgb888 {
     int width = 0;
     int height = 0;
@@ -19,7 +35,7 @@ struct Rgb888 {
 // A picture opened from a file holds only the header until pixels are needed,
 // and resampling or thumbnailing it decodes at a reduced size where the format allows.
 // No method throws; failures leave the picture invalid (or unchanged) and say why
-// in GetError(). Any thread may use its own Picture objects.
+// in GetErrorCode() and GetError(). Any thread may use its own Picture objects.
 class Picture {
 public:
     Picture();
@@ -39,7 +55,8 @@ public:
     int GetHeight() const;
     // The depth the file stores: 1, 4, 8 for palette or grey, 24 colour, 32 with alpha.
     int GetBpp() const;
-    // Why the last operation failed.
+    // Why the last operation failed: the kind, and the words to show.
+    PictureError GetErrorCode() const;
     const std::string& GetError() const;
     // Set when the picture decoded only partly; empty otherwise.
     const std::string& GetWarning() const;
@@ -70,8 +87,10 @@ public:
 
 private:
     explicit Picture(std::shared_ptr<const Impl> impl);
+    bool Fail(PictureError code, std::string message) const;
+
     std::shared_ptr<const Impl> m_impl;
-    mutable std::string m_error;
+    mutable PictureFailure m_failure;
 };
 
 // Once per process, before any picture work; safe to call more than once.

@@ -14,11 +14,10 @@
 
 namespace {
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
-ConvertStatus StatusOfReadError(const std::string& error)
+// A picture that could not be read or brought to size: too large, or else unreadable.
+ConvertStatus StatusOfReadError(PictureError error)
 {
-    return StartsWith(error, "too large") ? ConvertStatus::TooLarge : ConvertStatus::Unreadable;
+    return error == PictureError::TooLarge ? ConvertStatus::TooLarge : ConvertStatus::Unreadable;
 }
 
 ConvertOutcome Failed(ConvertStatus status, std::string reason)
@@ -49,7 +48,7 @@ bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutco
         ok = work.Realize();
     }
     if (!ok) {
-        outcome = Failed(StatusOfReadError(work.GetError()), work.GetError());
+        outcome = Failed(StatusOfReadError(work.GetErrorCode()), work.GetError());
         return false;
     }
     outcome.width = work.GetWidth();
@@ -193,7 +192,7 @@ ConvertOutcome ConvertEntry(ImageEntry& entry, const ConvertSnapshot& snapshot)
             outcome = ConvertPicture(*entry.GetImage(), entry.GetTitle(), snapshot);
             entry.FreeImage();
         } else {
-            outcome = Failed(StatusOfReadError(entry.GetLastError()), entry.GetLastError());
+            outcome = Failed(StatusOfReadError(entry.GetLastErrorCode()), entry.GetLastError());
         }
     } catch (const std::bad_alloc&) {
         entry.FreeImage();

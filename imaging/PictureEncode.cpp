@@ -10,19 +10,19 @@ using namespace picture_impl;
 namespace {
 
 // The picture's pixels as 3-band 8-bit, decoding from the file if need be.
-bool Flattened(const Picture::Impl& impl, VImage& out, std::string& error)
+bool Flattened(const Picture::Impl& impl, VImage& out, PictureFailure& failure)
 {
     if (!impl.fromFile) {
         try {
             out = Flatten(impl.image);
             return true;
         } catch (const vips::VError& e) {
-            error = TakeVipsError(e);
+            failure = { PictureError::LibraryFailed, TakeVipsError(e) };
             return false;
         }
     }
     std::string warning;
-    return Materialize([&](VipsFailOn f) { return Flatten(impl.Open(f, 1)); }, out, warning, error);
+    return Materialize([&](VipsFailOn f) { return Flatten(impl.Open(f, 1)); }, out, warning, failure);
 }
 
 // The GIF writer may declare a transparent palette entry that no pixel uses; our
@@ -61,8 +61,8 @@ std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 {
     std::vector<std::uint8_t> bytes;
     VImage img;
-    std::string error;
-    if (!m_impl || !Flattened(*m_impl, img, error))
+    PictureFailure ignored;
+    if (!m_impl || !Flattened(*m_impl, img, ignored))
         return bytes;
     try {
         void* buf = nullptr;
@@ -80,13 +80,11 @@ std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 
 bool Picture::Save(const std::string& path, PictureFormat format, int quality) const
 {
-    m_error.clear();
+    m_failure = {};
     VImage img;
-    if (!m_impl) {
-        m_error = "no picture to save";
-        return false;
-    }
-    if (!Flattened(*m_impl, img, m_error))
+    if (!m_impl)
+        return Fail(PictureError::WriteFailed, "no picture to save");
+    if (!Flattened(*m_impl, img, m_failure))
         return false;
     try {
         switch (format) {
@@ -99,7 +97,9 @@ bool Picture::Save(const std::string& path, PictureFormat format, int quality) c
             void* mem = img.write_to_memory(&size);
             px.bytes.assign(static_cast<std::uint8_t*>(mem), static_cast<std::uint8_t*>(mem) + size);
             g_free(mem);
-            return WriteFileBytes(path, format == PictureFormat::Bmp ? EncodeBmp24(px) : EncodePcx24(px), m_error);
+            std::string error;
+            return WriteFileBytes(path, format == PictureFormat::Bmp ? EncodeBmp24(px) : EncodePcx24(px), error)
+                || Fail(PictureError::WriteFailed, error);
         }
         case PictureFormat::Gif: {
             void* buf = nullptr;
@@ -111,7 +111,8 @@ bool Picture::Save(const std::string& path, PictureFormat format, int quality) c
             std::vector<std::uint8_t> gif(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
             g_free(buf);
             ClearGifTransparency(gif);
-            return WriteFileBytes(path, gif, m_error);
+            std::string error;
+            return WriteFileBytes(path, gif, error) || Fail(PictureError::WriteFailed, error);
         }
         case PictureFormat::Png:
             img.pngsave(path.c_str(), VImage::option()->set("compression", 6)->set("strip", true));
@@ -125,8 +126,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, int quality) c
             return true;
         }
     } catch (const vips::VError& e) {
-        m_error = "could not write: " + TakeVipsError(e);
-        return false;
+        return Fail(PictureError::WriteFailed, "could not write: " + TakeVipsError(e));
     }
 }
 
@@ -134,8 +134,8 @@ Rgb888 Picture::ToRgb888() const
 {
     Rgb888 px;
     VImage img;
-    std::string error;
-    if (!m_impl || !Flattened(*m_impl, img, error))
+    PictureFailure ignored;
+    if (!m_impl || !Flattened(*m_impl, img, ignored))
         return px;
     try {
         size_t size = 0;

@@ -31,7 +31,7 @@ inline constexpr const char* kDamaged = "damaged: only part of the picture could
 // Decodes a pipeline into memory. A decode that fails when truncation counts as
 // an error but succeeds without it is a damaged file: keep what was read, warn.
 template <class Build>
-bool Materialize(Build build, VImage& out, std::string& warning, std::string& error)
+bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure& failure)
 {
     try {
         out = build(VIPS_FAIL_ON_TRUNCATED).copy_memory();
@@ -44,7 +44,7 @@ bool Materialize(Build build, VImage& out, std::string& warning, std::string& er
         warning = kDamaged;
         return true;
     } catch (const vips::VError& e) {
-        error = "unreadable: " + TakeVipsError(e);
+        failure = { PictureError::Damaged, "unreadable: " + TakeVipsError(e) };
         return false;
     }
 }

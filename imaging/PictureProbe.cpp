@@ -29,30 +29,30 @@ bool IsPictureLoader(const std::string& name)
     return false;
 }
 
-bool ReadHead(const std::string& path, std::vector<std::uint8_t>& head, std::string& error)
+bool ReadHead(const std::string& path, std::vector<std::uint8_t>& head, PictureFailure& failure)
 {
     // O_NONBLOCK so that a FIFO or device never blocks us; only regular files pass.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        error = std::string("cannot read: ") + std::strerror(errno);
+        failure = { PictureError::Unreadable, std::string("cannot read: ") + std::strerror(errno) };
         return false;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        error = S_ISDIR(st.st_mode) ? "not a file: it is a folder" : "not a regular file";
+        failure = { PictureError::Unreadable, S_ISDIR(st.st_mode) ? "not a file: it is a folder" : "not a regular file" };
         return false;
     }
     if (st.st_size == 0) {
         ::close(fd);
-        error = "not a picture: the file is empty";
+        failure = { PictureError::NotAPicture, "not a picture: the file is empty" };
         return false;
     }
     head.resize(SniffBytes);
     const ssize_t n = ::read(fd, head.data(), head.size());
     ::close(fd);
     if (n < 0) {
-        error = std::string("cannot read: ") + std::strerror(errno);
+        failure = { PictureError::Unreadable, std::string("cannot read: ") + std::strerror(errno) };
         return false;
     }
     head.resize(static_cast<std::size_t>(n));
@@ -96,25 +96,25 @@ Picture Picture::Load(const std::string& path)
 {
     Picture result;
     if (!InitImageLibrary()) {
-        result.m_error = "the image library could not start";
+        result.Fail(PictureError::LibraryFailed, "the image library could not start");
         return result;
     }
     std::vector<std::uint8_t> head;
-    if (!ReadHead(path, head, result.m_error))
+    if (!ReadHead(path, head, result.m_failure))
         return result;
 
     // Sizes from our own header reading first: some decoders read far more than
     // the header to learn them, and a bomb must be refused before any of that.
     const auto sniffed = SniffHeader(head);
     if (sniffed && OverLimit(sniffed->width, sniffed->height)) {
-        result.m_error = TooLarge(sniffed->width, sniffed->height);
+        result.Fail(PictureError::TooLarge, TooLarge(sniffed->width, sniffed->height));
         return result;
     }
 
     const char* found = vips_foreign_find_load(path.c_str());
     if (!found) {
         vips_error_clear();
-        result.m_error = "not a picture: the format is not recognised";
+        result.Fail(PictureError::NotAPicture, "not a picture: the format is not recognised");
         return result;
     }
     auto impl = std::make_shared<Impl>();
@@ -124,14 +124,14 @@ Picture Picture::Load(const std::string& path)
     const char* nick = vips_nickname_find(g_type_from_name(found));
     impl->loader = nick ? nick : found;
     if (!IsPictureLoader(impl->loader)) {
-        result.m_error = "not a picture: the format is not recognised";
+        result.Fail(PictureError::NotAPicture, "not a picture: the format is not recognised");
         return result;
     }
     try {
         impl->image = VImage::new_from_file(path.c_str(), VImage::option()->set("fail_on", VIPS_FAIL_ON_NONE));
         int w = impl->image.width(), h = impl->image.height();
         if (OverLimit(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h))) {
-            result.m_error = TooLarge(w, h);
+            result.Fail(PictureError::TooLarge, TooLarge(w, h));
             return result;
         }
         int orientation = 1;
@@ -155,7 +155,7 @@ Picture Picture::Load(const std::string& path)
         }
         impl->bpp = bpp;
     } catch (const vips::VError& e) {
-        result.m_error = "not a picture: " + TakeVipsError(e);
+        result.Fail(PictureError::NotAPicture, "not a picture: " + TakeVipsError(e));
         return result;
     }
     result.m_impl = std::move(impl);

@@ -238,6 +238,11 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_LT(PeakRssKB() - rss, 100 * 1024); // the bomb's pixels would need 2.7 GB
     const bool tooLarge = name == "bomb_30000.png" || name == "over_the_limit.jpg";
+    const bool notAPicture = name == "zero_bytes.jpg" || name == "letter.gif" || name == "bad_crc.png";
+    // The engine acts on the code; the words are for the user.
+    EXPECT_EQ(entry.GetLastErrorCode(),
+        tooLarge ? PictureError::TooLarge : notAPicture ? PictureError::NotAPicture : PictureError::Unreadable)
+        << entry.GetLastError();
     EXPECT_EQ(entry.GetLastError().find("too large") != std::string::npos, tooLarge) << entry.GetLastError();
     EXPECT_NE(entry.GetLastError(), "");
     EXPECT_EQ(entry.GetImage(), nullptr);
