@@ -16,10 +16,11 @@ namespace {
 // Sizes beyond this are typing mistakes; the pixel limit refuses real ones far earlier.
 constexpr double kMaxSize = 10000000.0;
 
-std::optional<int> Choice(const std::string& value, const std::map<std::string, int>& choices)
+template <class Enum>
+std::optional<Enum> Choice(const std::string& value, const std::map<std::string, Enum>& choices)
 {
     const auto it = choices.find(ToLowerAscii(value));
-    return it == choices.end() ? std::nullopt : std::optional<int>(it->second);
+    return it == choices.end() ? std::nullopt : std::optional<Enum>(it->second);
 }
 
 std::optional<double> ParseNumber(const std::string& text)
@@ -103,12 +104,12 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
     else if (name == "report")
         out.report = value;
     else if (name == "mode") {
-        out.mode = Choice(value,
+        out.mode = Choice<ResizeMode>(value,
             { { "scaled", ScaledImage }, { "fixed", FixImage }, { "width", RestrictWidth }, { "height", RestrictHeight } });
         if (!out.mode)
             return bad + " (scaled, fixed, width or height)";
     } else if (name == "unit") {
-        out.unit = Choice(value, { { "percent", Percent }, { "pixel", Pixel } });
+        out.unit = Choice<SizeUnit>(value, { { "percent", Percent }, { "pixel", Pixel } });
         if (!out.unit)
             return bad + " (percent or pixel)";
     } else if (name == "width" || name == "height") {
@@ -195,7 +196,7 @@ bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string&
         settings.SetResizeMode(*o.mode);
     if (o.unit)
         settings.SetSizeUnit(*o.unit);
-    const std::int32_t mode = settings.GetResizeMode();
+    const ResizeMode mode = settings.GetResizeMode();
     if (mode == RestrictWidth && o.height) {
         error = "--mode width takes --width only: the height follows it";
         return false;

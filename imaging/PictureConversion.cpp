@@ -127,8 +127,8 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
     const std::vector<std::uint8_t>& bytes = encoded.at(found.quality);
     const std::string extension = found.settledOnFit ? ".jpg" : s.extension;
     Publish(s.folder + title + extension, s.overwrite,
-        [&bytes](const std::string& temp, std::string& error) { return WriteFileBytes(temp, bytes, error); }, found.quality,
-        outcome);
+        [&bytes](const std::string& temp, std::string& error) { return WriteFileBytes(temp, bytes, error); },
+        found.quality, outcome);
     return outcome;
 }
 

@@ -126,7 +126,7 @@ private:
     CEditEx* m_heightEdit = nullptr;
     QLineEdit* m_outputEdit = nullptr;
     QComboBox* m_formatCombo = nullptr;
-    std::int32_t m_savedCompressionChoice = CompressFormatDefault;
+    CompressionChoice m_savedCompressionChoice = CompressFormatDefault;
 
     // Markup controls, owned by the content.
     QPointer<QAbstractButton> m_radioQuality;

@@ -74,7 +74,7 @@ void CKestrovaDlg::OnResizeModeChanged()
     m_widthUnitCombo->setEnabled(widthOn);
     m_heightEdit->setEnabled(heightOn);
     m_heightUnitCombo->setEnabled(heightOn);
-    m_batch.SetResizeMode(m);
+    m_batch.SetResizeMode(static_cast<ResizeMode>(m)); // the combo lists the modes in their numeric order
     RefreshOptionControls();
     UpdateInfoText();
 }
@@ -83,7 +83,7 @@ void CKestrovaDlg::OnWidthUnitChanged()
 {
     m_heightUnitCombo->setCurrentIndex(m_widthUnitCombo->currentIndex());
     const int u = m_heightUnitCombo->currentIndex();
-    m_batch.SetSizeUnit(u);
+    m_batch.SetSizeUnit(static_cast<SizeUnit>(u)); // the combo lists the units in their numeric order
     m_widthEdit->SetInputMode(u);
     RefreshOptionControls();
     UpdateInfoText();
@@ -93,7 +93,7 @@ void CKestrovaDlg::OnHeightUnitChanged()
 {
     m_widthUnitCombo->setCurrentIndex(m_heightUnitCombo->currentIndex());
     const int u = m_heightUnitCombo->currentIndex();
-    m_batch.SetSizeUnit(u);
+    m_batch.SetSizeUnit(static_cast<SizeUnit>(u));
     m_heightEdit->SetInputMode(u);
     RefreshOptionControls();
     UpdateInfoText();

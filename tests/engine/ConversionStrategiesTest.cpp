@@ -17,7 +17,7 @@ using namespace enginefix;
 
 struct StrategyCase {
     const char* name;
-    std::int32_t choice;
+    CompressionChoice choice;
     const char* extension;
     const char* loader; // what an independent decoder says the file is
     int headerBits; // bits per pixel in the file's header; 0 where the header does not say
