@@ -4,17 +4,10 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
-#include <iterator>
 #include <sys/stat.h>
 
 #include "files/PathUtil.h"
-
-bool IsScannedExtension(const std::string& extension)
-{
-    static const char* const accepted[] = { ".jpg", ".bmp", ".png", ".gif", ".jpeg", ".emf", ".wmf", ".tif" };
-    return std::find_if(std::begin(accepted), std::end(accepted), [&](const char* a) { return extension == a; })
-        != std::end(accepted);
-}
+#include "imaging/PictureFormat.h"
 
 std::vector<std::string> ScanFolderForPictures(const std::string& folder, std::string& error)
 {
@@ -30,7 +23,7 @@ std::vector<std::string> ScanFolderForPictures(const std::string& folder, std::s
         struct stat st {};
         if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) // ".", ".." and sub-folders
             continue;
-        if (IsScannedExtension(ToLowerAscii(SplitPath(item->d_name).extension)))
+        if (IsReadExtension(ToLowerAscii(SplitPath(item->d_name).extension)))
             found.push_back(path);
     }
     ::closedir(dir);

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "files/PathUtil.h"
+#include "imaging/PictureFormat.h"
 #include "imaging/ResizeSettings.h"
 
 namespace cli {
@@ -15,10 +16,11 @@ namespace {
 // Sizes beyond this are typing mistakes; the pixel limit refuses real ones far earlier.
 constexpr double kMaxSize = 10000000.0;
 
-std::optional<int> Choice(const std::string& value, const std::map<std::string, int>& choices)
+template <class Enum>
+std::optional<Enum> Choice(const std::string& value, const std::map<std::string, Enum>& choices)
 {
     const auto it = choices.find(ToLowerAscii(value));
-    return it == choices.end() ? std::nullopt : std::optional<int>(it->second);
+    return it == choices.end() ? std::nullopt : std::optional<Enum>(it->second);
 }
 
 std::optional<double> ParseNumber(const std::string& text)
@@ -39,6 +41,21 @@ std::optional<int> ParseInteger(const std::string& text, int lo, int hi)
     if (!v || *v != std::floor(*v) || *v < lo || *v > hi)
         return std::nullopt;
     return static_cast<int>(*v);
+}
+
+// The written formats by their extensions, "jpg, jpeg, ... or tif"; the default one followed by afterDefault.
+std::string WrittenFormatNames(const std::string& afterDefault)
+{
+    const std::vector<const FormatRow*> rows = GetWrittenFormats();
+    std::string text;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (i > 0)
+            text += i + 1 == rows.size() ? " or " : ", ";
+        text += rows[i]->extension.substr(1);
+        if (i == 0)
+            text += afterDefault;
+    }
+    return text;
 }
 
 struct OptionSpec {
@@ -87,12 +104,12 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
     else if (name == "report")
         out.report = value;
     else if (name == "mode") {
-        out.mode = Choice(value,
+        out.mode = Choice<ResizeMode>(value,
             { { "scaled", ScaledImage }, { "fixed", FixImage }, { "width", RestrictWidth }, { "height", RestrictHeight } });
         if (!out.mode)
             return bad + " (scaled, fixed, width or height)";
     } else if (name == "unit") {
-        out.unit = Choice(value, { { "percent", Percent }, { "pixel", Pixel } });
+        out.unit = Choice<SizeUnit>(value, { { "percent", Percent }, { "pixel", Pixel } });
         if (!out.unit)
             return bad + " (percent or pixel)";
     } else if (name == "width" || name == "height") {
@@ -109,13 +126,11 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         if (!out.targetKB)
             return bad + " (kilobytes, a whole number from 1 to 1048576)";
     } else if (name == "format") {
-        static const char* const formats[] = { "jpg", "jpeg", "gif", "bmp", "png", "pcx", "tif" };
-        const std::string f = ToLowerAscii(value.rfind('.', 0) == 0 ? value.substr(1) : value);
-        for (const char* known : formats)
-            if (f == known)
-                out.extension = "." + f;
+        const std::string extension = "." + ToLowerAscii(value.rfind('.', 0) == 0 ? value.substr(1) : value);
+        if (FindWrittenFormat(extension))
+            out.extension = extension;
         if (!out.extension)
-            return bad + " (jpg, jpeg, gif, bmp, png, pcx or tif)";
+            return bad + " (" + WrittenFormatNames("") + ")";
     }
     return {};
 }
@@ -181,7 +196,7 @@ bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string&
         settings.SetResizeMode(*o.mode);
     if (o.unit)
         settings.SetSizeUnit(*o.unit);
-    const std::int32_t mode = settings.GetResizeMode();
+    const ResizeMode mode = settings.GetResizeMode();
     if (mode == RestrictWidth && o.height) {
         error = "--mode width takes --width only: the height follows it";
         return false;
@@ -212,7 +227,8 @@ bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string&
     if (o.extension) {
         settings.SetOutputExtension(*o.extension);
         // As the window's format box does: other formats use their own encoding.
-        if (*o.extension != ".jpg" && *o.extension != ".jpeg")
+        const FormatRow* format = FindWrittenFormat(*o.extension);
+        if (!format || !format->takesQuality)
             settings.SetCompressionChoice(CompressFormatDefault);
     }
     settings.SetOverwriteExisting(o.overwrite);
@@ -221,10 +237,13 @@ bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string&
 
 std::string CliUsage()
 {
+    std::string scanned;
+    for (const std::string_view extension : GetReadExtensions())
+        scanned += (scanned.empty() ? "" : " ") + std::string(extension);
     return R"(Usage: kestrova-cli [options] FILE|FOLDER ...
 
 Resizes and re-encodes pictures, one output file per picture. A folder is
-scanned for .jpg .bmp .png .gif .jpeg .emf .wmf .tif files (not its sub-folders);
+scanned for )" + scanned + R"( files (not its sub-folders);
 files are taken as given.
 
   -o, --output DIR        output folder, created if missing
@@ -237,7 +256,7 @@ files are taken as given.
   -H, --height N          height in the unit
   -q, --quality N         JPEG quality 1..100 (default 70)
   -s, --target-size KB    highest JPEG quality whose file fits in KB kilobytes
-  -f, --format FMT        jpg (default), jpeg, gif, bmp, png, pcx or tif
+  -f, --format FMT        )" + WrittenFormatNames(" (default)") + R"(
       --overwrite         replace existing files instead of numbering new ones
   -r, --report FILE       write a CSV line per picture to FILE
       --quiet             print errors only

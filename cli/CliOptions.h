@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-class ResizeSettings;
+#include "imaging/ResizeSettings.h"
 
 namespace cli {
 
@@ -13,8 +13,8 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     std::optional<std::string> output;
-    std::optional<int> mode;       // ResizeMode
-    std::optional<int> unit;       // SizeUnit
+    std::optional<ResizeMode> mode;
+    std::optional<SizeUnit> unit;
     std::optional<double> width;   // in the unit in force once mode and unit are applied
     std::optional<double> height;
     std::optional<int> quality;

@@ -1,7 +1,5 @@
 #include "cli/CliReport.h"
 
-#include <cstdio>
-
 #include "files/OutputFile.h"
 
 namespace cli {
@@ -48,13 +46,10 @@ bool WriteReportFile(const std::string& path, const std::string& text, std::stri
     std::string target = path;
     return WriteOutputFile(target, true,
         [&text](const std::string& temp, std::string& why) {
-            FILE* f = std::fopen(temp.c_str(), "wb");
-            bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-            if (f && std::fclose(f) != 0)
-                ok = false;
-            if (!ok)
-                why = "could not write the report";
-            return ok;
+            if (WriteFileBytes(temp, text, why))
+                return true;
+            why = "could not write the report";
+            return false;
         },
         error);
 }

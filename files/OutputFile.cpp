@@ -135,6 +135,33 @@ bool PathExists(const std::string& path)
     return errno != ENOENT && errno != ENOTDIR;
 }
 
+bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        error = SystemError("could not write", errno);
+        return false;
+    }
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0)
+            done += static_cast<std::size_t>(n);
+        else if (n == 0 || errno != EINTR)
+            ok = false;
+    }
+    if (::close(fd) != 0)
+        ok = false;
+    if (!ok)
+        error = "could not write: the disk is full or the file cannot be written";
+    return ok;
+}
+
+bool WriteFileBytes(const std::string& path, std::string_view text, std::string& error)
+{
+    return WriteFileBytes(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
+}
+
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error)
 {
     error.clear();

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
 
 // Naming and writing of output files. A picture is written to a hidden temporary
 // file in the output folder and only then given its final name, so a final name
@@ -20,6 +23,12 @@ bool PathExists(const std::string& path);
 // neither the temporary file nor a name, and error says why.
 using WriteToFile = std::function<bool(const std::string& tempPath, std::string& error)>;
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error);
+
+// Creates or empties the file at path and writes the bytes into it. False when the
+// file cannot be opened or not every byte reached it; error then says why in plain
+// words ("could not write: ..."), and what was written may remain.
+bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error);
+bool WriteFileBytes(const std::string& path, std::string_view text, std::string& error);
 
 // The prefix of the temporary files, so a listing can tell them from outputs.
 inline constexpr const char* TempFilePrefix = ".kestrova-";

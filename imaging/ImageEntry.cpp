@@ -19,27 +19,24 @@ bool ImageEntry::Load()
     m_title = parts.title;
     m_extension = parts.extension;
     m_image.reset();
-    int typeId = FormatUnknown;
-    if (!m_extension.empty()) {
+    if (!m_extension.empty())
         m_extension.erase(0, 1);
-        typeId = GetTypeIdFromName(m_extension);
-    }
-    Picture picture = Picture::Load(m_path, typeId);
+    Picture picture = Picture::Load(m_path);
     if (!picture.IsValid()) {
-        m_lastError = picture.GetError();
+        m_lastError = { picture.GetErrorCode(), picture.GetError() };
         return false;
     }
     // A picture whose file vanished since it was opened is not one we can convert.
     struct stat st {};
     if (::stat(m_path.c_str(), &st) != 0) {
-        m_lastError = "cannot read: the file has gone";
+        m_lastError = { PictureError::Unreadable, "cannot read: the file has gone" };
         return false;
     }
     m_width = static_cast<std::uint32_t>(picture.GetWidth());
     m_height = static_cast<std::uint32_t>(picture.GetHeight());
     m_fileSize = static_cast<std::uint32_t>(static_cast<std::uint64_t>(st.st_size) & 0xffffffffu);
     m_image = std::move(picture);
-    m_lastError.clear();
+    m_lastError = {};
     return true;
 }
 
@@ -55,9 +52,8 @@ bool ImageEntry::MakeThumbnail(int width, int height)
     m_thumbnail.reset();
     Picture thumbnail = *source;
     thumbnail.IncreaseBpp24();
-    thumbnail.SetTransIndexNone();
     if (!thumbnail.Thumbnail(width, height)) {
-        m_lastError = thumbnail.GetError();
+        m_lastError = { thumbnail.GetErrorCode(), thumbnail.GetError() };
         return false;
     }
     m_thumbnail = std::move(thumbnail);
@@ -78,7 +74,6 @@ bool ImageEntry::MakePreview(int boxWidth, int boxHeight)
     m_preview.reset();
     Picture preview = *m_image;
     preview.IncreaseBpp24();
-    preview.SetTransIndexNone();
     const int w = preview.GetWidth(), h = preview.GetHeight();
     const double rx = static_cast<double>(boxWidth) / w, ry = static_cast<double>(boxHeight) / h;
     bool ok = true;
@@ -91,7 +86,7 @@ bool ImageEntry::MakePreview(int boxWidth, int boxHeight)
         ok = preview.Resample2(pw, ph);
     }
     if (!ok) {
-        m_lastError = preview.GetError();
+        m_lastError = { preview.GetErrorCode(), preview.GetError() };
         return false;
     }
     m_preview = std::move(preview);

@@ -36,8 +36,9 @@ public:
     std::uint32_t GetFileSize() const { return m_fileSize; }
     std::uint32_t GetPixelWidth() const { return m_width; }
     std::uint32_t GetPixelHeight() const { return m_height; }
-    // Why the last Load, MakeThumbnail or MakePreview failed.
-    const std::string& GetLastError() const { return m_lastError; }
+    // Why the last Load, MakeThumbnail or MakePreview failed: the kind, and the words to show.
+    PictureError GetLastErrorCode() const { return m_lastError.code; }
+    const std::string& GetLastError() const { return m_lastError.message; }
 
 private:
     std::optional<Picture> m_image;
@@ -50,7 +51,7 @@ private:
     std::uint32_t m_fileSize = 0;
     std::uint32_t m_width = 0;
     std::uint32_t m_height = 0;
-    std::string m_lastError;
+    PictureFailure m_lastError;
 };
 
 // "W x H x Bbit" CR LF "(K.KKKB) title.ext"

@@ -4,23 +4,25 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
-// Format identifiers, as stored and passed around by the model and the engine.
-enum PictureFormat : int {
-    FormatUnknown = 0,
-    FormatBmp = 1,
-    FormatGif = 2,
-    FormatJpeg = 3,
-    FormatPng = 4,
-    FormatTif = 6,
-    FormatPcx = 8,
+#include "imaging/PictureFormat.h"
+
+// What kind of failure a picture operation met; the message says it in words.
+enum class PictureError : int {
+    None = 0,
+    Unreadable,    // the file cannot be opened or read: missing, no permission, a folder, a device
+    NotAPicture,   // empty, or content that none of our decoders takes
+    TooLarge,      // more pixels than the limit, as a source or as the size asked for
+    Damaged,       // the header was fine but the pixels could not be decoded
+    WriteFailed,   // the output could not be encoded or written
+    LibraryFailed, // the image library did not start, or failed on pixels already in memory
 };
 
-// The format identifier for an extension without its dot ("jpg", "TIF");
-// FormatUnknown for anything else, which lets the decoder look at the content.
-int GetTypeIdFromName(std::string_view extension);
+struct PictureFailure {
+    PictureError code = PictureError::None;
+    std::string message;
+};
 
 struct Rgb888 {
     int width = 0;
@@ -33,7 +35,7 @@ struct Rgb888 {
 // A picture opened from a file holds only the header until pixels are needed,
 // and resampling or thumbnailing it decodes at a reduced size where the format allows.
 // No method throws; failures leave the picture invalid (or unchanged) and say why
-// in GetError(). Any thread may use its own Picture objects.
+// in GetErrorCode() and GetError(). Any thread may use its own Picture objects.
 class Picture {
 public:
     Picture();
@@ -43,9 +45,9 @@ public:
     Picture(Picture&&) noexcept;
     Picture& operator=(Picture&&) noexcept;
 
-    // Reads the header of a file. typeId chooses the decoder; FormatUnknown, or
-    // content that is not of that format, lets the content decide.
-    static Picture Load(const std::string& path, int typeId);
+    // Reads the header of a file. The content chooses the decoder, whatever the
+    // name says: a PNG called photo.jpg opens as the PNG it is.
+    static Picture Load(const std::string& path);
     static Picture DecodeJpeg(std::span<const std::uint8_t> bytes);
 
     bool IsValid() const;
@@ -53,15 +55,14 @@ public:
     int GetHeight() const;
     // The depth the file stores: 1, 4, 8 for palette or grey, 24 colour, 32 with alpha.
     int GetBpp() const;
-    // Why the last operation failed.
+    // Why the last operation failed: the kind, and the words to show.
+    PictureError GetErrorCode() const;
     const std::string& GetError() const;
     // Set when the picture decoded only partly; empty otherwise.
     const std::string& GetWarning() const;
 
     // At least 24 bits per pixel: 8-bit sRGB, three bands, alpha flattened onto white.
     void IncreaseBpp24();
-    // Outputs never carry transparency, so no palette index stays transparent.
-    void SetTransIndexNone();
     // Bicubic resampling to exactly width x height.
     bool Resample2(int width, int height);
     // The picture fitted inside width x height (never enlarged), centred on white.
@@ -71,9 +72,9 @@ public:
 
     // JPEG bytes at the quality (clamped to 1..100); empty on failure.
     std::vector<std::uint8_t> EncodeJpeg(int quality) const;
-    // Writes the file by format identifier; other identifiers write JPEG.
+    // Writes the file in the format; formats without an encoder of their own write JPEG.
     // GIF gets an 8-bit error-diffused palette, the others 24 bits.
-    bool Save(const std::string& path, int typeId, int quality = 75) const;
+    bool Save(const std::string& path, PictureFormat format, int quality = 75) const;
     // 8-bit RGB pixels (alpha flattened onto white); empty when not valid.
     Rgb888 ToRgb888() const;
 
@@ -86,8 +87,10 @@ public:
 
 private:
     explicit Picture(std::shared_ptr<const Impl> impl);
+    bool Fail(PictureError code, std::string message) const;
+
     std::shared_ptr<const Impl> m_impl;
-    mutable std::string m_error;
+    mutable PictureFailure m_failure;
 };
 
 // Once per process, before any picture work; safe to call more than once.

@@ -1,7 +1,6 @@
 #include "imaging/PictureConversion.h"
 
 #include <climits>
-#include <cstdio>
 #include <map>
 #include <new>
 #include <sys/stat.h>
@@ -9,16 +8,16 @@
 #include "files/OutputFile.h"
 #include "imaging/ImageEntry.h"
 #include "imaging/Picture.h"
+#include "imaging/PictureFormat.h"
 #include "imaging/ResizeSettings.h"
 #include "imaging/TargetSizeSearch.h"
 
 namespace {
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
-ConvertStatus StatusOfReadError(const std::string& error)
+// A picture that could not be read or brought to size: too large, or else unreadable.
+ConvertStatus StatusOfReadError(PictureError error)
 {
-    return StartsWith(error, "too large") ? ConvertStatus::TooLarge : ConvertStatus::Unreadable;
+    return error == PictureError::TooLarge ? ConvertStatus::TooLarge : ConvertStatus::Unreadable;
 }
 
 ConvertOutcome Failed(ConvertStatus status, std::string reason)
@@ -34,7 +33,6 @@ ConvertOutcome Failed(ConvertStatus status, std::string reason)
 bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome)
 {
     work.IncreaseBpp24();
-    work.SetTransIndexNone();
     const TargetSize target = ComputeTargetSize(static_cast<std::uint32_t>(work.GetWidth()),
         static_cast<std::uint32_t>(work.GetHeight()), s.mode, s.unit, s.w, s.h);
     bool ok = true;
@@ -50,28 +48,12 @@ bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutco
         ok = work.Realize();
     }
     if (!ok) {
-        outcome = Failed(StatusOfReadError(work.GetError()), work.GetError());
+        outcome = Failed(StatusOfReadError(work.GetErrorCode()), work.GetError());
         return false;
     }
     outcome.width = work.GetWidth();
     outcome.height = work.GetHeight();
     outcome.reason = work.GetWarning();
-    return true;
-}
-
-bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error)
-{
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        error = "could not write: the temporary file cannot be opened";
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        error = "could not write: the disk is full or the file cannot be written";
-        return false;
-    }
     return true;
 }
 
@@ -90,26 +72,14 @@ void Publish(std::string path, bool overwrite, const WriteToFile& write, int qua
     outcome.status = ConvertStatus::Written;
 }
 
-WriteToFile SaveAs(const Picture& picture, int typeId, int quality)
+WriteToFile SaveAs(const Picture& picture, PictureFormat format, int quality)
 {
-    return [&picture, typeId, quality](const std::string& temp, std::string& error) {
-        if (picture.Save(temp, typeId, quality))
+    return [&picture, format, quality](const std::string& temp, std::string& error) {
+        if (picture.Save(temp, format, quality))
             return true;
         error = picture.GetError().empty() ? "could not write" : picture.GetError();
         return false;
     };
-}
-
-int FormatOfExtension(const std::string& extension)
-{
-    // First hit wins, in this order; no hit means a JPEG extension.
-    static const std::pair<const char*, int> formats[] = {
-        { ".gif", FormatGif }, { ".bmp", FormatBmp }, { ".png", FormatPng }, { ".pcx", FormatPcx }, { ".tif", FormatTif }
-    };
-    for (const auto& [name, id] : formats)
-        if (extension.find(name) != std::string::npos)
-            return id;
-    return FormatJpeg;
 }
 
 ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const ConvertSnapshot& s)
@@ -118,7 +88,8 @@ ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const
     if (!PrepareWorkingPicture(work, s, outcome))
         return outcome;
     // Always JPEG data, whatever the extension says.
-    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, FormatJpeg, s.quality), s.quality, outcome);
+    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, PictureFormat::Jpeg, s.quality), s.quality,
+        outcome);
     return outcome;
 }
 
@@ -127,9 +98,9 @@ ConvertOutcome ConvertFormatDefault(Picture work, const std::string& title, cons
     ConvertOutcome outcome;
     if (!PrepareWorkingPicture(work, s, outcome))
         return outcome;
-    const int typeId = FormatOfExtension(s.extension);
-    const int quality = typeId == FormatJpeg ? s.quality : 0;
-    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, typeId, s.quality), quality, outcome);
+    const FormatRow& format = GetOutputFormat(s.extension);
+    const int quality = format.takesQuality ? s.quality : 0;
+    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, format.format, s.quality), quality, outcome);
     return outcome;
 }
 
@@ -156,8 +127,8 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
     const std::vector<std::uint8_t>& bytes = encoded.at(found.quality);
     const std::string extension = found.settledOnFit ? ".jpg" : s.extension;
     Publish(s.folder + title + extension, s.overwrite,
-        [&bytes](const std::string& temp, std::string& error) { return WriteBytes(temp, bytes, error); }, found.quality,
-        outcome);
+        [&bytes](const std::string& temp, std::string& error) { return WriteFileBytes(temp, bytes, error); },
+        found.quality, outcome);
     return outcome;
 }
 
@@ -221,7 +192,7 @@ ConvertOutcome ConvertEntry(ImageEntry& entry, const ConvertSnapshot& snapshot)
             outcome = ConvertPicture(*entry.GetImage(), entry.GetTitle(), snapshot);
             entry.FreeImage();
         } else {
-            outcome = Failed(StatusOfReadError(entry.GetLastError()), entry.GetLastError());
+            outcome = Failed(StatusOfReadError(entry.GetLastErrorCode()), entry.GetLastError());
         }
     } catch (const std::bad_alloc&) {
         entry.FreeImage();

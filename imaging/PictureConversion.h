@@ -3,9 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "imaging/ResizeSettings.h"
+
 class ImageEntry;
 class Picture;
-class ResizeSettings;
 
 // What became of one picture of a conversion run.
 enum class ConvertStatus : int {
@@ -31,13 +32,13 @@ const char* GetStatusName(ConvertStatus status);
 
 // The options of a run, read once when the job starts; later edits do not reach it.
 struct ConvertSnapshot {
-    std::int32_t choice = 0;
+    CompressionChoice choice = CompressQuality;
     std::string folder; // ends with '/'
-    std::int32_t mode = 0;
+    ResizeMode mode = ScaledImage;
     bool overwrite = false;
     std::string extension;
     std::int32_t quality = 70;
-    std::int32_t unit = 0;
+    SizeUnit unit = Percent;
     float w = 100.0f;
     float h = 100.0f;
     std::int32_t targetKB = 100;

@@ -44,30 +44,30 @@ ResizeSettings::Axis ResizeSettings::HeightAxis()
         RestrictHeight, 600 };
 }
 
-std::int32_t ResizeSettings::ResolveUnit(std::int32_t selector) const
+SizeUnit ResizeSettings::ResolveUnit(SizeUnit selector) const
 {
-    const std::int32_t u = selector == CurrentUnit ? m_dimensions.unit : selector;
+    const SizeUnit u = selector == CurrentUnit ? GetSizeUnit() : selector;
     return u == Percent ? Percent : Pixel;
 }
 
-double ResizeSettings::ValueOf(std::int32_t pixels, std::int32_t percent, std::int32_t unit)
+double ResizeSettings::ValueOf(std::int32_t pixels, std::int32_t percent, SizeUnit unit)
 {
     if (unit == Percent)
         return static_cast<double>(static_cast<float>(percent / 100.0));
     return pixels;
 }
 
-double ResizeSettings::GetWidthValue(std::int32_t selector) const
+double ResizeSettings::GetWidthValue(SizeUnit selector) const
 {
     return ValueOf(m_dimensions.widthPixels, m_dimensions.widthPercent, ResolveUnit(selector));
 }
 
-double ResizeSettings::GetHeightValue(std::int32_t selector) const
+double ResizeSettings::GetHeightValue(SizeUnit selector) const
 {
     return ValueOf(m_dimensions.heightPixels, m_dimensions.heightPercent, ResolveUnit(selector));
 }
 
-void ResizeSettings::SetResizeMode(std::int32_t mode)
+void ResizeSettings::SetResizeMode(ResizeMode mode)
 {
     auto& d = m_dimensions;
     d.mode = mode;
@@ -93,7 +93,7 @@ void ResizeSettings::SetResizeMode(std::int32_t mode)
     }
 }
 
-void ResizeSettings::SetSizeUnit(std::int32_t unit)
+void ResizeSettings::SetSizeUnit(SizeUnit unit)
 {
     auto& d = m_dimensions;
     d.unit = unit;
@@ -101,7 +101,7 @@ void ResizeSettings::SetSizeUnit(std::int32_t unit)
         d.mode = unit == Percent ? ScaledImage : FixImage;
 }
 
-void ResizeSettings::FollowOtherAxis(const Axis& a, std::int32_t unit)
+void ResizeSettings::FollowOtherAxis(const Axis& a, SizeUnit unit)
 {
     if (m_dimensions.mode != a.restrictMode)
         return;
@@ -112,9 +112,9 @@ void ResizeSettings::FollowOtherAxis(const Axis& a, std::int32_t unit)
         a.otherPixels = Round32(a.otherReference * (a.pixels / static_cast<double>(a.reference)));
 }
 
-void ResizeSettings::SetValue(const Axis& a, float value, std::int32_t selector)
+void ResizeSettings::SetValue(const Axis& a, float value, SizeUnit selector)
 {
-    const std::int32_t u = ResolveUnit(selector);
+    const SizeUnit u = ResolveUnit(selector);
     const double v = value;
     if (u == Percent) {
         a.percent = PercentRound32(v * 100.0);
@@ -132,7 +132,7 @@ void ResizeSettings::SetValue(const Axis& a, float value, std::int32_t selector)
 void ResizeSettings::SetReference(const Axis& a, std::int32_t reference)
 {
     a.reference = reference;
-    const std::int32_t u = ResolveUnit(CurrentUnit);
+    const SizeUnit u = ResolveUnit(CurrentUnit);
     if (u == Percent) {
         a.pixels = Round32(ValueOf(a.pixels, a.percent, Percent) * a.reference / 100.0);
     } else {
@@ -143,8 +143,8 @@ void ResizeSettings::SetReference(const Axis& a, std::int32_t reference)
     FollowOtherAxis(a, u);
 }
 
-void ResizeSettings::SetWidthValue(float value, std::int32_t selector) { SetValue(WidthAxis(), value, selector); }
-void ResizeSettings::SetHeightValue(float value, std::int32_t selector) { SetValue(HeightAxis(), value, selector); }
+void ResizeSettings::SetWidthValue(float value, SizeUnit selector) { SetValue(WidthAxis(), value, selector); }
+void ResizeSettings::SetHeightValue(float value, SizeUnit selector) { SetValue(HeightAxis(), value, selector); }
 void ResizeSettings::SetReferenceWidth(std::int32_t width) { SetReference(WidthAxis(), width); }
 void ResizeSettings::SetReferenceHeight(std::int32_t height) { SetReference(HeightAxis(), height); }
 
@@ -153,7 +153,7 @@ void ResizeSettings::SetQuality(std::int32_t quality)
     m_compression.quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 }
 
-TargetSize ComputeTargetSize(std::uint32_t width, std::uint32_t height, std::int32_t mode, std::int32_t unit, float w,
+TargetSize ComputeTargetSize(std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w,
     float h)
 {
     const double W = width, H = height, fw = w, fh = h;

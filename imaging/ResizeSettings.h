@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <string>
 
-// Plain integers, as they are stored and shown in the option combo boxes.
+#include "imaging/PictureFormat.h"
+
+// Their numbers are the ones stored and the positions in the option combo boxes;
+// the records below keep them as plain integers, the functions take the enums.
 enum ResizeMode : int { ScaledImage = 0, FixImage = 1, RestrictWidth = 2, RestrictHeight = 3 };
 enum SizeUnit : int { Percent = 0, Pixel = 1, CurrentUnit = 2 };
 enum CompressionChoice : int { CompressQuality = 0, CompressTargetSize = 1, CompressFormatDefault = 2 };
@@ -36,23 +39,23 @@ struct OutputFolderSettings {
 // reads a snapshot when it starts).
 class ResizeSettings {
 public:
-    void SetResizeMode(std::int32_t mode);
-    std::int32_t GetResizeMode() const { return m_dimensions.mode; }
-    void SetSizeUnit(std::int32_t unit);
-    std::int32_t GetSizeUnit() const { return m_dimensions.unit; }
+    void SetResizeMode(ResizeMode mode);
+    ResizeMode GetResizeMode() const { return static_cast<ResizeMode>(m_dimensions.mode); }
+    void SetSizeUnit(SizeUnit unit);
+    SizeUnit GetSizeUnit() const { return static_cast<SizeUnit>(m_dimensions.unit); }
 
     // selector: Percent, Pixel or CurrentUnit. Percent values are in percent (50.0).
-    double GetWidthValue(std::int32_t selector) const;
-    double GetHeightValue(std::int32_t selector) const;
-    void SetWidthValue(float value, std::int32_t selector);
-    void SetHeightValue(float value, std::int32_t selector);
+    double GetWidthValue(SizeUnit selector) const;
+    double GetHeightValue(SizeUnit selector) const;
+    void SetWidthValue(float value, SizeUnit selector);
+    void SetHeightValue(float value, SizeUnit selector);
     void SetReferenceWidth(std::int32_t width);
     void SetReferenceHeight(std::int32_t height);
     void ResetDimensions() { m_dimensions = ResizeDimensions {}; }
     const ResizeDimensions& GetDimensions() const { return m_dimensions; }
 
-    void SetCompressionChoice(std::int32_t choice) { m_compression.choice = choice; }
-    std::int32_t GetCompressionChoice() const { return m_compression.choice; }
+    void SetCompressionChoice(CompressionChoice choice) { m_compression.choice = choice; }
+    CompressionChoice GetCompressionChoice() const { return static_cast<CompressionChoice>(m_compression.choice); }
     void SetQuality(std::int32_t quality);
     std::int32_t GetQuality() const { return m_compression.quality; }
     void SetTargetSizeKB(std::int32_t kb) { m_compression.targetSizeKB = kb; }
@@ -76,21 +79,21 @@ private:
         std::int32_t& otherPixels;
         std::int32_t& otherPercent;
         std::int32_t& otherReference;
-        std::int32_t restrictMode; // the mode in which the other axis follows this one
+        ResizeMode restrictMode; // the mode in which the other axis follows this one
         std::int32_t defaultReference;
     };
     Axis WidthAxis();
     Axis HeightAxis();
-    static double ValueOf(std::int32_t pixels, std::int32_t percent, std::int32_t unit);
-    void SetValue(const Axis& axis, float value, std::int32_t selector);
+    static double ValueOf(std::int32_t pixels, std::int32_t percent, SizeUnit unit);
+    void SetValue(const Axis& axis, float value, SizeUnit selector);
     void SetReference(const Axis& axis, std::int32_t reference);
-    void FollowOtherAxis(const Axis& axis, std::int32_t unit);
-    std::int32_t ResolveUnit(std::int32_t selector) const;
+    void FollowOtherAxis(const Axis& axis, SizeUnit unit);
+    SizeUnit ResolveUnit(SizeUnit selector) const;
 
     ResizeDimensions m_dimensions;
     CompressionSettings m_compression;
     OutputFolderSettings m_output;
-    std::string m_outputExtension = ".jpg";
+    std::string m_outputExtension { GetFormatTable().front().extension };
     bool m_overwriteExisting = false;
 };
 
@@ -102,7 +105,7 @@ struct TargetSize {
 };
 
 // w and h are the current-unit values of the options, as single-precision floats.
-TargetSize ComputeTargetSize(std::uint32_t width, std::uint32_t height, std::int32_t mode, std::int32_t unit, float w,
+TargetSize ComputeTargetSize(std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w,
     float h);
 
 // Rounding as the options define it, on doubles; out-of-range values saturate.

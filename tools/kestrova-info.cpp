@@ -82,7 +82,7 @@ int main(int argc, char** argv)
         if (const auto crlf = text.find("\r\n"); crlf != std::string::npos)
             text.replace(crlf, 2, "\n  ");
         const std::string thumbPath = (fs::path(thumbDir) / (entry.GetTitle() + ".png")).string();
-        if (!entry.GetThumbnail()->Save(thumbPath, FormatPng)) {
+        if (!entry.GetThumbnail()->Save(thumbPath, PictureFormat::Png)) {
             std::fprintf(stderr, "%s: %s\n", thumbPath.c_str(), entry.GetThumbnail()->GetError().c_str());
             ++failures;
         }

@@ -19,6 +19,7 @@
 #include "settings/DataDirectory.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
+#include "imaging/PictureFormat.h"
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
 #include "ui/CAboutDlg.h"
@@ -30,8 +31,6 @@ namespace {
 
 const char* const kResizeModes[] = { "Scaled Image", "Fix Image", "Restrict Width", "Restrict Height" };
 const char* const kUnits[] = { "Percent", "Pixel" };
-const char* const kFormats[] = { "JPG Files (*.jpg)", "JPEG Files (*.jpeg)", "GIF Files (*.gif)", "BMP Files (*.bmp)",
-    "PNG Files (*.png)", "PCX Files (*.pcx)", "TIF Files (*.tif)" };
 
 template <std::size_t N> void Fill(QComboBox* combo, const char* const (&items)[N])
 {
@@ -216,7 +215,9 @@ void CKestrovaDlg::FillOptionControls()
     m_sizeEdit->setText(QStringLiteral("100"));
     m_sizeSpin->SetBuddy(m_sizeEdit);
     m_sizeSpin->SetRange(1, 1024);
-    Fill(m_formatCombo, kFormats);
+    for (const FormatRow* format : GetWrittenFormats())
+        m_formatCombo->addItem(QString::fromLatin1(format->saveAsText.data(), format->saveAsText.size()));
+    m_formatCombo->setCurrentIndex(0);
     m_savedCompressionChoice = CompressFormatDefault;
 }
 

@@ -77,6 +77,8 @@ public:
     QMenu* GetHelpMenu() const { return m_helpMenu; }
     static QString GetWindowName();
     static QString GetHomepageAddress();
+    // The name filters of the Open dialog, the one in force first.
+    static QStringList OpenDialogFilters();
 
 protected:
     // The desktop's dialogs and the file manager; tests put their own answers here.
@@ -124,7 +126,7 @@ private:
     CEditEx* m_heightEdit = nullptr;
     QLineEdit* m_outputEdit = nullptr;
     QComboBox* m_formatCombo = nullptr;
-    std::int32_t m_savedCompressionChoice = CompressFormatDefault;
+    CompressionChoice m_savedCompressionChoice = CompressFormatDefault;
 
     // Markup controls, owned by the content.
     QPointer<QAbstractButton> m_radioQuality;

@@ -17,23 +17,12 @@
 #include "batch/BatchJobKind.h"
 #include "progress/CProgressDialog.h"
 #include "files/PathUtil.h"
+#include "imaging/PictureFormat.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
 #include "ui/MainWindowMark.h"
 
 namespace {
-
-// The Open dialog's filters; the first is in force when it opens.
-const char* const kOpenFilters[][2] = {
-    { "\tSupported Files ", "*.bmp *.tif *.jpg *.jpeg *.png *.gif *.emf *.wmf" },
-    { "\tWindows Bitmap Files(*.bmp)", "*.bmp" },
-    { "\tJPEG Files (*.jpg;*.jpeg)", "*.jpg *.jpeg" },
-    { "\tPNG Files (*.png)", "*.png" },
-    { "\tGIF Files (*.gif)", "*.gif" },
-    { "\tWMF Files (*.wmf)", "*.wmf" },
-    { "\tEMF Files (*.emf)", "*.emf" },
-    { "\tAll Files (*.*)", "*" },
-};
 
 // Listed in the failure summary before it says how many more there are.
 constexpr int kListedFailures = 12;
@@ -42,6 +31,19 @@ QString Text(const char* key) { return QString::fromStdString(GetLanguageTable()
 
 } // namespace
 
+QStringList CKestrovaDlg::OpenDialogFilters()
+{
+    // Every read format first, in force when the dialog opens; then each one's own; then anything.
+    std::vector<OpenFilter> filters { { "Supported Files ", GetSupportedPatterns() } };
+    for (OpenFilter& filter : GetOpenFilters())
+        filters.push_back(std::move(filter));
+    filters.push_back({ "All Files (*.*)", "*" });
+    QStringList texts;
+    for (const auto& [name, patterns] : filters)
+        texts << '\t' + QString::fromStdString(name) + QStringLiteral(" (") + QString::fromStdString(patterns) + ')';
+    return texts;
+}
+
 QStringList CKestrovaDlg::ChooseFilesToAdd()
 {
     QFileDialog dialog(this);
@@ -49,9 +51,7 @@ QStringList CKestrovaDlg::ChooseFilesToAdd()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // The names say what they hold already; the patterns stay out of sight.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    QStringList filters;
-    for (const auto& [name, patterns] : kOpenFilters)
-        filters << QString::fromLatin1(name) + QStringLiteral(" (") + QString::fromLatin1(patterns) + ')';
+    const QStringList filters = OpenDialogFilters();
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.first());
     if (dialog.exec() != QDialog::Accepted)

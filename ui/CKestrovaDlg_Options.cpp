@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "imaging/PictureFormat.h"
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
 #include "ui/CImageListCtrlEx.h"
@@ -73,7 +74,7 @@ void CKestrovaDlg::OnResizeModeChanged()
     m_widthUnitCombo->setEnabled(widthOn);
     m_heightEdit->setEnabled(heightOn);
     m_heightUnitCombo->setEnabled(heightOn);
-    m_batch.SetResizeMode(m);
+    m_batch.SetResizeMode(static_cast<ResizeMode>(m)); // the combo lists the modes in their numeric order
     RefreshOptionControls();
     UpdateInfoText();
 }
@@ -82,7 +83,7 @@ void CKestrovaDlg::OnWidthUnitChanged()
 {
     m_heightUnitCombo->setCurrentIndex(m_widthUnitCombo->currentIndex());
     const int u = m_heightUnitCombo->currentIndex();
-    m_batch.SetSizeUnit(u);
+    m_batch.SetSizeUnit(static_cast<SizeUnit>(u)); // the combo lists the units in their numeric order
     m_widthEdit->SetInputMode(u);
     RefreshOptionControls();
     UpdateInfoText();
@@ -92,7 +93,7 @@ void CKestrovaDlg::OnHeightUnitChanged()
 {
     m_widthUnitCombo->setCurrentIndex(m_heightUnitCombo->currentIndex());
     const int u = m_heightUnitCombo->currentIndex();
-    m_batch.SetSizeUnit(u);
+    m_batch.SetSizeUnit(static_cast<SizeUnit>(u));
     m_heightEdit->SetInputMode(u);
     RefreshOptionControls();
     UpdateInfoText();
@@ -216,26 +217,14 @@ void CKestrovaDlg::OnOverwriteToggled()
 
 void CKestrovaDlg::OnOutputFormatChanged()
 {
-    if (m_formatCombo->currentIndex() < 0)
+    // The combo holds the written formats in table order.
+    const std::vector<const FormatRow*> formats = GetWrittenFormats();
+    const int index = m_formatCombo->currentIndex();
+    if (index < 0 || index >= static_cast<int>(formats.size()))
         return;
-    const QString entry = m_formatCombo->currentText();
-    QString extension = QStringLiteral(".jpg");
-    bool jpeg = true;
-    if (entry.contains(QLatin1String("*.jpg"))) {
-        extension = QStringLiteral(".jpg");
-    } else if (entry.contains(QLatin1String("*.jpeg"))) {
-        extension = QStringLiteral(".jpeg");
-    } else {
-        for (const char* e : { "gif", "bmp", "png", "pcx", "tif" }) {
-            if (entry.contains(QStringLiteral("*.") + QLatin1String(e))) {
-                extension = QStringLiteral(".") + QLatin1String(e);
-                jpeg = false;
-                break;
-            }
-        }
-    }
-    m_batch.SetOutputExtension(extension.toStdString());
-    if (!jpeg) {
+    const FormatRow& format = *formats[static_cast<std::size_t>(index)];
+    m_batch.SetOutputExtension(std::string(format.extension));
+    if (!format.takesQuality) {
         if (m_savedCompressionChoice == CompressFormatDefault)
             m_savedCompressionChoice = m_batch.GetCompressionChoice();
         m_batch.SetCompressionChoice(CompressFormatDefault);

@@ -29,7 +29,6 @@ void CPictureBox::SetImage(const Picture& picture, const QRect& sourceRect)
 {
     Picture copy = picture;
     copy.IncreaseBpp24();
-    copy.SetTransIndexNone();
     // Hold the pixels, not a file to decode again at every quality.
     copy.Realize();
     m_source = std::move(copy);

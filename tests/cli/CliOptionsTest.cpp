@@ -57,6 +57,19 @@ INSTANTIATE_TEST_SUITE_P(Cases, ApplyCliOptionsTest,
             100, CompressFormatDefault, 70, ".png" }),
     enginefix::CaseName);
 
+// The format lists come from the format table; users and scripts know them in this order.
+TEST(CliFormats, HelpAndErrorListTheFormatsAsEver)
+{
+    const std::string usage = cli::CliUsage();
+    EXPECT_NE(usage.find("A folder is\nscanned for .jpg .bmp .png .gif .jpeg .emf .wmf .tif files (not its sub-folders);\n"),
+        std::string::npos) << usage;
+    EXPECT_NE(usage.find("\n  -f, --format FMT        jpg (default), jpeg, gif, bmp, png, pcx or tif\n"), std::string::npos)
+        << usage;
+    EXPECT_EQ(cli::ParseCliArguments({ "--format", "emf", "x.jpg" }).error,
+        "invalid value 'emf' for --format (jpg, jpeg, gif, bmp, png, pcx or tif)");
+    EXPECT_EQ(cli::ParseCliArguments({ "-f", ".TIF", "x.jpg" }).options.extension, ".tif");
+}
+
 TEST(CsvReport, QuotesWhatNeedsQuotingAndListsSkippedPictures)
 {
     const ConvertOutcome written { "/i/a.jpg", "/o/a.jpg", 8, 6, 900, 70, ConvertStatus::Written, "" };

@@ -141,7 +141,8 @@ class TargetSizeTest : public testing::TestWithParam<TargetCase> { };
 TEST_P(TargetSizeTest, Computes)
 {
     const TargetCase& c = GetParam();
-    const TargetSize t = ComputeTargetSize(c.width, c.height, c.mode, c.unit, c.w, c.h);
+    const TargetSize t
+        = ComputeTargetSize(c.width, c.height, static_cast<ResizeMode>(c.mode), static_cast<SizeUnit>(c.unit), c.w, c.h);
     EXPECT_EQ((std::array<std::int64_t, 3> { t.resample, t.resample ? t.width : 0, t.resample ? t.height : 0 }),
         (std::array<std::int64_t, 3> { c.resample, c.expectWidth, c.expectHeight }));
 }

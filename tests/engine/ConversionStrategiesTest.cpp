@@ -17,7 +17,7 @@ using namespace enginefix;
 
 struct StrategyCase {
     const char* name;
-    std::int32_t choice;
+    CompressionChoice choice;
     const char* extension;
     const char* loader; // what an independent decoder says the file is
     int headerBits; // bits per pixel in the file's header; 0 where the header does not say
@@ -141,7 +141,7 @@ TEST_P(TargetSizeOnPictures, WritesTheHighestQualityThatFits)
     const ConvertOutcome& o = batch->GetConvertOutcomes().at(0);
     ASSERT_EQ(o.status, ConvertStatus::Written) << o.reason;
     // The source as the engine sees it at 100 %.
-    Picture work = Picture::Load(In("noise.jpg"), FormatJpeg);
+    Picture work = Picture::Load(In("noise.jpg"));
     work.IncreaseBpp24();
     ASSERT_TRUE(work.Resample2(work.GetWidth(), work.GetHeight()));
     const auto written = testpics::ReadBytes(o.output);

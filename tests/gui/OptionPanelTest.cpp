@@ -134,6 +134,25 @@ private slots:
         QCOMPARE(p.Enabled(), QStringList({ "radioQuality", "qualityEdit", "qualitySpin", "radioSize" }));
     }
 
+    // The lists come from the format table; each entry must read as ever and choose its own extension.
+    void formatListsReadAsEverAndChooseTheirExtension()
+    {
+        Panel p;
+        const QStringList entries { "JPG Files (*.jpg)", "JPEG Files (*.jpeg)", "GIF Files (*.gif)", "BMP Files (*.bmp)",
+            "PNG Files (*.png)", "PCX Files (*.pcx)", "TIF Files (*.tif)" };
+        const std::vector<std::string> extensions { ".jpg", ".jpeg", ".gif", ".bmp", ".png", ".pcx", ".tif" };
+        QCOMPARE(p.Combo("formatCombo")->count(), entries.size());
+        for (int i = 0; i < entries.size(); ++i) {
+            p.Choose("formatCombo", entries[i]);
+            QCOMPARE(p.GetBatch().GetOutputExtension(), extensions[static_cast<std::size_t>(i)]);
+        }
+        QCOMPARE(CKestrovaDlg::OpenDialogFilters(),
+            QStringList({ "\tSupported Files  (*.bmp *.tif *.jpg *.jpeg *.png *.gif *.emf *.wmf)",
+                "\tWindows Bitmap Files(*.bmp) (*.bmp)", "\tJPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg)",
+                "\tPNG Files (*.png) (*.png)", "\tGIF Files (*.gif) (*.gif)", "\tWMF Files (*.wmf) (*.wmf)",
+                "\tEMF Files (*.emf) (*.emf)", "\tAll Files (*.*) (*)" }));
+    }
+
     void clickingAPicturePreviewsItAndShowsTheEstimate()
     {
         testpics::TempDir dir;

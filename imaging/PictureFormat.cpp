@@ -1,0 +1,113 @@
+#include "imaging/PictureFormat.h"
+
+#include <algorithm>
+
+namespace {
+
+using F = PictureFormat;
+
+constexpr FormatRow kTable[] = {
+    { .extension = ".jpg", .format = F::Jpeg, .written = true, .read = true, .takesQuality = true,
+        .saveAsText = "JPG Files (*.jpg)", .openFilter = "JPEG Files (*.jpg;*.jpeg)",
+        .scanPlace = 1, .supportedPlace = 3, .filterPlace = 2 },
+    { .extension = ".jpeg", .format = F::Jpeg, .written = true, .read = true, .takesQuality = true,
+        .saveAsText = "JPEG Files (*.jpeg)", .openFilter = "JPEG Files (*.jpg;*.jpeg)",
+        .scanPlace = 5, .supportedPlace = 4, .filterPlace = 2 },
+    { .extension = ".gif", .format = F::Gif, .written = true, .read = true,
+        .saveAsText = "GIF Files (*.gif)", .openFilter = "GIF Files (*.gif)",
+        .scanPlace = 4, .supportedPlace = 6, .filterPlace = 4 },
+    { .extension = ".bmp", .format = F::Bmp, .written = true, .read = true, .lossless = true,
+        .saveAsText = "BMP Files (*.bmp)", .openFilter = "Windows Bitmap Files(*.bmp)",
+        .scanPlace = 2, .supportedPlace = 1, .filterPlace = 1 },
+    { .extension = ".png", .format = F::Png, .written = true, .read = true, .keepsAlpha = true, .lossless = true,
+        .saveAsText = "PNG Files (*.png)", .openFilter = "PNG Files (*.png)",
+        .scanPlace = 3, .supportedPlace = 5, .filterPlace = 3 },
+    { .extension = ".pcx", .format = F::Pcx, .written = true, .lossless = true, .saveAsText = "PCX Files (*.pcx)" },
+    // Read, but without a filter of its own in the Open dialog.
+    { .extension = ".tif", .format = F::Tif, .written = true, .read = true, .keepsAlpha = true, .lossless = true,
+        .saveAsText = "TIF Files (*.tif)", .scanPlace = 8, .supportedPlace = 2 },
+    { .extension = ".emf", .read = true, .openFilter = "EMF Files (*.emf)",
+        .scanPlace = 6, .supportedPlace = 7, .filterPlace = 6 },
+    { .extension = ".wmf", .read = true, .openFilter = "WMF Files (*.wmf)",
+        .scanPlace = 7, .supportedPlace = 8, .filterPlace = 5 },
+};
+
+// The read rows ordered by one of their places; rows of equal place keep the table's order.
+std::vector<const FormatRow*> ReadRowsBy(int FormatRow::*place)
+{
+    std::vector<const FormatRow*> rows;
+    for (const FormatRow& row : kTable)
+        if (row.read)
+            rows.push_back(&row);
+    std::stable_sort(rows.begin(), rows.end(), [place](const FormatRow* a, const FormatRow* b) {
+        return a->*place < b->*place;
+    });
+    return rows;
+}
+
+} // namespace
+
+std::span<const FormatRow> GetFormatTable() { return kTable; }
+
+std::vector<const FormatRow*> GetWrittenFormats()
+{
+    std::vector<const FormatRow*> rows;
+    for (const FormatRow& row : kTable)
+        if (row.written)
+            rows.push_back(&row);
+    return rows;
+}
+
+const FormatRow* FindWrittenFormat(std::string_view extension)
+{
+    for (const FormatRow& row : kTable)
+        if (row.written && row.extension == extension)
+            return &row;
+    return nullptr;
+}
+
+const FormatRow& GetOutputFormat(std::string_view extension)
+{
+    const FormatRow& fallback = kTable[0];
+    for (const FormatRow& row : kTable)
+        if (row.written && row.format != fallback.format && extension.find(row.extension) != std::string_view::npos)
+            return row;
+    return fallback;
+}
+
+std::vector<std::string_view> GetReadExtensions()
+{
+    std::vector<std::string_view> extensions;
+    for (const FormatRow* row : ReadRowsBy(&FormatRow::scanPlace))
+        extensions.push_back(row->extension);
+    return extensions;
+}
+
+bool IsReadExtension(std::string_view extension)
+{
+    return std::any_of(std::begin(kTable), std::end(kTable),
+        [&](const FormatRow& row) { return row.read && row.extension == extension; });
+}
+
+std::string GetSupportedPatterns()
+{
+    std::string patterns;
+    for (const FormatRow* row : ReadRowsBy(&FormatRow::supportedPlace))
+        patterns += (patterns.empty() ? "*" : " *") + std::string(row->extension);
+    return patterns;
+}
+
+std::vector<OpenFilter> GetOpenFilters()
+{
+    std::vector<OpenFilter> filters;
+    for (const FormatRow* row : ReadRowsBy(&FormatRow::filterPlace)) {
+        if (row->openFilter.empty())
+            continue;
+        const std::string pattern = "*" + std::string(row->extension);
+        if (!filters.empty() && filters.back().name == row->openFilter)
+            filters.back().patterns += " " + pattern;
+        else
+            filters.push_back({ std::string(row->openFilter), pattern });
+    }
+    return filters;
+}

@@ -1,0 +1,163 @@
+// Opening a picture: is the file one we take, and is it small enough, decided from
+// its header before any pixel is decoded.
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "imaging/HeaderSniff.h"
+#include "imaging/PictureImpl.h"
+
+using namespace picture_impl;
+
+namespace {
+
+std::atomic<std::uint64_t> g_pixelLimit { Picture::DefaultPixelLimit };
+
+// The loaders we hand files to; anything else the library could open (text
+// matrices, PDF, SVG...) is not a picture for this program.
+bool IsPictureLoader(const std::string& name)
+{
+    static const char* const allowed[]
+        = { "jpegload", "pngload", "gifload", "tiffload", "webpload", "heifload", "magickload", "jp2kload" };
+    for (const char* a : allowed)
+        if (name == a)
+            return true;
+    return false;
+}
+
+bool ReadHead(const std::string& path, std::vector<std::uint8_t>& head, PictureFailure& failure)
+{
+    // O_NONBLOCK so that a FIFO or device never blocks us; only regular files pass.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        failure = { PictureError::Unreadable, std::string("cannot read: ") + std::strerror(errno) };
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        failure = { PictureError::Unreadable, S_ISDIR(st.st_mode) ? "not a file: it is a folder" : "not a regular file" };
+        return false;
+    }
+    if (st.st_size == 0) {
+        ::close(fd);
+        failure = { PictureError::NotAPicture, "not a picture: the file is empty" };
+        return false;
+    }
+    head.resize(SniffBytes);
+    const ssize_t n = ::read(fd, head.data(), head.size());
+    ::close(fd);
+    if (n < 0) {
+        failure = { PictureError::Unreadable, std::string("cannot read: ") + std::strerror(errno) };
+        return false;
+    }
+    head.resize(static_cast<std::size_t>(n));
+    return true;
+}
+
+} // namespace
+
+namespace picture_impl {
+
+std::string TooLarge(std::uint64_t w, std::uint64_t h)
+{
+    return "too large: " + std::to_string(w) + " x " + std::to_string(h) + " pixels is more than the limit of "
+        + std::to_string(g_pixelLimit.load()) + " pixels";
+}
+
+bool OverLimit(std::uint64_t w, std::uint64_t h) { return w * h > g_pixelLimit.load(); }
+
+} // namespace picture_impl
+
+bool InitImageLibrary()
+{
+    static bool ok = false;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        ok = VIPS_INIT("kestrova") == 0;
+        if (ok) {
+            // Files may change between two loads (a picture converted in place),
+            // so the library must never answer from a cache.
+            vips_cache_set_max(0);
+            vips_cache_set_max_mem(0);
+        }
+    });
+    return ok;
+}
+
+void Picture::SetPixelLimit(std::uint64_t pixels) { g_pixelLimit.store(pixels); }
+std::uint64_t Picture::GetPixelLimit() { return g_pixelLimit.load(); }
+
+Picture Picture::Load(const std::string& path)
+{
+    Picture result;
+    if (!InitImageLibrary()) {
+        result.Fail(PictureError::LibraryFailed, "the image library could not start");
+        return result;
+    }
+    std::vector<std::uint8_t> head;
+    if (!ReadHead(path, head, result.m_failure))
+        return result;
+
+    // Sizes from our own header reading first: some decoders read far more than
+    // the header to learn them, and a bomb must be refused before any of that.
+    const auto sniffed = SniffHeader(head);
+    if (sniffed && OverLimit(sniffed->width, sniffed->height)) {
+        result.Fail(PictureError::TooLarge, TooLarge(sniffed->width, sniffed->height));
+        return result;
+    }
+
+    const char* found = vips_foreign_find_load(path.c_str());
+    if (!found) {
+        vips_error_clear();
+        result.Fail(PictureError::NotAPicture, "not a picture: the format is not recognised");
+        return result;
+    }
+    auto impl = std::make_shared<Impl>();
+    impl->fromFile = true;
+    impl->path = path;
+    // The library reports the loader's class name; we speak of its short name ("jpegload").
+    const char* nick = vips_nickname_find(g_type_from_name(found));
+    impl->loader = nick ? nick : found;
+    if (!IsPictureLoader(impl->loader)) {
+        result.Fail(PictureError::NotAPicture, "not a picture: the format is not recognised");
+        return result;
+    }
+    try {
+        impl->image = VImage::new_from_file(path.c_str(), VImage::option()->set("fail_on", VIPS_FAIL_ON_NONE));
+        int w = impl->image.width(), h = impl->image.height();
+        if (OverLimit(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h))) {
+            result.Fail(PictureError::TooLarge, TooLarge(w, h));
+            return result;
+        }
+        int orientation = 1;
+        if (impl->image.get_typeof(VIPS_META_ORIENTATION) != 0)
+            orientation = impl->image.get_int(VIPS_META_ORIENTATION);
+        if (orientation >= 5 && orientation <= 8)
+            std::swap(w, h);
+        impl->width = w;
+        impl->height = h;
+
+        const int bands = impl->image.bands();
+        const bool cmyk = impl->image.interpretation() == VIPS_INTERPRETATION_CMYK;
+        int bpp = sniffed ? sniffed->bpp : 0;
+        if (bpp == 0) {
+            if (impl->image.has_alpha() && !cmyk)
+                bpp = 32;
+            else if (bands == 1)
+                bpp = 8;
+            else
+                bpp = 24;
+        }
+        impl->bpp = bpp;
+    } catch (const vips::VError& e) {
+        result.Fail(PictureError::NotAPicture, "not a picture: " + TakeVipsError(e));
+        return result;
+    }
+    result.m_impl = std::move(impl);
+    return result;
+}
