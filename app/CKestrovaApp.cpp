@@ -4,8 +4,8 @@
 #include <QDialog>
 #include <QDir>
 
-#include "settings/AppIdentity.h"
 #include "app/SingleInstance.h"
+#include "settings/AppIdentity.h"
 #include "ui/MainWindowMark.h"
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include "batch/BatchJobKind.h"
 #include "batch/FolderScan.h"
-#include "batch/JobSignals.h"
 #include "batch/ImageBatch.h"
+#include "batch/JobSignals.h"
 
 int AddFilesJob(ImageBatch& batch)
 {

@@ -20,7 +20,7 @@ std::vector<std::string> ScanFolderForPictures(const std::string& folder, std::s
     const std::string prefix = folder.empty() || folder.back() != '/' ? folder + '/' : folder;
     while (const dirent* item = ::readdir(dir)) {
         const std::string path = prefix + item->d_name;
-        struct stat st {};
+        struct stat st { };
         if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) // ".", ".." and sub-folders
             continue;
         if (IsReadExtension(ToLowerAscii(SplitPath(item->d_name).extension)))

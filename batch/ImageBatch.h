@@ -9,8 +9,8 @@
 
 #include "batch/JobSignals.h"
 #include "batch/WorkerThread.h"
-#include "imaging/PictureConversion.h"
 #include "imaging/ImageEntry.h"
+#include "imaging/PictureConversion.h"
 #include "imaging/ResizeSettings.h"
 
 // The ordered pictures of the list, in the order they were added.
@@ -58,7 +58,10 @@ public:
     // True when no conversion runs any more, and its thread is released. False
     // when it still runs after the limit; the thread is then kept, not destroyed.
     bool WaitConvertJob(std::chrono::milliseconds limit = std::chrono::milliseconds(60000));
-    bool IsConvertJobRunning() const { return m_convertThread && !m_convertThread->WaitFor(std::chrono::milliseconds(0)); }
+    bool IsConvertJobRunning() const
+    {
+        return m_convertThread && !m_convertThread->WaitFor(std::chrono::milliseconds(0));
+    }
     // Passes a message to the sink of the running job; nothing without one.
     void PostProgress(std::uint32_t message, std::uint32_t code, std::int64_t value);
     // The job's zero-time stop test; it consumes the event.

@@ -65,9 +65,18 @@ struct OptionSpec {
 };
 
 const OptionSpec kOptions[] = {
-    { "help", 'h', false }, { "version", 'V', false }, { "output", 'o', true }, { "mode", 'm', true },
-    { "unit", 'u', true }, { "width", 'w', true }, { "height", 'H', true }, { "quality", 'q', true },
-    { "target-size", 's', true }, { "format", 'f', true }, { "overwrite", 0, false }, { "report", 'r', true },
+    { "help", 'h', false },
+    { "version", 'V', false },
+    { "output", 'o', true },
+    { "mode", 'm', true },
+    { "unit", 'u', true },
+    { "width", 'w', true },
+    { "height", 'H', true },
+    { "quality", 'q', true },
+    { "target-size", 's', true },
+    { "format", 'f', true },
+    { "overwrite", 0, false },
+    { "report", 'r', true },
     { "quiet", 0, false },
 };
 
@@ -105,7 +114,8 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.report = value;
     else if (name == "mode") {
         out.mode = Choice<ResizeMode>(value,
-            { { "scaled", ScaledImage }, { "fixed", FixImage }, { "width", RestrictWidth }, { "height", RestrictHeight } });
+            { { "scaled", ScaledImage }, { "fixed", FixImage }, { "width", RestrictWidth },
+                { "height", RestrictHeight } });
         if (!out.mode)
             return bad + " (scaled, fixed, width or height)";
     } else if (name == "unit") {
@@ -240,6 +250,8 @@ std::string CliUsage()
     std::string scanned;
     for (const std::string_view extension : GetReadExtensions())
         scanned += (scanned.empty() ? "" : " ") + std::string(extension);
+    // The help reads as it prints.
+    // clang-format off
     return R"(Usage: kestrova-cli [options] FILE|FOLDER ...
 
 Resizes and re-encodes pictures, one output file per picture. A folder is
@@ -267,6 +279,7 @@ The options apply in the order mode, unit, width, height, as in the window.
 Exit status: 0 every picture written, 1 some failed, 2 bad usage,
 130 stopped by Ctrl+C (after the picture in progress).
 )";
+    // clang-format on
 }
 
 } // namespace cli

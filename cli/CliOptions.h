@@ -15,7 +15,7 @@ struct CliOptions {
     std::optional<std::string> output;
     std::optional<ResizeMode> mode;
     std::optional<SizeUnit> unit;
-    std::optional<double> width;   // in the unit in force once mode and unit are applied
+    std::optional<double> width; // in the unit in force once mode and unit are applied
     std::optional<double> height;
     std::optional<int> quality;
     std::optional<int> targetKB;

@@ -44,7 +44,8 @@ std::string FormatCsvReport(const std::vector<ReportRow>& rows)
 bool WriteReportFile(const std::string& path, const std::string& text, std::string& error)
 {
     std::string target = path;
-    return WriteOutputFile(target, true,
+    return WriteOutputFile(
+        target, true,
         [&text](const std::string& temp, std::string& why) {
             if (WriteFileBytes(temp, text, why))
                 return true;

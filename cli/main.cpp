@@ -10,14 +10,14 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include "batch/ImageBatch.h"
 #include "batch/JobSignals.h"
-#include "settings/DataDirectory.h"
-#include "settings/SettingsStore.h"
 #include "cli/CliInputs.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
-#include "batch/ImageBatch.h"
 #include "imaging/Picture.h"
+#include "settings/DataDirectory.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 
@@ -147,8 +147,7 @@ bool RunUntilEnd(ImageBatch& batch, bool quiet)
         if (fds[0].revents & POLLIN)
             running = false;
     }
-    while (!batch.WaitConvertJob()) {
-    }
+    while (!batch.WaitConvertJob()) { }
     ::close(signals);
     ::close(ended);
     return stopAsked;
@@ -219,8 +218,8 @@ int main(int argc, char** argv)
         }
     }
     if (stopAsked && notReached > 0)
-        std::fprintf(stderr, "kestrova-cli: stopped: %d written, %d failed, %d not converted\n", written, failed,
-            notReached);
+        std::fprintf(
+            stderr, "kestrova-cli: stopped: %d written, %d failed, %d not converted\n", written, failed, notReached);
     else if (!options.quiet)
         std::printf("%d written, %d failed\n", written, failed);
     if (stopAsked && notReached > 0)

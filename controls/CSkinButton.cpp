@@ -84,8 +84,8 @@ void CSkinButton::DrawBody(QPainter& painter, const QRect& r, const SkinColorSet
     } else {
         const int split = BodySplitRow(r, set.bands);
         FillGradientV(painter, QRect(r.left(), r.top(), r.width(), split - r.top()), set.band1Top, set.band1Bottom);
-        FillGradientV(painter, QRect(r.left(), split, r.width(), r.top() + r.height() - split), set.band2Top,
-            set.band2Bottom);
+        FillGradientV(
+            painter, QRect(r.left(), split, r.width(), r.top() + r.height() - split), set.band2Top, set.band2Bottom);
     }
     painter.setClipRect(r);
     painter.setRenderHint(QPainter::Antialiasing, true);

@@ -71,8 +71,8 @@ void CTransStatic::paintEvent(QPaintEvent*)
     flags |= (format & DT_NOPREFIX) ? 0 : Qt::TextShowMnemonic;
     QString shown = m_text;
     if (format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)) {
-        const Qt::TextElideMode mode = (format & DT_PATH_ELLIPSIS) && !(format & DT_END_ELLIPSIS) ? Qt::ElideMiddle
-                                                                                                   : Qt::ElideRight;
+        const Qt::TextElideMode mode
+            = (format & DT_PATH_ELLIPSIS) && !(format & DT_END_ELLIPSIS) ? Qt::ElideMiddle : Qt::ElideRight;
         shown = fontMetrics().elidedText(m_text, mode, width());
     }
     painter.setPen(Qt::black);

@@ -95,7 +95,8 @@ bool CreateTempFile(const std::string& folder, std::string& temp, std::string& e
     static thread_local std::mt19937_64 random { std::random_device {}() };
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[24];
-        std::snprintf(suffix, sizeof suffix, "%012llx.part", static_cast<unsigned long long>(random() & 0xffffffffffffull));
+        std::snprintf(
+            suffix, sizeof suffix, "%012llx.part", static_cast<unsigned long long>(random() & 0xffffffffffffull));
         temp = folder + TempFilePrefix + suffix;
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
@@ -129,7 +130,7 @@ bool FlushToDisk(const std::string& path, std::string& error)
 
 bool PathExists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) == 0)
         return true;
     return errno != ENOENT && errno != ENOTDIR;
@@ -175,9 +176,11 @@ bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write
             ok = false;
         }
     } else if (ok) {
-        ok = MakeUniquePath(path, [&](const std::string& candidate) { return PublishNoReplace(temp, candidate, error); });
+        ok = MakeUniquePath(
+            path, [&](const std::string& candidate) { return PublishNoReplace(temp, candidate, error); });
         if (!ok && error.empty())
-            error = "could not write: every numbered name up to (" + std::to_string(MaxNumberedNames - 1) + ") is taken";
+            error
+                = "could not write: every numbered name up to (" + std::to_string(MaxNumberedNames - 1) + ") is taken";
     }
     if (!ok) {
         ::unlink(temp.c_str());

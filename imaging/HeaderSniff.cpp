@@ -38,8 +38,8 @@ SniffedKind SniffKind(std::span<const std::uint8_t> b)
     if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
         return SniffedKind::Jpeg;
     // PCX: manufacturer 10, a known version, RLE or no encoding, a sane depth.
-    if (b.size() >= 66 && b[0] == 0x0A && b[1] <= 5 && b[2] <= 1
-        && (b[3] == 1 || b[3] == 2 || b[3] == 4 || b[3] == 8) && b[65] >= 1 && b[65] <= 4)
+    if (b.size() >= 66 && b[0] == 0x0A && b[1] <= 5 && b[2] <= 1 && (b[3] == 1 || b[3] == 2 || b[3] == 4 || b[3] == 8)
+        && b[65] >= 1 && b[65] <= 4)
         return SniffedKind::Pcx;
     return SniffedKind::None;
 }
@@ -54,14 +54,13 @@ std::optional<SniffedHeader> SniffHeader(std::span<const std::uint8_t> b)
         h.width = static_cast<int>(std::min<std::uint32_t>(Be32(b, 16), 0x7fffffff));
         h.height = static_cast<int>(std::min<std::uint32_t>(Be32(b, 20), 0x7fffffff));
         const int depth = b[24];
-        switch (b[25]) {
-        case 0: h.bpp = PaletteDepth(depth); break; // grey
-        case 2: h.bpp = 24; break;
-        case 3: h.bpp = PaletteDepth(depth); break;
-        case 4: // grey + alpha
-        case 6: h.bpp = 32; break;
-        default: break;
-        }
+        const int colourType = b[25];
+        if (colourType == 0 || colourType == 3) // grey or palette
+            h.bpp = PaletteDepth(depth);
+        else if (colourType == 2)
+            h.bpp = 24;
+        else if (colourType == 4 || colourType == 6) // with alpha
+            h.bpp = 32;
         return h;
     }
     case SniffedKind::Gif: {

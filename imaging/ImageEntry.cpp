@@ -5,8 +5,8 @@
 
 #include "files/PathUtil.h"
 
-std::string FormatInfoText(int width, int height, int bpp, std::uint32_t fileSize, const std::string& title,
-    const std::string& extension)
+std::string FormatInfoText(
+    int width, int height, int bpp, std::uint32_t fileSize, const std::string& title, const std::string& extension)
 {
     char line[160];
     std::snprintf(line, sizeof line, "%d x %d x %dbit\r\n(%.2fKB) ", width, height, bpp, fileSize / 1024.0);
@@ -27,7 +27,7 @@ bool ImageEntry::Load()
         return false;
     }
     // A picture whose file vanished since it was opened is not one we can convert.
-    struct stat st {};
+    struct stat st { };
     if (::stat(m_path.c_str(), &st) != 0) {
         m_lastError = { PictureError::Unreadable, "cannot read: the file has gone" };
         return false;
@@ -100,6 +100,6 @@ void ImageEntry::BuildInfoText()
     const PathParts parts = SplitPath(m_path);
     m_title = parts.title;
     m_extension = parts.extension;
-    m_infoText = FormatInfoText(m_image->GetWidth(), m_image->GetHeight(), m_image->GetBpp(), m_fileSize, m_title,
-        m_extension);
+    m_infoText = FormatInfoText(
+        m_image->GetWidth(), m_image->GetHeight(), m_image->GetBpp(), m_fileSize, m_title, m_extension);
 }

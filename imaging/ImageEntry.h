@@ -55,5 +55,5 @@ private:
 };
 
 // "W x H x Bbit" CR LF "(K.KKKB) title.ext"
-std::string FormatInfoText(int width, int height, int bpp, std::uint32_t fileSize, const std::string& title,
-    const std::string& extension);
+std::string FormatInfoText(
+    int width, int height, int bpp, std::uint32_t fileSize, const std::string& title, const std::string& extension);

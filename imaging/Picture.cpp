@@ -61,7 +61,8 @@ VImage ToSrgb(VImage img)
 {
     if (img.get_typeof("icc-profile-data") != 0) {
         try {
-            img = img.icc_transform("srgb", VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL));
+            img = img.icc_transform(
+                "srgb", VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL));
         } catch (const vips::VError&) {
             // A profile that does not fit the pixels: show the numbers as they are.
             vips_error_clear();
@@ -149,8 +150,7 @@ Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes)
     auto impl = std::make_shared<Impl>();
     bool overLimit = false;
     auto build = [&](VipsFailOn failOn) {
-        VImage img = VImage::new_from_buffer(bytes.data(), bytes.size(), "",
-            VImage::option()->set("fail_on", failOn));
+        VImage img = VImage::new_from_buffer(bytes.data(), bytes.size(), "", VImage::option()->set("fail_on", failOn));
         overLimit = OverLimit(static_cast<std::uint64_t>(img.width()), static_cast<std::uint64_t>(img.height()));
         if (overLimit)
             throw vips::VError(TooLarge(img.width(), img.height()));
@@ -235,7 +235,9 @@ bool Picture::Thumbnail(int width, int height)
         VImage img = src.fromFile ? src.Open(f, src.ShrinkFor(fitW, fitH)) : src.image;
         img = ResizeExact(Flatten(img), fitW, fitH);
         return img.embed((width - fitW) / 2, (height - fitH) / 2, width, height,
-            VImage::option()->set("extend", VIPS_EXTEND_BACKGROUND)->set("background", std::vector<double> { 255, 255, 255 }));
+            VImage::option()
+                ->set("extend", VIPS_EXTEND_BACKGROUND)
+                ->set("background", std::vector<double> { 255, 255, 255 }));
     };
     if (!Materialize(build, impl->image, impl->warning, m_failure))
         return false;

@@ -39,7 +39,8 @@ bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutco
     if (target.resample) {
         if (target.width > INT_MAX || target.height > INT_MAX) {
             outcome = Failed(ConvertStatus::TooLarge,
-                "too large: " + std::to_string(target.width) + " x " + std::to_string(target.height) + " pixels asked for");
+                "too large: " + std::to_string(target.width) + " x " + std::to_string(target.height)
+                    + " pixels asked for");
             return false;
         }
         // A picture keeps at least one row and one column, however small the percentage.
@@ -65,7 +66,7 @@ void Publish(std::string path, bool overwrite, const WriteToFile& write, int qua
         outcome = Failed(ConvertStatus::WriteFailed, error);
         return;
     }
-    struct stat st {};
+    struct stat st { };
     outcome.bytes = ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     outcome.output = path;
     outcome.quality = quality;
@@ -88,8 +89,8 @@ ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const
     if (!PrepareWorkingPicture(work, s, outcome))
         return outcome;
     // Always JPEG data, whatever the extension says.
-    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, PictureFormat::Jpeg, s.quality), s.quality,
-        outcome);
+    Publish(
+        s.folder + title + s.extension, s.overwrite, SaveAs(work, PictureFormat::Jpeg, s.quality), s.quality, outcome);
     return outcome;
 }
 
@@ -126,7 +127,8 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
         return Failed(ConvertStatus::WriteFailed, "could not write: the JPEG encoder failed at every attempt");
     const std::vector<std::uint8_t>& bytes = encoded.at(found.quality);
     const std::string extension = found.settledOnFit ? ".jpg" : s.extension;
-    Publish(s.folder + title + extension, s.overwrite,
+    Publish(
+        s.folder + title + extension, s.overwrite,
         [&bytes](const std::string& temp, std::string& error) { return WriteFileBytes(temp, bytes, error); },
         found.quality, outcome);
     return outcome;

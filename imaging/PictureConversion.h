@@ -18,13 +18,13 @@ enum class ConvertStatus : int {
 
 struct ConvertOutcome {
     std::string source;
-    std::string output;     // the file written; empty unless Written
-    int width = 0;          // of the output picture
+    std::string output; // the file written; empty unless Written
+    int width = 0;      // of the output picture
     int height = 0;
     std::uint64_t bytes = 0;
-    int quality = 0;        // the JPEG quality used; 0 for other formats
+    int quality = 0; // the JPEG quality used; 0 for other formats
     ConvertStatus status = ConvertStatus::WriteFailed;
-    std::string reason;     // why it failed; for a written picture, a warning or empty
+    std::string reason; // why it failed; for a written picture, a warning or empty
 };
 
 // Short, stable names for reports: "written", "unreadable", "too large", "could not write".

@@ -35,9 +35,8 @@ void ClearGifTransparency(std::vector<std::uint8_t>& gif)
             i += gif[i] + 1u;
         return i + 1;
     };
-    auto skipPalette = [&](std::size_t i, std::uint8_t packed) {
-        return (packed & 0x80) ? i + 3u * (2u << (packed & 0x07)) : i;
-    };
+    auto skipPalette
+        = [&](std::size_t i, std::uint8_t packed) { return (packed & 0x80) ? i + 3u * (2u << (packed & 0x07)) : i; };
     if (n < 13)
         return;
     std::size_t i = skipPalette(13, gif[10]);
@@ -67,8 +66,8 @@ std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
     try {
         void* buf = nullptr;
         size_t size = 0;
-        img.write_to_buffer(".jpg", &buf, &size,
-            VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
+        img.write_to_buffer(
+            ".jpg", &buf, &size, VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
         bytes.assign(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
         g_free(buf);
     } catch (const vips::VError&) {
@@ -119,7 +118,10 @@ bool Picture::Save(const std::string& path, PictureFormat format, int quality) c
             return true;
         case PictureFormat::Tif:
             img.tiffsave(path.c_str(),
-                VImage::option()->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW)->set("predictor", VIPS_FOREIGN_TIFF_PREDICTOR_HORIZONTAL)->set("strip", true));
+                VImage::option()
+                    ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW)
+                    ->set("predictor", VIPS_FOREIGN_TIFF_PREDICTOR_HORIZONTAL)
+                    ->set("strip", true));
             return true;
         default:
             img.jpegsave(path.c_str(), VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));

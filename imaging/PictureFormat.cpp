@@ -6,6 +6,8 @@ namespace {
 
 using F = PictureFormat;
 
+// One row a format, as the reader compares them.
+// clang-format off
 constexpr FormatRow kTable[] = {
     { .extension = ".jpg", .format = F::Jpeg, .written = true, .read = true, .takesQuality = true,
         .saveAsText = "JPG Files (*.jpg)", .openFilter = "JPEG Files (*.jpg;*.jpeg)",
@@ -31,6 +33,7 @@ constexpr FormatRow kTable[] = {
     { .extension = ".wmf", .read = true, .openFilter = "WMF Files (*.wmf)",
         .scanPlace = 7, .supportedPlace = 8, .filterPlace = 5 },
 };
+// clang-format on
 
 // The read rows ordered by one of their places; rows of equal place keep the table's order.
 std::vector<const FormatRow*> ReadRowsBy(int FormatRow::*place)
@@ -39,9 +42,8 @@ std::vector<const FormatRow*> ReadRowsBy(int FormatRow::*place)
     for (const FormatRow& row : kTable)
         if (row.read)
             rows.push_back(&row);
-    std::stable_sort(rows.begin(), rows.end(), [place](const FormatRow* a, const FormatRow* b) {
-        return a->*place < b->*place;
-    });
+    std::stable_sort(
+        rows.begin(), rows.end(), [place](const FormatRow* a, const FormatRow* b) { return a->*place < b->*place; });
     return rows;
 }
 

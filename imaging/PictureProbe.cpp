@@ -37,10 +37,11 @@ bool ReadHead(const std::string& path, std::vector<std::uint8_t>& head, PictureF
         failure = { PictureError::Unreadable, std::string("cannot read: ") + std::strerror(errno) };
         return false;
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        failure = { PictureError::Unreadable, S_ISDIR(st.st_mode) ? "not a file: it is a folder" : "not a regular file" };
+        failure
+            = { PictureError::Unreadable, S_ISDIR(st.st_mode) ? "not a file: it is a folder" : "not a regular file" };
         return false;
     }
     if (st.st_size == 0) {

@@ -153,8 +153,8 @@ void ResizeSettings::SetQuality(std::int32_t quality)
     m_compression.quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 }
 
-TargetSize ComputeTargetSize(std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w,
-    float h)
+TargetSize ComputeTargetSize(
+    std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w, float h)
 {
     const double W = width, H = height, fw = w, fh = h;
     TargetSize t;

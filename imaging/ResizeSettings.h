@@ -105,8 +105,8 @@ struct TargetSize {
 };
 
 // w and h are the current-unit values of the options, as single-precision floats.
-TargetSize ComputeTargetSize(std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w,
-    float h);
+TargetSize ComputeTargetSize(
+    std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w, float h);
 
 // Rounding as the options define it, on doubles; out-of-range values saturate.
 std::int32_t Truncate32(double value);

@@ -12,12 +12,12 @@
 #include <QWindow>
 
 #include "batch/BatchJobKind.h"
-#include "progress/QtProgressSink.h"
+#include "batch/ImageBatch.h"
 #include "controls/CMemDC.h"
 #include "controls/CSkinButton.h"
 #include "controls/CTransStatic.h"
 #include "controls/FillGradientV.h"
-#include "batch/ImageBatch.h"
+#include "progress/QtProgressSink.h"
 
 namespace {
 
@@ -114,7 +114,8 @@ void CProgressDialog::OnAddProgress(std::uint32_t code, std::int64_t value)
     case AddCodeStart:
         StartJob();
         if (m_state == RunState::Running)
-            SetStatusText(m_jobKind == AddFolder ? QStringLiteral("Scaning Folder Images...") : CountText(AddingFormat, 0));
+            SetStatusText(
+                m_jobKind == AddFolder ? QStringLiteral("Scaning Folder Images...") : CountText(AddingFormat, 0));
         break;
     case AddCodeTotal:
         m_total = static_cast<int>(value);

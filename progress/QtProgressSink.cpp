@@ -20,10 +20,7 @@ QtProgressSink::QtProgressSink(QObject* receiver)
     }
 }
 
-QtProgressSink::~QtProgressSink()
-{
-    QObject::disconnect(m_destroyed);
-}
+QtProgressSink::~QtProgressSink() { QObject::disconnect(m_destroyed); }
 
 void QtProgressSink::Post(std::uint32_t message, std::uint32_t code, std::int64_t value)
 {

@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "settings/AppIdentity.h"
 #include "files/CreateFolderPath.h"
+#include "settings/AppIdentity.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
 

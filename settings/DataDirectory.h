@@ -18,9 +18,9 @@ std::optional<std::string> GetUserConfigFolder();
 std::optional<std::string> GetDocumentsFolder();
 
 enum class DataDirectoryResult {
-    Ready, // the folder exists (or could not be checked) and the settings path is set
+    Ready,         // the folder exists (or could not be checked) and the settings path is set
     CannotResolve, // no configuration folder could be found; nothing is set
-    CannotCreate, // the folder was missing and could not be made; the settings path stays empty
+    CannotCreate,  // the folder was missing and could not be made; the settings path stays empty
 };
 
 // Resolves the config folder + "/Lumisk Studio Data", creates it (and any missing parent)

@@ -177,8 +177,8 @@ std::optional<KeyLine> ParseKeyLine(std::string_view line)
 
 struct Position {
     std::optional<std::size_t> sectionLine; // the header of the first matching section
-    std::optional<std::size_t> keyLine; // the first matching key inside it
-    std::size_t lastContentLine = 0; // last non-blank line of that section
+    std::optional<std::size_t> keyLine;     // the first matching key inside it
+    std::size_t lastContentLine = 0;        // last non-blank line of that section
 };
 
 Position Find(const IniText& text, std::string_view section, std::string_view key)

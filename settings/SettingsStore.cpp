@@ -9,7 +9,7 @@ namespace SettingsStore {
 
 namespace {
 
-    std::string g_settingsFilePath;
+std::string g_settingsFilePath;
 
 } // namespace
 

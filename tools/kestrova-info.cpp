@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/ImageEntry.h"
 #include "files/PathUtil.h"
+#include "imaging/ImageEntry.h"
 #include "imaging/Picture.h"
 
 namespace fs = std::filesystem;

@@ -17,9 +17,9 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     bold.setBold(true);
     version->setFont(bold);
     layout->addWidget(version);
-    layout->addWidget(new QLabel(QStringLiteral("Lumisk Studio " KESTROVA_VERSION
-                                                " \u2014 resizes and compresses pictures in batches.\n"
-                                                "Pictures are read and written with libvips."),
+    layout->addWidget(new QLabel(
+        QStringLiteral("Lumisk Studio " KESTROVA_VERSION " \u2014 resizes and compresses pictures in batches.\n"
+                       "Pictures are read and written with libvips."),
         this));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

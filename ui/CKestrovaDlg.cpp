@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <climits>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -14,14 +13,15 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QUrl>
+#include <climits>
 
+#include "controls/CEditEx.h"
+#include "controls/CSpinButton.h"
+#include "imaging/PictureFormat.h"
 #include "settings/AppIdentity.h"
 #include "settings/DataDirectory.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
-#include "imaging/PictureFormat.h"
-#include "controls/CEditEx.h"
-#include "controls/CSpinButton.h"
 #include "ui/CAboutDlg.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
@@ -32,14 +32,16 @@ namespace {
 const char* const kResizeModes[] = { "Scaled Image", "Fix Image", "Restrict Width", "Restrict Height" };
 const char* const kUnits[] = { "Percent", "Pixel" };
 
-template <std::size_t N> void Fill(QComboBox* combo, const char* const (&items)[N])
+template <std::size_t N>
+void Fill(QComboBox* combo, const char* const (&items)[N])
 {
     for (const char* item : items)
         combo->addItem(QString::fromLatin1(item));
     combo->setCurrentIndex(0);
 }
 
-template <class T> T* Find(CUILibDialog* dlg, const char* name)
+template <class T>
+T* Find(CUILibDialog* dlg, const char* name)
 {
     return qobject_cast<T*>(dlg->FindControl(QString::fromLatin1(name)));
 }
@@ -193,8 +195,8 @@ void CKestrovaDlg::BindMarkupControls()
 
     const QSize minimum = GetRoot() ? GetRoot()->minimumSize() : QSize();
     if (!minimum.isEmpty())
-        setMinimumSize(minimum + QSize(GetSizeBox().left() + GetSizeBox().right(),
-                                     GetSizeBox().top() + GetSizeBox().bottom()));
+        setMinimumSize(
+            minimum + QSize(GetSizeBox().left() + GetSizeBox().right(), GetSizeBox().top() + GetSizeBox().bottom()));
     resize(GetRoot() && GetRoot()->size().isValid() ? GetRoot()->size() : QSize(946, 656));
     if (QScreen* screen = this->screen()) {
         const QRect area = screen->availableGeometry();

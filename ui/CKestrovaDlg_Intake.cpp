@@ -10,14 +10,14 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "settings/AppIdentity.h"
-#include "files/CreateFolderPath.h"
-#include "settings/LanguageTable.h"
-#include "settings/SettingsStore.h"
 #include "batch/BatchJobKind.h"
-#include "progress/CProgressDialog.h"
+#include "files/CreateFolderPath.h"
 #include "files/PathUtil.h"
 #include "imaging/PictureFormat.h"
+#include "progress/CProgressDialog.h"
+#include "settings/AppIdentity.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsStore.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
 #include "ui/MainWindowMark.h"
@@ -186,8 +186,8 @@ void CKestrovaDlg::OnStart()
         progress.DoModal();
     }
     LogTestEvent(QStringLiteral("converted %1 failed %2")
-                                   .arg(m_batch.GetConvertOutcomes().size())
-                                   .arg(m_batch.GetConvertFailureCount()));
+                     .arg(m_batch.GetConvertOutcomes().size())
+                     .arg(m_batch.GetConvertFailureCount()));
     ReportConvertFailures();
 }
 
@@ -208,9 +208,10 @@ void CKestrovaDlg::ReportConvertFailures()
             break;
         }
         const PathParts parts = SplitPath(outcome.source);
-        text += QStringLiteral("\n%1%2: %3")
-                    .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension),
-                        QString::fromStdString(outcome.reason.empty() ? GetStatusName(outcome.status) : outcome.reason));
+        text
+            += QStringLiteral("\n%1%2: %3")
+                   .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension),
+                       QString::fromStdString(outcome.reason.empty() ? GetStatusName(outcome.status) : outcome.reason));
     }
     ShowMessage(text, QMessageBox::Warning);
 }

@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "imaging/PictureFormat.h"
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
+#include "imaging/PictureFormat.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
 

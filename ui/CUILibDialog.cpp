@@ -38,8 +38,8 @@ QMargins ParseMargins(const QVariant& value)
     const QStringList parts = value.toString().split(',');
     if (parts.size() != 4)
         return {};
-    return QMargins(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(), parts[2].trimmed().toInt(),
-        parts[3].trimmed().toInt());
+    return QMargins(
+        parts[0].trimmed().toInt(), parts[1].trimmed().toInt(), parts[2].trimmed().toInt(), parts[3].trimmed().toInt());
 }
 
 QSize ParseSize(const QVariant& value)
@@ -208,7 +208,7 @@ bool CUILibDialog::eventFilter(QObject* watched, QEvent* event)
         // Reported before the button handles the release, so an option still shows its old state.
         if (activates)
             Notify(button->property("notify").toString() == QLatin1String("link") ? QStringLiteral("link")
-                                                                                   : QStringLiteral("click"),
+                                                                                  : QStringLiteral("click"),
                 button);
     }
     return QDialog::eventFilter(watched, event);
@@ -276,7 +276,7 @@ void CUILibDialog::ApplyRoundCorners()
         return;
     }
     QPainterPath path;
-    path.addRoundedRect(QRectF(0, 0, width() + 1, height() + 1), m_roundCorner.width() / 2.0,
-        m_roundCorner.height() / 2.0);
+    path.addRoundedRect(
+        QRectF(0, 0, width() + 1, height() + 1), m_roundCorner.width() / 2.0, m_roundCorner.height() / 2.0);
     setMask(QRegion(path.toFillPolygon().toPolygon()));
 }

@@ -18,8 +18,8 @@ FrameHit HitTestFrame(const FrameGeometry& frame, QPoint p, bool maximised, cons
             return FrameHit::Right;
     }
     const QMargins& cap = frame.caption;
-    const bool inCaption = p.x() >= left + cap.left() && p.x() < right - cap.right() && p.y() >= cap.top()
-        && p.y() < cap.bottom();
+    const bool inCaption
+        = p.x() >= left + cap.left() && p.x() < right - cap.right() && p.y() >= cap.top() && p.y() < cap.bottom();
     if (!inCaption || !under.exists)
         return FrameHit::Client;
     if (under.name == QLatin1String("textCaption"))

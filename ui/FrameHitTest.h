@@ -17,7 +17,7 @@ struct CaptionControl {
 };
 
 struct FrameGeometry {
-    QRect client;    // the window's client rectangle
+    QRect client;     // the window's client rectangle
     QMargins sizeBox; // the resizing border's thickness on each side
     // left and right: distances from the client's left and right edges; top and bottom: client y values
     QMargins caption;

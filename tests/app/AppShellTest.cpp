@@ -6,9 +6,9 @@
 
 #include <sys/stat.h>
 
-#include "settings/AppIdentity.h"
 #include "app/CKestrovaApp.h"
 #include "app/SingleInstance.h"
+#include "settings/AppIdentity.h"
 #include "ui/MainWindowMark.h"
 
 // What a second instance's request does to the window, in this process; ProgramStartTest

@@ -61,9 +61,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, ApplyCliOptionsTest,
 TEST(CliFormats, HelpAndErrorListTheFormatsAsEver)
 {
     const std::string usage = cli::CliUsage();
-    EXPECT_NE(usage.find("A folder is\nscanned for .jpg .bmp .png .gif .jpeg .emf .wmf .tif files (not its sub-folders);\n"),
-        std::string::npos) << usage;
-    EXPECT_NE(usage.find("\n  -f, --format FMT        jpg (default), jpeg, gif, bmp, png, pcx or tif\n"), std::string::npos)
+    EXPECT_NE(
+        usage.find("A folder is\nscanned for .jpg .bmp .png .gif .jpeg .emf .wmf .tif files (not its sub-folders);\n"),
+        std::string::npos)
+        << usage;
+    EXPECT_NE(
+        usage.find("\n  -f, --format FMT        jpg (default), jpeg, gif, bmp, png, pcx or tif\n"), std::string::npos)
         << usage;
     EXPECT_EQ(cli::ParseCliArguments({ "--format", "emf", "x.jpg" }).error,
         "invalid value 'emf' for --format (jpg, jpeg, gif, bmp, png, pcx or tif)");

@@ -17,7 +17,11 @@ namespace {
 using Args = std::vector<std::string>;
 using namespace enginefix;
 
-std::string ReadText(const std::string& path) { const auto b = testpics::ReadBytes(path); return { b.begin(), b.end() }; }
+std::string ReadText(const std::string& path)
+{
+    const auto b = testpics::ReadBytes(path);
+    return { b.begin(), b.end() };
+}
 
 // The program in a child process, its standard output and errors in files.
 class CliProcess {
@@ -95,7 +99,7 @@ protected:
 
 struct UsageCase {
     const char* name;
-    Args args; // after -o result, run in the test's folder
+    Args args;           // after -o result, run in the test's folder
     const char* message; // part of the error, or of the output when the status is 0
     int status = 2;
 };
@@ -119,8 +123,7 @@ TEST_P(UsageTest, WritesNothing)
 
 INSTANTIATE_TEST_SUITE_P(Cases, UsageTest,
     testing::Values(UsageCase { "Help", { "--help", "x.jpg" }, "Usage: kestrova-cli", 0 },
-        UsageCase { "Version", { "--version" }, KESTROVA_VERSION, 0 },
-        UsageCase { "NoPictures", {}, "no pictures" },
+        UsageCase { "Version", { "--version" }, KESTROVA_VERSION, 0 }, UsageCase { "NoPictures", {}, "no pictures" },
         UsageCase { "UnknownOption", { "--colour", "x.jpg" }, "unknown option '--colour'" },
         UsageCase { "MissingValue", { "x.jpg", "--width" }, "--width needs a value" },
         UsageCase { "BadMode", { "--mode", "diagonal", "x.jpg" }, "--mode" },
@@ -202,8 +205,8 @@ TEST(CliRun, DefaultOutputIsTheWindowsFolder)
 {
     testpics::TempDir dir;
     testpics::WriteColour(dir / "a.png", 40, 30, "png");
-    const std::vector<std::pair<std::string, std::string>> env = { { "HOME", dir / "home" },
-        { "XDG_CONFIG_HOME", dir / "config" } };
+    const std::vector<std::pair<std::string, std::string>> env
+        = { { "HOME", dir / "home" }, { "XDG_CONFIG_HOME", dir / "config" } };
     std::filesystem::create_directories(dir / "home");
     for (const std::string folder : { "home/Da Varozez Evozer", "used" }) {
         CliProcess run({ dir / "a.png" }, ".", env);

@@ -52,7 +52,8 @@ TEST_F(ImageBatchTest, OutOfRangeIndexesGiveNothing)
 // another leaves the index (and the reference) alone, even when it now points past the end.
 TEST_F(ImageBatchTest, RemovingAnEntryMovesTheSelectionOnlyWhenItWasSelected)
 {
-    for (const auto [selected, removed, index, width] : { std::array { 1, 1, 0, 40 }, { 0, 0, 0, 50 }, { 2, 0, 2, 60 } }) {
+    for (const auto [selected, removed, index, width] :
+        { std::array { 1, 1, 0, 40 }, { 0, 0, 0, 50 }, { 2, 0, 2, 60 } }) {
         m_batch.RemoveAllEntries();
         SetUp();
         m_batch.SelectEntry(selected);

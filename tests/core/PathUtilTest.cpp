@@ -29,8 +29,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, SplitPathTest,
         SplitCase { "/home/u/.jpg", "/home/u/", "", ".jpg" },
         SplitCase { "/home/u/archive.tar.gz", "/home/u/", "archive.tar", ".gz" },
         SplitCase { "/home/u.v/README", "/home/u.v/", "README", "" },
-        SplitCase { "/home/u/name.", "/home/u/", "name", "." },
-        SplitCase { "photo.JPG", "", "photo", ".JPG" }, SplitCase { "/", "/", "", "" },
-        SplitCase { "", "", "", "" }));
+        SplitCase { "/home/u/name.", "/home/u/", "name", "." }, SplitCase { "photo.JPG", "", "photo", ".JPG" },
+        SplitCase { "/", "/", "", "" }, SplitCase { "", "", "", "" }));
 
 } // namespace

@@ -35,7 +35,8 @@ bool IsRed(Px p) { return p.r > 200 && p.g < 60 && p.b < 60; }
 // Test names from file names.
 std::string NameOf(std::string name)
 {
-    std::replace_if(name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
 }
 
@@ -140,9 +141,9 @@ TEST_P(DepthTest, ReportsTheStoredDepth)
 INSTANTIATE_TEST_SUITE_P(Formats, DepthTest,
     testing::ValuesIn(std::vector<DepthCase> { { "gif4.gif", "gif4", 4 }, { "gif1.gif", "gif1", 1 },
         // Palettes are 1 bit at two entries, 4 bits up to 16, 8 from 32.
-        { "gif2.gif", "gif2", 4 }, { "gif5.gif", "gif5", 8 }, { "png2.png", "png2", 4 },
-        { "grey.jpg", "grey", 8 }, { "rgb.jpg", "jpg", 24 }, { "alpha.png", "alpha", 32 }, { "rgb.png", "png", 24 },
-        { "rgb.tif", "tif", 24 }, { "rgb.bmp", "bmp", 24 }, { "rgb.pcx", "pcx", 24 }, { "png_named.jpg", "png", 24 },
+        { "gif2.gif", "gif2", 4 }, { "gif5.gif", "gif5", 8 }, { "png2.png", "png2", 4 }, { "grey.jpg", "grey", 8 },
+        { "rgb.jpg", "jpg", 24 }, { "alpha.png", "alpha", 32 }, { "rgb.png", "png", 24 }, { "rgb.tif", "tif", 24 },
+        { "rgb.bmp", "bmp", 24 }, { "rgb.pcx", "pcx", 24 }, { "png_named.jpg", "png", 24 },
         { "gif_without_extension", "gif8", 8 } }),
     [](const auto& param) { return NameOf(param.param.name); });
 
@@ -164,8 +165,8 @@ TEST(PictureTest, PreviewFitsTheBoxWithoutEnlarging)
     ImageEntry entry;
     entry.SetPath(dir / "p.jpg");
     ASSERT_TRUE(entry.Load());
-    for (const auto [bw, bh, w, h] : { std::array { 1280, 300, 400, 300 }, { 200, 300, 200, 150 },
-             { 399, 1000, 399, 299 }, { 1, 1, 1, 1 } }) {
+    for (const auto [bw, bh, w, h] :
+        { std::array { 1280, 300, 400, 300 }, { 200, 300, 200, 150 }, { 399, 1000, 399, 299 }, { 1, 1, 1, 1 } }) {
         ASSERT_TRUE(entry.MakePreview(bw, bh));
         EXPECT_EQ(entry.GetPreview()->GetWidth(), w) << bw << "x" << bh;
         EXPECT_EQ(entry.GetPreview()->GetHeight(), h) << bw << "x" << bh;
@@ -318,7 +319,9 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
     const bool notAPicture = name == "zero_bytes.jpg" || name == "letter.gif" || name == "bad_crc.png";
     // The engine acts on the code; the words are for the user.
     EXPECT_EQ(entry.GetLastErrorCode(),
-        tooLarge ? PictureError::TooLarge : notAPicture ? PictureError::NotAPicture : PictureError::Unreadable)
+        tooLarge          ? PictureError::TooLarge
+            : notAPicture ? PictureError::NotAPicture
+                          : PictureError::Unreadable)
         << entry.GetLastError();
     EXPECT_EQ(entry.GetLastError().find("too large") != std::string::npos, tooLarge) << entry.GetLastError();
     EXPECT_NE(entry.GetLastError(), "");
@@ -327,8 +330,8 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest,
-    testing::Values("zero_bytes.jpg", "letter.gif", "bad_crc.png", "folder.jpg", "missing.jpg",
-        "fifo.jpg", "unreadable.png", "bomb_30000.png", "over_the_limit.jpg"),
+    testing::Values("zero_bytes.jpg", "letter.gif", "bad_crc.png", "folder.jpg", "missing.jpg", "fifo.jpg",
+        "unreadable.png", "bomb_30000.png", "over_the_limit.jpg"),
     [](const auto& param) { return NameOf(param.param); });
 
 } // namespace

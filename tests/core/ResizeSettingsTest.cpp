@@ -56,7 +56,8 @@ TEST_P(ResizeSettingsTest, DeriveTheOtherUnitAndAxis)
 INSTANTIATE_TEST_SUITE_P(Rules, ResizeSettingsTest,
     testing::Values(
         // The unit switches the mode in Scaled and Fixed only.
-        SettingsCase { "PixelMakesFixed", [](R s) { s.SetSizeUnit(Pixel); }, { FixImage, Pixel, 800, 10000, 600, 10000 } },
+        SettingsCase {
+            "PixelMakesFixed", [](R s) { s.SetSizeUnit(Pixel); }, { FixImage, Pixel, 800, 10000, 600, 10000 } },
         SettingsCase { "PercentMakesScaled", [](R s) { s.SetSizeUnit(Pixel), s.SetSizeUnit(Percent); },
             { ScaledImage, Percent, 800, 10000, 600, 10000 } },
         SettingsCase { "RestrictWidthKeepsItsModeInPercent",
@@ -69,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, ResizeSettingsTest,
         SettingsCase { "OneOfThree", [](R s) { Reference(s, 3, 3), s.SetWidthValue(1, Pixel); },
             { ScaledImage, Percent, 1, 3333, 3, 10000 } },
         // The pixels come from the stored hundredths as read back, not from the typed value.
-        SettingsCase { "PixelsFromTheStoredHundredths", [](R s) { Reference(s, 1001, 1001), s.SetWidthValue(33.33f, Percent); },
+        SettingsCase { "PixelsFromTheStoredHundredths",
+            [](R s) { Reference(s, 1001, 1001), s.SetWidthValue(33.33f, Percent); },
             { ScaledImage, Percent, 334, 3333, 1001, 10000 } },
         // Float 0.29 * 100 is 28.999...; percent-round must still give 29 hundredths.
         SettingsCase { "FloatPercentRounds", [](R s) { Reference(s, 1000, 1000), s.SetHeightValue(0.29f, Percent); },
@@ -84,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, ResizeSettingsTest,
             { ScaledImage, Percent, 1920, 10000, 700, 6482 } },
         // In the restricting modes the other axis follows, in either unit; the other setter does not lead.
         SettingsCase { "RestrictWidthFollows", RestrictWidth800, { RestrictWidth, Pixel, 800, 2000, 600, 2000 } },
-        SettingsCase { "RestrictWidthFollowsNewWidth", [](R s) { RestrictWidth800(s), s.SetWidthValue(1000, CurrentUnit); },
+        SettingsCase { "RestrictWidthFollowsNewWidth",
+            [](R s) { RestrictWidth800(s), s.SetWidthValue(1000, CurrentUnit); },
             { RestrictWidth, Pixel, 1000, 2500, 750, 2500 } },
         SettingsCase { "RestrictWidthFollowsPercent",
             [](R s) { RestrictWidth800(s), s.SetSizeUnit(Percent), s.SetWidthValue(10, CurrentUnit); },
@@ -107,12 +110,11 @@ INSTANTIATE_TEST_SUITE_P(Rules, ResizeSettingsTest,
             { FixImage, Pixel, 800, 10000, 600, 10000 } },
         // Restrict Width re-derives the height when the width's reference changes; the height's
         // own reference arrives second and only re-derives its percentage.
-        SettingsCase { "NewReferencesInRestrictWidth",
-            [](R s) { RestrictWidth800(s), Reference(s, 1000, 2000); },
+        SettingsCase { "NewReferencesInRestrictWidth", [](R s) { RestrictWidth800(s), Reference(s, 1000, 2000); },
             { RestrictWidth, Pixel, 800, 8000, 2400, 12000 } },
         // Huge and nonsense values saturate instead of wrapping.
-        SettingsCase { "Huge", [](R s) { s.SetWidthValue(1e30f, Pixel); },
-            { ScaledImage, Percent, kMax, kMax, 600, 10000 } },
+        SettingsCase {
+            "Huge", [](R s) { s.SetWidthValue(1e30f, Pixel); }, { ScaledImage, Percent, kMax, kMax, 600, 10000 } },
         SettingsCase { "NotANumber", [](R s) { s.SetWidthValue(std::nanf(""), Pixel); },
             { ScaledImage, Percent, 0, 0, 600, 10000 } }),
     [](const auto& param) { return std::string(param.param.name); });
@@ -141,8 +143,8 @@ class TargetSizeTest : public testing::TestWithParam<TargetCase> { };
 TEST_P(TargetSizeTest, Computes)
 {
     const TargetCase& c = GetParam();
-    const TargetSize t
-        = ComputeTargetSize(c.width, c.height, static_cast<ResizeMode>(c.mode), static_cast<SizeUnit>(c.unit), c.w, c.h);
+    const TargetSize t = ComputeTargetSize(
+        c.width, c.height, static_cast<ResizeMode>(c.mode), static_cast<SizeUnit>(c.unit), c.w, c.h);
     EXPECT_EQ((std::array<std::int64_t, 3> { t.resample, t.resample ? t.width : 0, t.resample ? t.height : 0 }),
         (std::array<std::int64_t, 3> { c.resample, c.expectWidth, c.expectHeight }));
 }

@@ -36,10 +36,10 @@ constexpr Posted kBeforeStart {};
 
 struct AddCase {
     std::string name;
-    Names paths; // added one by one from pics/, or
-    std::string folder; // scanned
+    Names paths;                    // added one by one from pics/, or
+    std::string folder;             // scanned
     std::optional<Posted> cancelOn; // the post after which Cancel is pressed
-    Names entries; // file names of the entries, in list order
+    Names entries;                  // file names of the entries, in list order
     std::vector<Posted> posts;
 };
 
@@ -97,7 +97,8 @@ TEST_P(AddFilesJobTest, AddsReadablePicturesInOrderAndPostsEveryStep)
 const Names kFive { "e.jpg", "a.jpg", "c.jpg", "d.gif", "b.png" };
 
 INSTANTIATE_TEST_SUITE_P(Cases, AddFilesJobTest,
-    testing::Values(AddCase { "FiveWithOneDamaged", kFive, "", {}, { "e.jpg", "a.jpg", "d.gif", "b.png" }, Expected(5) },
+    testing::Values(
+        AddCase { "FiveWithOneDamaged", kFive, "", {}, { "e.jpg", "a.jpg", "d.gif", "b.png" }, Expected(5) },
         AddCase { "SameFileTwice", { "a.jpg", "a.jpg" }, "", {}, { "a.jpg", "a.jpg" }, Expected(2) },
         AddCase { "FolderWithoutItsSubFolders", {}, ".", {}, { "four.gif", "one.JPG" }, Expected(2, 2) },
         AddCase { "EmptyFolder", {}, "empty", {}, {}, Expected(0, 0) },

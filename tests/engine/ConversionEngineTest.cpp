@@ -19,9 +19,9 @@ class ConversionEngineTest : public FolderTest { };
 
 struct ProgressCase {
     const char* name;
-    int pictures; // p1.jpg ... converted in order
+    int pictures;     // p1.jpg ... converted in order
     int cancelAtStep; // Cancel pressed as this step is posted; 0 never
-    int reached; // entries whose two steps are posted
+    int reached;      // entries whose two steps are posted
     bool stopped;
 };
 
@@ -48,7 +48,8 @@ TEST_P(ProgressTest, PostsTwoStepsPerPictureAndTheEndLast)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProgressTest,
-    testing::Values(ProgressCase { "EmptyList", 0, 0, 0, false }, ProgressCase { "CancelDuringThirdOfTen", 10, 5, 3, true },
+    testing::Values(ProgressCase { "EmptyList", 0, 0, 0, false },
+        ProgressCase { "CancelDuringThirdOfTen", 10, 5, 3, true },
         ProgressCase { "CancelDuringTheLastIsNoStop", 2, 3, 2, false }),
     CaseName);
 

@@ -20,8 +20,8 @@ struct StrategyCase {
     CompressionChoice choice;
     const char* extension;
     const char* loader; // what an independent decoder says the file is
-    int headerBits; // bits per pixel in the file's header; 0 where the header does not say
-    int quality; // recorded in the outcome
+    int headerBits;     // bits per pixel in the file's header; 0 where the header does not say
+    int quality;        // recorded in the outcome
 };
 
 class StrategyTest : public FolderTest, public testing::WithParamInterface<StrategyCase> { };

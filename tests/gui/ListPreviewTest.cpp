@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(clicked.count(), 2);
         QCOMPARE(clicked[0][0].toInt(), 2);
         QCOMPARE(clicked[1][0].toInt(), -1); // the empty space after the last item
-        list.AppendItems(Items(4995)); // 5000 in all
+        list.AppendItems(Items(4995));       // 5000 in all
         QTRY_VERIFY_WITH_TIMEOUT(list.verticalScrollBar()->maximum() > 0, 5000);
         QVERIFY(!list.horizontalScrollBar()->isVisible());
         list.SetItemSelected(4999); // selecting from the window scrolls the item into view

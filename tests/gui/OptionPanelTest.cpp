@@ -15,7 +15,11 @@ namespace {
 // The window with its panel, driven the way a user drives it.
 class Panel : public CKestrovaDlg {
 public:
-    Panel() : CKestrovaDlg(KESTROVA_TEST_SKIN) { show(); }
+    Panel()
+        : CKestrovaDlg(KESTROVA_TEST_SKIN)
+    {
+        show();
+    }
     QComboBox* Combo(const char* name) { return findChild<QComboBox*>(name); }
     QLineEdit* Edit(const char* name) { return findChild<QLineEdit*>(name); }
     QAbstractButton* Button(const char* name) { return qobject_cast<QAbstractButton*>(FindControl(name)); }
@@ -42,7 +46,11 @@ public:
         QTest::keyClicks(Edit(edit), text);
     }
     // Through the add command, as the user's choice.
-    void Add(const std::string& path) { m_files = QStringList { QString::fromStdString(path) }; OnAddFile(); }
+    void Add(const std::string& path)
+    {
+        m_files = QStringList { QString::fromStdString(path) };
+        OnAddFile();
+    }
 
 protected:
     QStringList ChooseFilesToAdd() override { return m_files; }
@@ -138,8 +146,8 @@ private slots:
     void formatListsReadAsEverAndChooseTheirExtension()
     {
         Panel p;
-        const QStringList entries { "JPG Files (*.jpg)", "JPEG Files (*.jpeg)", "GIF Files (*.gif)", "BMP Files (*.bmp)",
-            "PNG Files (*.png)", "PCX Files (*.pcx)", "TIF Files (*.tif)" };
+        const QStringList entries { "JPG Files (*.jpg)", "JPEG Files (*.jpeg)", "GIF Files (*.gif)",
+            "BMP Files (*.bmp)", "PNG Files (*.png)", "PCX Files (*.pcx)", "TIF Files (*.tif)" };
         const std::vector<std::string> extensions { ".jpg", ".jpeg", ".gif", ".bmp", ".png", ".pcx", ".tif" };
         QCOMPARE(p.Combo("formatCombo")->count(), entries.size());
         for (int i = 0; i < entries.size(); ++i) {
@@ -165,8 +173,8 @@ private slots:
         CImageListCtrlEx* list = p.GetImageList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
         QTRY_VERIFY(!p.GetPreview()->IsRenderPending());
-        QVERIFY2(p.Label("labelEstimate").startsWith("Output: 400 x 300 px, about "),
-            qPrintable(p.Label("labelEstimate")));
+        QVERIFY2(
+            p.Label("labelEstimate").startsWith("Output: 400 x 300 px, about "), qPrintable(p.Label("labelEstimate")));
         p.Type("widthEdit", "50");
         p.Type("heightEdit", "50");
         p.Choose("formatCombo", "BMP Files (*.bmp)");

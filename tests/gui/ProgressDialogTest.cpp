@@ -8,9 +8,9 @@
 #include <QWindow>
 
 #include "batch/BatchJobKind.h"
-#include "progress/CProgressDialog.h"
-#include "controls/CSkinButton.h"
 #include "batch/ImageBatch.h"
+#include "controls/CSkinButton.h"
+#include "progress/CProgressDialog.h"
 #include "tests/support/TestPictures.h"
 
 using Texts = QStringList;
@@ -157,7 +157,7 @@ private slots:
             });
         });
         QVERIFY2(!byWindowManager || (!runningAfterClose && visibleAfterClose),
-        "a close waits for the worker and leaves the closing to the job's end message");
+            "a close waits for the worker and leaves the closing to the job's end message");
         QCOMPARE(result, int(QDialog::Accepted));
         QVERIFY(m_batch->GetConvertStopped());
         const auto& outcomes = m_batch->GetConvertOutcomes();

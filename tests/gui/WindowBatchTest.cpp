@@ -6,8 +6,8 @@
 #include <QTest>
 #include <filesystem>
 
-#include "settings/SettingsStore.h"
 #include "progress/CProgressDialog.h"
+#include "settings/SettingsStore.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CKestrovaDlg.h"
@@ -20,7 +20,10 @@ namespace {
 // The window with the desktop's dialogs answered by the test.
 class Window : public CKestrovaDlg {
 public:
-    Window() : CKestrovaDlg(KESTROVA_TEST_SKIN) { }
+    Window()
+        : CKestrovaDlg(KESTROVA_TEST_SKIN)
+    {
+    }
     QStringList filesToChoose;
     QString folderToChoose;
     QStringList messages;
@@ -35,11 +38,19 @@ public:
             names << GetImageList()->GetItemText(i).section(' ', -1);
         return names;
     }
-    void Add(const QStringList& files) { filesToChoose = files; OnAddFile(); }
+    void Add(const QStringList& files)
+    {
+        filesToChoose = files;
+        OnAddFile();
+    }
 
 protected:
     QStringList ChooseFilesToAdd() override { return filesToChoose; }
-    bool BrowseForFolder(QString& folder, const QString&) override { folder = folderToChoose; return !folder.isNull(); }
+    bool BrowseForFolder(QString& folder, const QString&) override
+    {
+        folder = folderToChoose;
+        return !folder.isNull();
+    }
     void ShowMessage(const QString& text, QMessageBox::Icon) override { messages << text; }
     void OpenFolder(const QString& folder) override { opened << folder; }
 };
@@ -60,7 +71,10 @@ class WindowBatchTest : public QObject {
     Q_OBJECT
 private slots:
     // A run never starts the desktop's file manager from a test.
-    void initTestCase() { CProgressDialog::SetOpenFolderHook([](const QString&) {}); }
+    void initTestCase()
+    {
+        CProgressDialog::SetOpenFolderHook([](const QString&) {});
+    }
 
     void addingFilesFoldersAndDrops()
     {

@@ -25,12 +25,12 @@ TEST_P(IniRead, GivesValueOrDefault)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IniRead,
-    ::testing::ValuesIn(Pairs { { "[s]\nk=/a\n", "/a" }, // names ignore case
+    ::testing::ValuesIn(Pairs { { "[s]\nk=/a\n", "/a" },          // names ignore case
         { "[ S ]\n  K \t=   spaced value \t\n", "spaced value" }, //
-        { "[S]\nK=\n", "" }, // an empty value is no default
-        { "K=v\n[A]\nK=1\n[S]\nX=2\n", "d" }, // keys outside the section are not seen
-        { "[S]\nK=1\nK=2\n", "1" }, // the first key wins
-        { "[S]\nA=1\n[T]\n[S]\nK=2\n", "d" }, // ... and the first section
+        { "[S]\nK=\n", "" },                                      // an empty value is no default
+        { "K=v\n[A]\nK=1\n[S]\nX=2\n", "d" },                     // keys outside the section are not seen
+        { "[S]\nK=1\nK=2\n", "1" },                               // the first key wins
+        { "[S]\nA=1\n[T]\n[S]\nK=2\n", "d" },                     // ... and the first section
         { "[S]\n;K=v\n", "d" }, { "[S]\nK=a=b\n", "a=b" }, { "[S]\r\nK=v\r\nL=w", "v" }, // CR LF, no final line end
         { "\xEF\xBB\xBF[S]\nK=Gr\xC3\xB6\xC3\x9F\x65\n", "Gr\xC3\xB6\xC3\x9F\x65" },
         { Utf16Le(u"[S]\r\nK= Gr\u00F6\u00DFe \r\n"), "Gr\xC3\xB6\xC3\x9F\x65" } }));
@@ -53,7 +53,7 @@ TEST_P(IniWrite, ChangesOnlyItsLine)
 INSTANTIATE_TEST_SUITE_P(Cases, IniWrite,
     ::testing::ValuesIn(Triples { { "", "v", "[S]\nK=v\n" }, { "[T]\nK=2\n", "v", "[T]\nK=2\n[S]\nK=v\n" },
         { "junk\n[S]\nlooks odd\n\n", "v", "junk\n[S]\nlooks odd\nK=v\n\n" }, // after the section's last line
-        { "[S]\nK=1", "  /a b/  ", "[S]\nK=  /a b/  \n" }, // value written unchanged
+        { "[S]\nK=1", "  /a b/  ", "[S]\nK=  /a b/  \n" },                    // value written unchanged
         { "[S]\r\nA=1\r\n", "v", "[S]\r\nA=1\r\nK=v\r\n" },
         { "\xEF\xBB\xBF[S]\nK=1\n", "\xC3\xA9", "\xEF\xBB\xBF[S]\nK=\xC3\xA9\n" },
         { Utf16Le(u"[S]\r\nA=\u00E9\r\n"), "v", Utf16Le(u"[S]\r\nA=\u00E9\r\nK=v\r\n") } }));

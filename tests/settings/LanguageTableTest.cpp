@@ -57,8 +57,8 @@ TEST_F(Languages, SameNameTwiceLaterFileWinsAndSwitchingStartsAfresh)
     std::string last;
     for (const auto& entry : fs::directory_iterator(m_dir.Path() / "Language"))
         last = entry.path().filename() == "el.ini" ? last : entry.path().filename().string();
-    EXPECT_EQ(m_table.GetString("strOK") + m_table.GetString("strCancel"),
-        last == "b.ini" ? "B-OKCancel" : "A-OKA-Cancel");
+    EXPECT_EQ(
+        m_table.GetString("strOK") + m_table.GetString("strCancel"), last == "b.ini" ? "B-OKCancel" : "A-OKA-Cancel");
     ASSERT_TRUE(m_table.SelectLanguage("\xCE\x95\xCE\xBB")); // from a UTF-16 file
     EXPECT_FALSE(m_table.SelectLanguage("Klingon"));
     EXPECT_EQ(m_table.GetString("strOK"), "\xCE\x95\xCE\xBD");
@@ -109,7 +109,8 @@ TEST(ShippedLanguages, AreSelectableAndQuoteTheFolder)
         ASSERT_TRUE(table.SelectLanguage(name));
         EXPECT_NE(table.GetString("strSelectFolder"), "Select Destination Folder") << path;
         EXPECT_TRUE(table.GetString("strMsgInvalidFolder1").ends_with(" \"")
-            && table.GetString("strMsgInvalidFolder2").starts_with("\", ")) << path;
+            && table.GetString("strMsgInvalidFolder2").starts_with("\", "))
+            << path;
     }
 }
 

@@ -118,8 +118,8 @@ const std::string GoodUtf16 = Utf16Le(u"[SETTING_INFO]\r\nOPEN_FOLDER=TRUE\r\nLA
 
 INSTANTIATE_TEST_SUITE_P(Cases, GarbageSettings,
     ::testing::ValuesIn(Pairs { { Good, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) }, // NUL bytes
-        { Good, "caf\xE9\n" }, { GoodUtf16, "x" }, // Latin-1, odd length
-        { GoodUtf16, std::string("\x00\xD8", 2) } })); // high surrogate at the end
+        { Good, "caf\xE9\n" }, { GoodUtf16, "x" },                                          // Latin-1, odd length
+        { GoodUtf16, std::string("\x00\xD8", 2) } }));                                      // high surrogate at the end
 
 // Run from an empty folder, so anything made relative to the current directory shows.
 // Rows: the path refused and the reason given for it.

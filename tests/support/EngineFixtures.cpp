@@ -106,8 +106,11 @@ std::vector<HostileInput> HostileInputs()
         WriteBytes(p, bytes);
     };
     return { { "zero_bytes.jpg", [](const std::string& p) { WriteBytes(p, {}); }, ConvertStatus::Unreadable },
-        { "text_named.gif", [](const std::string& p) { WriteBytes(p, { 'l', 'i', 's', 't', '\n' }); },
-                 ConvertStatus::Unreadable },
+        { "text_named.gif",
+            [](const std::string& p) {
+                WriteBytes(p, { 'l', 'i', 's', 't', '\n' });
+            },
+            ConvertStatus::Unreadable },
         { "bomb_30000.png", [](const std::string& p) { WriteBytes(p, testpics::PngBombBytes(30000, 30000)); },
             ConvertStatus::TooLarge },
         { "header_only.jpg", headerOnly, ConvertStatus::Unreadable },

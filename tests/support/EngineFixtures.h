@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "batch/ImageBatch.h"
 #include "batch/JobSignals.h"
 #include "imaging/PictureConversion.h"
-#include "batch/ImageBatch.h"
 #include "tests/support/TestPictures.h"
 
 // Helpers for the conversion tests: a sink that records what a job posts, batches

@@ -36,13 +36,17 @@ VImage Gradient(int width, int height)
     VImage r = x.extract_band(0) * (255.0 / std::max(1, width - 1));
     VImage g = x.extract_band(1) * (255.0 / std::max(1, height - 1));
     VImage b = (r + g) * 0.5;
-    return r.bandjoin(g).bandjoin(b).cast(VIPS_FORMAT_UCHAR).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    return r.bandjoin(g)
+        .bandjoin(b)
+        .cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
 void Save(VImage img, const std::string& path, const std::string& format, int quality)
 {
     if (format == "jpg")
-        img.jpegsave(path.c_str(), VImage::option()->set("Q", quality)->set("optimize_coding", true)->set("strip", true));
+        img.jpegsave(
+            path.c_str(), VImage::option()->set("Q", quality)->set("optimize_coding", true)->set("strip", true));
     else if (format == "png")
         img.pngsave(path.c_str());
     else if (format == "gif")
@@ -72,8 +76,8 @@ void WriteColour(const std::string& path, int width, int height, const std::stri
     Save(Gradient(width, height), path, format, quality);
 }
 
-void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
-    int quality)
+void WriteSolid(
+    const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, int quality)
 {
     InitImageLibrary();
     VImage img = VImage::black(width, height).new_from_image(std::vector<double> { double(r), double(g), double(b) });
@@ -117,7 +121,8 @@ void WriteNoiseJpeg(const std::string& path, int width, int height, unsigned see
     for (auto& p : px)
         p = static_cast<std::uint8_t>(rng());
     VImage img = VImage::new_from_memory(px.data(), px.size(), width, height, 3, VIPS_FORMAT_UCHAR);
-    img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)).jpegsave(path.c_str(), VImage::option()->set("Q", 95));
+    img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+        .jpegsave(path.c_str(), VImage::option()->set("Q", 95));
 }
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)

@@ -31,8 +31,8 @@ private:
 // "grey" (a one-band JPEG) and "p3" (a JPEG of the sRGB gradient as Display P3 numbers, the profile embedded).
 void WriteColour(const std::string& path, int width, int height, const std::string& format, int quality = 85);
 // Solid colour in the format of the path's extension; a JPEG of 1024 x 768 at quality 10 is under 5000 bytes.
-void WriteSolid(const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
-    int quality = 85);
+void WriteSolid(
+    const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, int quality = 85);
 // No dark pixel (every channel 64 or more) and brightest at the borders: red rises toward the left and right
 // edges, green toward the top and bottom. In the format of the path's extension.
 void WriteBrightEdges(const std::string& path, int width, int height, int quality = 95);
