@@ -1,10 +1,16 @@
 #include "files/OutputFile.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <optional>
 #include <random>
+#include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +23,21 @@ enum class Claim { Taken, Claimed, Failed };
 constexpr int MaxNumberedNames = 10000;
 
 std::string SystemError(const char* what, int err) { return std::string(what) + ": " + std::strerror(err); }
+
+std::atomic<bool>& UnnamedAllowed()
+{
+    static std::atomic<bool> allowed { true };
+    return allowed;
+}
+
+// A hidden name of ours in the folder; the caller claims it exclusively.
+std::string RandomTempName(const std::string& folder)
+{
+    static thread_local std::mt19937_64 random { std::random_device {}() };
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, "%012llx.part", static_cast<unsigned long long>(random() & 0xffffffffffffull));
+    return folder + TempFilePrefix + suffix;
+}
 
 // Walks path, title(0).ext, title(1).ext, ... until claim accepts a free one.
 // The number always follows the source title: photo(1).jpg, never photo(0)(1).jpg.
@@ -89,41 +110,203 @@ Claim PublishNoReplace(const std::string& temp, const std::string& path, std::st
     return Claim::Claimed;
 }
 
-// An empty file of our own beside the output, with the permissions a new file gets.
-bool CreateTempFile(const std::string& folder, std::string& temp, std::string& error)
-{
-    static thread_local std::mt19937_64 random { std::random_device {}() };
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char suffix[24];
-        std::snprintf(
-            suffix, sizeof suffix, "%012llx.part", static_cast<unsigned long long>(random() & 0xffffffffffffull));
-        temp = folder + TempFilePrefix + suffix;
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return true;
-        }
-        if (errno != EEXIST) {
-            error = SystemError("could not write", errno);
-            return false;
-        }
+// The temporary file a picture or a settings file is written to. Where the file
+// system can, it has no name at all until it is complete (O_TMPFILE), so a killed
+// run leaves nothing; writers reach it through /proc/self/fd. Elsewhere it is a
+// hidden named file. Either way we hold an flock on it for as long as it is ours,
+// which is how a later run tells a file whose owner is gone (RemoveOrphans).
+class TempFile {
+public:
+    TempFile() = default;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    ~TempFile()
+    {
+        if (!m_named.empty())
+            ::unlink(m_named.c_str());
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    error = "could not write: no temporary file name is free";
+
+    bool Create(const std::string& folder, std::string& error)
+    {
+        if (UnnamedAllowed().load()) {
+            const std::string dir = folder.empty() ? "." : folder;
+            m_fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+            if (m_fd >= 0) {
+                ::flock(m_fd, LOCK_EX);
+                m_writePath = "/proc/self/fd/" + std::to_string(m_fd);
+                if (::access(m_writePath.c_str(), F_OK) == 0)
+                    return true;
+                ::close(m_fd); // no /proc: the file could never get a name
+                m_fd = -1;
+            }
+        }
+        return CreateNamed(folder, m_named, error) && (m_writePath = m_named, true);
+    }
+
+    const std::string& WritePath() const { return m_writePath; }
+    int Fd() const { return m_fd; }
+    bool Unnamed() const { return m_named.empty(); }
+    // The named file now carries its final name: nothing to remove any more.
+    void Published() { m_named.clear(); }
+    // For an unnamed file: gives it the name, failing with EEXIST when something is there.
+    bool Link(const std::string& path) const
+    {
+        return ::linkat(AT_FDCWD, m_writePath.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    }
+
+private:
+    // An empty file of our own beside the output, with the permissions a new file gets,
+    // locked at once.
+    bool CreateNamed(const std::string& folder, std::string& temp, std::string& error)
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            temp = RandomTempName(folder);
+            m_fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd >= 0) {
+                ::flock(m_fd, LOCK_EX);
+                // A cleaner may have taken it for an orphan before the lock: then it has gone.
+                struct stat named {
+                }, held {};
+                if (::stat(temp.c_str(), &named) == 0 && ::fstat(m_fd, &held) == 0 && named.st_ino == held.st_ino
+                    && named.st_dev == held.st_dev)
+                    return true;
+                ::close(m_fd);
+                m_fd = -1;
+                continue;
+            }
+            if (errno != EEXIST) {
+                error = SystemError("could not write", errno);
+                temp.clear();
+                return false;
+            }
+        }
+        temp.clear();
+        error = "could not write: no temporary file name is free";
+        return false;
+    }
+
+    int m_fd = -1;
+    std::string m_writePath;
+    std::string m_named;
+};
+
+// Data first on the disk, then the name: after a crash the name holds the whole picture or nothing.
+bool FlushToDisk(int fd, std::string& error)
+{
+    if (::fdatasync(fd) == 0)
+        return true;
+    error = SystemError("could not write", errno);
     return false;
 }
 
-// Data first on the disk, then the name: after a crash the name holds the whole picture or nothing.
-bool FlushToDisk(const std::string& path, std::string& error)
+// Temporary files of runs that were killed: ours by name, regular, and lockable, so
+// no process holds them. Once per folder and process, since a batch writes many
+// pictures into one folder.
+void RemoveOrphans(const std::string& folder)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fdatasync(fd) != 0) {
+    static std::mutex mutex;
+    static std::set<std::string> cleaned;
+    {
+        const std::lock_guard lock(mutex);
+        if (!cleaned.insert(folder).second)
+            return;
+    }
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr)
+        return;
+    const std::string_view prefix = TempFilePrefix, suffix = ".part";
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix) || !name.ends_with(suffix))
+            continue;
+        const int fd = ::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st { };
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// Gives the finished file its final name, replacing whatever is there.
+bool PublishReplacing(TempFile& temp, const std::string& path, std::string& error)
+{
+    if (temp.Unnamed()) {
+        // A name cannot be linked over an existing one: link to a hidden name of our own,
+        // still locked through our descriptor, then rename that over the target.
+        const std::string folder = SplitPath(path).folder;
+        std::string hidden;
+        for (int attempt = 0;; ++attempt) {
+            if (attempt == 100) {
+                error = "could not write: no temporary file name is free";
+                return false;
+            }
+            hidden = RandomTempName(folder);
+            if (temp.Link(hidden))
+                break;
+            if (errno != EEXIST) {
+                error = SystemError("could not write", errno);
+                return false;
+            }
+        }
+        if (::rename(hidden.c_str(), path.c_str()) != 0) {
+            error = SystemError("could not write", errno);
+            ::unlink(hidden.c_str());
+            return false;
+        }
+        return true;
+    }
+    if (::rename(temp.WritePath().c_str(), path.c_str()) != 0) {
         error = SystemError("could not write", errno);
-        if (fd >= 0)
-            ::close(fd);
         return false;
     }
-    ::close(fd);
+    temp.Published();
     return true;
+}
+
+bool WriteThroughTemp(
+    std::string& path, bool overwrite, const WriteToFile& write, std::optional<mode_t> mode, std::string& error)
+{
+    error.clear();
+    const std::string folder = SplitPath(path).folder;
+    RemoveOrphans(folder);
+    TempFile temp;
+    if (!temp.Create(folder, error))
+        return false;
+    bool ok = write(temp.WritePath(), error);
+    if (ok && mode && ::fchmod(temp.Fd(), *mode) != 0) {
+        error = SystemError("could not write", errno);
+        ok = false;
+    }
+    ok = ok && FlushToDisk(temp.Fd(), error);
+    if (ok && overwrite) {
+        ok = PublishReplacing(temp, path, error);
+    } else if (ok) {
+        ok = MakeUniquePath(path, [&](const std::string& candidate) {
+            if (temp.Unnamed()) {
+                if (temp.Link(candidate))
+                    return Claim::Claimed;
+                if (errno == EEXIST)
+                    return Claim::Taken;
+                error = SystemError("could not write", errno);
+                return Claim::Failed;
+            }
+            const Claim claim = PublishNoReplace(temp.WritePath(), candidate, error);
+            if (claim == Claim::Claimed)
+                temp.Published();
+            return claim;
+        });
+        if (!ok && error.empty())
+            error
+                = "could not write: every numbered name up to (" + std::to_string(MaxNumberedNames - 1) + ") is taken";
+    }
+    if (!ok && error.empty())
+        error = "could not write";
+    return ok;
 }
 
 } // namespace
@@ -165,27 +348,15 @@ bool WriteFileBytes(const std::string& path, std::string_view text, std::string&
 
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error)
 {
-    error.clear();
-    std::string temp;
-    if (!CreateTempFile(SplitPath(path).folder, temp, error))
-        return false;
-    bool ok = write(temp, error) && FlushToDisk(temp, error);
-    if (ok && overwrite) {
-        if (::rename(temp.c_str(), path.c_str()) != 0) {
-            error = SystemError("could not write", errno);
-            ok = false;
-        }
-    } else if (ok) {
-        ok = MakeUniquePath(
-            path, [&](const std::string& candidate) { return PublishNoReplace(temp, candidate, error); });
-        if (!ok && error.empty())
-            error
-                = "could not write: every numbered name up to (" + std::to_string(MaxNumberedNames - 1) + ") is taken";
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        if (error.empty())
-            error = "could not write";
-    }
-    return ok;
+    return WriteThroughTemp(path, overwrite, write, std::nullopt, error);
 }
+
+bool ReplaceFile(const std::string& path, std::string_view bytes, unsigned mode, std::string& error)
+{
+    std::string target = path;
+    return WriteThroughTemp(
+        target, true, [&](const std::string& temp, std::string& e) { return WriteFileBytes(temp, bytes, e); },
+        static_cast<mode_t>(mode & 07777), error);
+}
+
+void AllowUnnamedTempFiles(bool allowed) { UnnamedAllowed() = allowed; }

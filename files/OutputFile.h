@@ -6,11 +6,16 @@
 #include <string>
 #include <string_view>
 
-// Naming and writing of output files. A picture is written to a hidden temporary
-// file in the output folder and only then given its final name, so a final name
-// never holds a half-written picture, and a source replaced in place has been
-// read completely before. Names are claimed exclusively: two writers into the
-// same folder never share a file. Safe to use from any thread.
+// Naming and writing of output files. A picture is written to a temporary file in
+// the output folder and only then given its final name, so a final name never holds
+// a half-written picture, and a source replaced in place has been read completely
+// before. Names are claimed exclusively: two writers into the same folder never
+// share a file. Safe to use from any thread.
+//
+// The temporary file has no name where the file system allows it (O_TMPFILE), so a
+// killed run leaves nothing behind. Elsewhere it is a hidden ".kestrova-*.part" file
+// that its writer keeps locked; the first write of a later run into that folder
+// removes those whose writer is gone.
 
 // True when something (file, folder, link) is at the path or the look-up fails
 // for any reason other than a missing file or folder.
@@ -23,6 +28,13 @@ bool PathExists(const std::string& path);
 // neither the temporary file nor a name, and error says why.
 using WriteToFile = std::function<bool(const std::string& tempPath, std::string& error)>;
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error);
+
+// Replaces the file at path (not a symbolic link's target) with the bytes, through
+// a temporary file as above, and gives it the permission bits of mode.
+bool ReplaceFile(const std::string& path, std::string_view bytes, unsigned mode, std::string& error);
+
+// Tests turn the unnamed temporary files off to run the named ones.
+void AllowUnnamedTempFiles(bool allowed);
 
 // Creates or empties the file at path and writes the bytes into it. False when the
 // file cannot be opened or not every byte reached it; error then says why in plain

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files/OutputFile.h"
+
 namespace {
 
 // A settings or language file is a few kilobytes; anything this large is not one of ours.
@@ -234,19 +236,6 @@ bool IsWritable(std::string_view section, std::string_view key, std::string_view
     return IsValidUtf8(section) && IsValidUtf8(key) && IsValidUtf8(value);
 }
 
-// GLib writes a temporary file beside the target, flushes it and renames it over the
-// target, so a crash leaves the old or the new file. It creates the file through the
-// umask, so the file's own mode is put back afterwards.
-bool ReplaceFile(const std::string& path, const std::string& bytes, mode_t mode)
-{
-    const auto flags = static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE);
-    if (!g_file_set_contents_full(
-            path.c_str(), bytes.data(), static_cast<gssize>(bytes.size()), flags, static_cast<int>(mode), nullptr))
-        return false;
-    ::chmod(path.c_str(), mode);
-    return true;
-}
-
 // The file a symbolic link points to is the one to replace, not the link.
 std::string ResolvedTarget(const std::string& path)
 {
@@ -305,5 +294,6 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         text.lines.push_back(line);
     }
     const auto bytes = Encode(text);
-    return bytes && ReplaceFile(ResolvedTarget(m_path), *bytes, loaded.mode);
+    std::string error;
+    return bytes && ReplaceFile(ResolvedTarget(m_path), *bytes, loaded.mode, error);
 }

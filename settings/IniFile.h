@@ -10,7 +10,7 @@
 // other line. Files are UTF-8 (with or without BOM) or UTF-16LE with BOM; a write
 // keeps the file's encoding and line endings.
 //
-// A write goes to a temporary file in the same folder that is then renamed over the
+// A write goes to a temporary file in the same folder (files/OutputFile) that then replaces the
 // old one, so a crash leaves either the old or the new file, never half of one. A file
 // that exists but cannot be read or decoded (binary, not UTF-8, a folder) reads as a
 // file without keys and is never overwritten: the write fails and its bytes stay.

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -168,8 +169,8 @@ TEST_F(CliRunTest, ConvertsFilesAndFoldersAndReportsEachPictureAndEachFailure)
 }
 
 // Stopped in the middle of a batch. Killed without warning: whatever carries a final
-// name is a whole picture, only the temporary file of the picture in progress may be
-// left. Ctrl+C: the picture in progress is finished, no temporary file is left, and
+// name is a whole picture, and the temporary file of the picture in progress had no
+// name to leave behind. Ctrl+C: the picture in progress is finished, no temporary file is left, and
 // the report lists the pictures not converted.
 class StoppedRunTest : public CliRunTest, public testing::WithParamInterface<int> { };
 
@@ -188,7 +189,7 @@ TEST_P(StoppedRunTest, LeavesNoPartialFileUnderAFinalName)
     EXPECT_LT(names.size(), sources.size());
     for (const std::string& name : names)
         EXPECT_EQ(Decode(m_out + "/" + name).width, 1600) << name << " is a whole picture";
-    EXPECT_LE(ListNames(m_out).size() - names.size(), sig == SIGINT ? 0u : 1u) << "temporary files";
+    EXPECT_EQ(ListNames(m_out).size(), names.size()) << "temporary files";
     if (sig == SIGINT) {
         const std::string csv = ReadText(m_report);
         EXPECT_EQ(Count(csv, ",written,"), names.size());
@@ -198,6 +199,61 @@ TEST_P(StoppedRunTest, LeavesNoPartialFileUnderAFinalName)
 
 INSTANTIATE_TEST_SUITE_P(Signals, StoppedRunTest, testing::Values(SIGKILL, SIGINT),
     [](const auto& i) { return std::string(i.param == SIGINT ? "CtrlC" : "Killed"); });
+
+// A writer killed at random moments, again and again, with unnamed temporary files and
+// with named ones, replacing its output or taking numbered names. Every final name holds
+// the whole file; after the next write into the folder no file of ours is left.
+class KilledWriterTest : public testing::TestWithParam<std::tuple<bool, bool>> { };
+
+TEST_P(KilledWriterTest, LeavesWholeFilesOnly)
+{
+    const auto [unnamed, overwrite] = GetParam();
+    testpics::TempDir dir;
+    std::vector<std::uint8_t> content(3 << 20);
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
+    std::mt19937 random(12345);
+    std::size_t leftBeforeCleanup = 0;
+    for (int run = 0; run < 16; ++run) {
+        const std::string folder = dir / ("run" + std::to_string(run));
+        std::filesystem::create_directory(folder);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            AllowUnnamedTempFiles(unnamed);
+            for (int i = 0; i < 40; ++i) {
+                std::string path = folder + "/out.bin", error;
+                WriteOutputFile(
+                    path, overwrite,
+                    [&](const std::string& t, std::string& e) { return WriteFileBytes(t, content, e); }, error);
+            }
+            ::_exit(0);
+        }
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 40000)(random));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        for (const std::string& name : ListNames(folder))
+            leftBeforeCleanup += name.starts_with(TempFilePrefix);
+        std::string next = folder + "/next.bin", error;
+        ASSERT_TRUE(WriteOutputFile(
+            next, false, [](const std::string& t, std::string& e) { return WriteFileBytes(t, "x", e); }, error))
+            << error;
+        for (const std::string& name : ListNames(folder)) {
+            EXPECT_FALSE(name.starts_with(TempFilePrefix)) << name;
+            EXPECT_TRUE(name == "next.bin" || testpics::ReadBytes(folder + "/" + name) == content)
+                << name << " is whole";
+        }
+    }
+    if (unnamed) {
+        EXPECT_LE(leftBeforeCleanup, overwrite ? 1u : 0u) << "named temporary files";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, KilledWriterTest, testing::Combine(testing::Bool(), testing::Bool()), [](const auto& i) {
+        return std::string(std::get<0>(i.param) ? "Unnamed" : "Named")
+            + (std::get<1>(i.param) ? "Replacing" : "Numbered");
+    });
 
 // Without --output the converter writes where the window would: the folder last used
 // there, else the default folder in the documents folder.

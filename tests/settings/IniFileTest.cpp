@@ -2,12 +2,14 @@
 
 #include <csignal>
 #include <filesystem>
+#include <random>
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "files/OutputFile.h"
 #include "tests/settings/TestHelpers.h"
 
 namespace fs = std::filesystem;
@@ -76,35 +78,69 @@ INSTANTIATE_TEST_SUITE_P(Cases, IniWriteRefused,
         { "S", "K", "/photos/caf\xE9" }, { "S", "A=B", "v" }, { "S", ";K", "v" }, { "S]x", "K", "v" } }));
 
 // The new content cannot be written whole (the file size limit is below it). Whether the
-// process dies on the way or the write fails, the old file stays as it was; a failed write
-// also takes its temporary file away.
+// process dies on the way or the write fails, the old file stays as it was and no file of
+// ours is left: at once with unnamed temporary files, after the next write with named ones.
 TEST(IniFile, WriteCutShortKeepsOldFile)
 {
-    for (const bool dies : { true, false }) {
-        testpics::TempDir dir;
-        const IniFile file(dir / "settings.ini");
-        const std::string old = "[SETTING_INFO]\nLAST_FOLDER=/old/\n";
-        WriteText(file.GetPath(), old);
+    for (const bool unnamed : { true, false })
+        for (const bool dies : { true, false }) {
+            testpics::TempDir dir;
+            const IniFile file(dir / "settings.ini");
+            const std::string old = "[SETTING_INFO]\nLAST_FOLDER=/old/\n";
+            WriteText(file.GetPath(), old);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                AllowUnnamedTempFiles(unnamed);
+                const rlimit size { 64, 64 }, noCore { 0, 0 };
+                ::setrlimit(RLIMIT_FSIZE, &size);
+                ::setrlimit(RLIMIT_CORE, &noCore);
+                if (!dies)
+                    ::signal(SIGXFSZ, SIG_IGN);
+                ::_exit(file.WriteString("SETTING_INFO", "LAST_FOLDER", "/new/" + std::string(200, 'x')) ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            const std::string how = std::string(dies ? "died" : "failed") + (unnamed ? "" : ", named");
+            if (dies) {
+                EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ)
+                    << "the write never went past the limit";
+            } else {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "the failed write reported success";
+            }
+            EXPECT_EQ(ReadText(file.GetPath()), old) << how;
+            if (!unnamed) {
+                ASSERT_TRUE(file.WriteString("SETTING_INFO", "A", "1"));
+            }
+            EXPECT_EQ(Entries(dir.Path()), 1) << "temporary file left when " << how;
+        }
+}
+
+// Killed at random moments while writing again and again: the file always holds one
+// whole version, and its permissions stay.
+TEST(IniFile, KilledWriterLeavesAWholeFile)
+{
+    testpics::TempDir dir;
+    const IniFile file(dir / "settings.ini");
+    const std::string a(30000, 'a'), b(30000, 'b');
+    WriteText(file.GetPath(), "[S]\nK=" + a + "\n");
+    fs::permissions(file.GetPath(), fs::perms::owner_read | fs::perms::owner_write);
+    std::mt19937 random(7);
+    for (int run = 0; run < 12; ++run) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            const rlimit size { 64, 64 }, noCore { 0, 0 };
-            ::setrlimit(RLIMIT_FSIZE, &size);
-            ::setrlimit(RLIMIT_CORE, &noCore);
-            if (!dies)
-                ::signal(SIGXFSZ, SIG_IGN);
-            ::_exit(file.WriteString("SETTING_INFO", "LAST_FOLDER", "/new/" + std::string(200, 'x')) ? 0 : 1);
+            for (int i = 0;; ++i)
+                file.WriteString("S", "K", i % 2 ? a : b);
         }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        if (dies) {
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the write never went past the limit";
-        } else {
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "the failed write reported success";
-            EXPECT_EQ(Entries(dir.Path()), 1) << "no temporary file left";
-        }
-        EXPECT_EQ(ReadText(file.GetPath()), old) << (dies ? "died" : "failed");
+        ::usleep(std::uniform_int_distribution<useconds_t>(0, 20000)(random));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string value = file.ReadString("S", "K", "");
+        EXPECT_TRUE(value == a || value == b) << value.size() << " characters";
+        EXPECT_EQ(Entries(dir.Path()), 1) << "temporary file left";
     }
+    EXPECT_EQ(fs::status(file.GetPath()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 } // namespace
