@@ -2,7 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include <pwd.h>
@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "files/CreateFolderPath.h"
+#include "files/ReadFile.h"
 #include "settings/AppIdentity.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
@@ -100,7 +101,9 @@ std::optional<std::string> GetDocumentsFolder()
         return std::nullopt;
     std::optional<std::string> documents;
     if (const auto config = GetUserConfigFolder()) {
-        std::ifstream in(*config + "/user-dirs.dirs");
+        std::string bytes;
+        ReadRegularFile(*config + "/user-dirs.dirs", 1 << 20, bytes);
+        std::istringstream in(bytes);
         std::string line;
         // Like the shell that normally reads this file, the last assignment wins.
         while (std::getline(in, line)) {

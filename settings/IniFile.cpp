@@ -6,17 +6,17 @@
 #include <optional>
 #include <vector>
 
-#include <fcntl.h>
 #include <glib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "files/OutputFile.h"
+#include "files/ReadFile.h"
 
 namespace {
 
 // A settings or language file is a few kilobytes; anything this large is not one of ours.
-constexpr off_t MaxFileSize = 16 * 1024 * 1024;
+constexpr std::size_t MaxFileSize = 16 * 1024 * 1024;
 
 enum class Encoding { Utf8, Utf8Bom, Utf16LeBom };
 
@@ -108,45 +108,24 @@ std::optional<std::string> Encode(const IniText& text)
     return utf8;
 }
 
-bool ReadAll(int fd, std::string& out)
-{
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            return true;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        out.append(buffer, static_cast<std::size_t>(n));
-        if (out.size() > static_cast<std::size_t>(MaxFileSize))
-            return false;
-    }
-}
-
 Loaded Load(const std::string& path)
 {
     Loaded result;
     if (path.empty())
         return result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.status = (errno == ENOENT) ? LoadStatus::Missing : LoadStatus::Unusable;
-        return result;
-    }
-    result.status = LoadStatus::Unusable;
-    struct stat st { };
     std::string bytes;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= MaxFileSize && ReadAll(fd, bytes)) {
+    unsigned mode = 0;
+    const ReadStatus status = ReadRegularFile(path, MaxFileSize, bytes, &mode);
+    if (status == ReadStatus::Missing)
+        return result;
+    result.status = LoadStatus::Unusable;
+    if (status == ReadStatus::Read) {
         if (auto text = Decode(bytes)) {
             result.status = LoadStatus::Loaded;
             result.text = std::move(*text);
-            result.mode = st.st_mode & 07777;
+            result.mode = mode;
         }
     }
-    ::close(fd);
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -65,11 +66,21 @@ public:
         return std::ranges::count(Out(), '\n') >= lines;
     }
     void Signal(int sig) { ::kill(m_pid, sig); }
-    // The exit status, 128 + n for a signal.
-    int Wait()
+    // The exit status, 128 + n for a signal. With a time limit in seconds, a program still
+    // running then is killed.
+    int Wait(int seconds = -1)
     {
+        for (int i = 0; m_status < 0 && seconds >= 0 && i < seconds * 100; ++i) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid)
+                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            else
+                ::usleep(10000);
+        }
         if (m_status >= 0)
             return m_status;
+        if (seconds >= 0)
+            Signal(SIGKILL);
         int status = 0;
         ::waitpid(m_pid, &status, 0);
         return m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -271,6 +282,14 @@ TEST(CliRun, DefaultOutputIsTheWindowsFolder)
         const std::string settings = "[SETTING_INFO]\nLAST_FOLDER=" + (dir / "used") + "/\n";
         testpics::WriteBytes(dir / "config/Lumisk Studio Data/settings.ini", { settings.begin(), settings.end() });
     }
+    // A FIFO in place of the settings file and of the folder list is not waited on.
+    for (const std::string fifo : { "config/Lumisk Studio Data/settings.ini", "config/user-dirs.dirs" }) {
+        std::filesystem::remove(dir / fifo);
+        ASSERT_EQ(::mkfifo((dir / fifo).c_str(), 0600), 0);
+    }
+    CliProcess run({ dir / "a.png" }, ".", env);
+    ASSERT_EQ(run.Wait(20), 0) << run.Err();
+    EXPECT_TRUE(std::filesystem::exists(dir / "home/Da Varozez Evozer/a(0).jpg"));
 }
 
 } // namespace

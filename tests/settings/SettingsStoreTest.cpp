@@ -5,10 +5,15 @@
 #include <filesystem>
 #include <set>
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "files/CreateFolderPath.h"
 #include "settings/DataDirectory.h"
+#include "settings/IniFile.h"
 #include "tests/settings/TestHelpers.h"
 
 namespace fs = std::filesystem;
@@ -120,6 +125,35 @@ INSTANTIATE_TEST_SUITE_P(Cases, GarbageSettings,
     ::testing::ValuesIn(Pairs { { Good, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) }, // NUL bytes
         { Good, "caf\xE9\n" }, { GoodUtf16, "x" },                                          // Latin-1, odd length
         { GoodUtf16, std::string("\x00\xD8", 2) } }));                                      // high surrogate at the end
+
+// A FIFO in place of the settings file or of a language file is not opened for a read
+// that waits for a writer: the settings read as defaults and are not written, and the
+// language is not offered. Run in a child process that is killed if it hangs.
+TEST_F(Settings, FifoIsNeitherWaitedOnNorReplaced)
+{
+    ASSERT_EQ(::mkfifo(m_path.c_str(), 0600), 0);
+    fs::create_directory(m_dir / "Language");
+    ASSERT_EQ(::mkfifo((m_dir / "Language/fifo.ini").c_str(), 0600), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool defaults = SettingsStore::GetLastFolder() == m_default && SettingsStore::GetLanguage().empty();
+        SettingsStore::SetOpenFolder(true);
+        IniFile language(m_dir / "Language/fifo.ini");
+        const bool noLanguage = language.ReadString("INFO", "Language", "none") == "none";
+        ::_exit(defaults && noLanguage ? 0 : 1);
+    }
+    int status = -1;
+    for (int i = 0; i < 1000 && ::waitpid(child, &status, WNOHANG) == 0; ++i)
+        ::usleep(10000);
+    if (::waitpid(child, &status, WNOHANG) == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        FAIL() << "waited on the FIFO";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(fs::is_fifo(m_path)) << "the FIFO was replaced";
+}
 
 // Run from an empty folder, so anything made relative to the current directory shows.
 // Rows: the path refused and the reason given for it.
