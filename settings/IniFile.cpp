@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -18,7 +19,8 @@ namespace {
 // A settings or language file is a few kilobytes; anything this large is not one of ours.
 constexpr std::size_t MaxFileSize = 16 * 1024 * 1024;
 
-enum class Encoding { Utf8, Utf8Bom, Utf16LeBom };
+// Ansi: an 8-bit file of the Windows heritage, read as Windows-1252.
+enum class Encoding { Utf8, Utf8Bom, Utf16LeBom, Ansi };
 
 struct IniText {
     Encoding encoding = Encoding::Utf8;
@@ -55,6 +57,46 @@ std::optional<std::string> Convert(std::string_view bytes, const char* to, const
     return result;
 }
 
+// Windows-1252 at 0x80..0x9F; the five bytes it leaves undefined stand for the C1
+// controls of the same value, as Latin-1 has them, so every byte comes back as it was.
+constexpr char32_t Cp1252High[32] = { 0x20AC, 0x81, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+    0x0160, 0x2039, 0x0152, 0x8D, 0x017D, 0x8F, 0x90, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC,
+    0x2122, 0x0161, 0x203A, 0x0153, 0x9D, 0x017E, 0x0178 };
+
+// Text of an 8-bit file: no NUL and no control characters but the blanks, or it is
+// binary data (or UTF-16 without its mark) and not ours to rewrite.
+std::optional<std::string> DecodeAnsi(std::string_view bytes)
+{
+    std::string utf8;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && !g_ascii_isspace(c))
+            return std::nullopt;
+        const char32_t code = byte >= 0x80 && byte < 0xA0 ? Cp1252High[byte - 0x80] : byte;
+        char out[6];
+        utf8.append(out, static_cast<std::size_t>(g_unichar_to_utf8(static_cast<gunichar>(code), out)));
+    }
+    return utf8;
+}
+
+// nullopt when a character has no Windows-1252 byte.
+std::optional<std::string> EncodeAnsi(std::string_view utf8)
+{
+    std::string bytes;
+    for (const char* p = utf8.data(); p < utf8.data() + utf8.size(); p = g_utf8_next_char(p)) {
+        const char32_t code = g_utf8_get_char(p);
+        if (code < 0x80 || (code >= 0xA0 && code < 0x100)) {
+            bytes += static_cast<char>(code);
+            continue;
+        }
+        const auto* found = std::find(std::begin(Cp1252High), std::end(Cp1252High), code);
+        if (found == std::end(Cp1252High))
+            return std::nullopt;
+        bytes += static_cast<char>(0x80 + (found - std::begin(Cp1252High)));
+    }
+    return bytes;
+}
+
 std::optional<IniText> Decode(const std::string& bytes)
 {
     IniText text;
@@ -69,8 +111,13 @@ std::optional<IniText> Decode(const std::string& bytes)
         if (!decoded)
             return std::nullopt;
         utf8 = std::move(*decoded);
-    } else {
+    } else if (IsValidUtf8(bytes)) {
         utf8 = bytes;
+    } else if (auto decoded = DecodeAnsi(bytes)) {
+        text.encoding = Encoding::Ansi;
+        utf8 = std::move(*decoded);
+    } else {
+        return std::nullopt;
     }
     if (!IsValidUtf8(utf8))
         return std::nullopt;
@@ -104,6 +151,12 @@ std::optional<std::string> Encode(const IniText& text)
         if (auto utf16 = Convert(utf8, "UTF-16LE", "UTF-8"))
             return "\xFF\xFE" + *utf16;
         return std::nullopt;
+    case Encoding::Ansi:
+        // A character the 8-bit file cannot hold turns the whole file into UTF-8 rather
+        // than losing the value; the mark tells the encoding to any reader.
+        if (auto ansi = EncodeAnsi(utf8))
+            return ansi;
+        return "\xEF\xBB\xBF" + utf8;
     }
     return utf8;
 }

@@ -7,12 +7,13 @@
 // One INI file read and written the way the old profile functions did it: section
 // and key names compare case-insensitively, values come back trimmed, the file is
 // read anew on every call and created by the first write, and a write keeps every
-// other line. Files are UTF-8 (with or without BOM) or UTF-16LE with BOM; a write
-// keeps the file's encoding and line endings.
+// other line. Files are UTF-8 (with or without BOM) or UTF-16LE with BOM; a file of
+// other 8-bit text is read as Windows-1252. A write keeps the file's encoding and line
+// endings (an 8-bit file given a character it cannot hold becomes UTF-8 with BOM).
 //
 // A write goes to a temporary file in the same folder (files/OutputFile) that then replaces the
 // old one, so a crash leaves either the old or the new file, never half of one. A file
-// that exists but cannot be read or decoded (binary, not UTF-8, a folder) reads as a
+// that exists but cannot be read or decoded (binary, broken UTF-16, a folder) reads as a
 // file without keys and is never overwritten: the write fails and its bytes stay.
 //
 // Holds only the path; any thread may use its own instance.

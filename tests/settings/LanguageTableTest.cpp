@@ -97,7 +97,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, LanguageText,
     ::testing::ValuesIn(Triples { { "strOK=", "strOK", "OK" }, // empty: the English text stays
         { "strNotInTable=Hello", "strNotInTable", "" }, { "strOK=Line one\\nLine two", "strOK", "Line one\nLine two" },
         { "strOK=a\\r\\nb", "strOK", "a\r\nb" }, { "strOK=D:\\\\Temp", "strOK", "D:Temp" },
-        { "strOK=a\\\\nb", "strOK", "a\nb" }, { "strOK=  ends here\\   ", "strOK", "ends here\\" } }));
+        { "strOK=a\\\\nb", "strOK", "a\nb" }, { "strOK=  ends here\\   ", "strOK", "ends here\\" },
+        { "strOK=\x93"
+          "D'accord\x94 \x80 \xE9"
+          "t\xE9",
+            "strOK", "\u201CD'accord\u201D \u20AC \u00E9t\u00E9" } })); // Windows-1252
 
 // The shipped files are translated, and the halves of the invalid-folder message still quote the path.
 TEST(ShippedLanguages, AreSelectableAndQuoteTheFolder)

@@ -123,8 +123,8 @@ const std::string GoodUtf16 = Utf16Le(u"[SETTING_INFO]\r\nOPEN_FOLDER=TRUE\r\nLA
 
 INSTANTIATE_TEST_SUITE_P(Cases, GarbageSettings,
     ::testing::ValuesIn(Pairs { { Good, std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) }, // NUL bytes
-        { Good, "caf\xE9\n" }, { GoodUtf16, "x" },                                          // Latin-1, odd length
-        { GoodUtf16, std::string("\x00\xD8", 2) } }));                                      // high surrogate at the end
+        { Good, "caf\xE9\x01\n" }, { GoodUtf16, "x" }, // 8-bit with a control character, odd length
+        { GoodUtf16, std::string("\x00\xD8", 2) } })); // high surrogate at the end
 
 // A FIFO in place of the settings file or of a language file is not opened for a read
 // that waits for a writer: the settings read as defaults and are not written, and the
