@@ -15,6 +15,13 @@ std::uint32_t Be32(std::span<const std::uint8_t> b, std::size_t at)
     return (std::uint32_t(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
 }
 
+// The size of a signed 32-bit field, clamped: the most negative value has no positive twin.
+int Magnitude(std::uint32_t field)
+{
+    const std::uint32_t size = static_cast<std::int32_t>(field) < 0 ? 0u - field : field;
+    return static_cast<int>(std::min<std::uint32_t>(size, 0x7fffffff));
+}
+
 } // namespace
 
 int PaletteDepth(int bits)
@@ -82,8 +89,8 @@ std::optional<SniffedHeader> SniffHeader(std::span<const std::uint8_t> b)
             h.height = static_cast<int>(Le16(b, 20));
             bits = static_cast<int>(Le16(b, 24));
         } else if (dib >= 40) {
-            h.width = std::abs(static_cast<std::int32_t>(Le32(b, 18)));
-            h.height = std::abs(static_cast<std::int32_t>(Le32(b, 22)));
+            h.width = Magnitude(Le32(b, 18));
+            h.height = Magnitude(Le32(b, 22)); // negative: stored top-down
             bits = static_cast<int>(Le16(b, 28));
         } else {
             return std::nullopt;

@@ -2,8 +2,8 @@
 # Checks the folder layers: the core folders, then the window folders, each list from the
 # bottom up as CMakeLists.txt gives them. A file may include headers of its own folder and of
 # folders earlier in the order, never later ones, so no core file includes a window header and
-# no two folders include each other. The converter (cli/) and the tools (tools/) sit on the
-# core alone. Prints every offending include and exits 1 if there is one.
+# no two folders include each other. The converter (cli/), the tools (tools/) and the fuzz
+# targets (fuzz/) sit on the core alone. Prints every offending include and exits 1 if there is one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -39,11 +39,11 @@ check() { # folder, highest rank it may include
 }
 
 for i in "${!order[@]}"; do check "${order[$i]}" "$i"; done
-for consumer in cli tools; do check "$consumer" $((${#core[@]} - 1)); done
+for consumer in cli tools fuzz; do check "$consumer" $((${#core[@]} - 1)); done
 
 # Every folder with code is placed somewhere.
 for dir in $(git ls-files '*.cpp' '*.h' | sed -n 's#^\([^/]*\)/.*#\1#p' | sort -u); do
-    case " ${order[*]} cli tools tests bench " in *" $dir "*) continue ;; esac
+    case " ${order[*]} cli tools fuzz tests bench " in *" $dir "*) continue ;; esac
     echo "$dir/: holds code but is in neither folder list of CMakeLists.txt"
     bad=1
 done

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config ninja-build clang-format
+    clang libclang-rt-14-dev
     libvips-dev libvips-tools
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev libquazip1-qt6-dev
     libgtest-dev

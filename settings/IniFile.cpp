@@ -292,7 +292,7 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key, 
 {
     const Loaded loaded = Load(m_path);
     if (loaded.status == LoadStatus::Loaded) {
-        const Position pos = Find(loaded.text, section, key);
+        const Position pos = Find(loaded.text, TrimBlanks(section), TrimBlanks(key));
         if (pos.keyLine) {
             if (auto kv = ParseKeyLine(loaded.text.lines[*pos.keyLine]))
                 return CutToLength(kv->value, MaxValueLength);
@@ -315,14 +315,16 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
             return mask;
         }();
     IniText& text = loaded.text;
-    const std::string line = std::string(TrimBlanks(key)) + "=" + std::string(value);
-    const Position pos = Find(text, section, key);
+    // Names are read back trimmed, so they are looked up and written trimmed.
+    const std::string sectionName = TrimBlanks(section), keyName = TrimBlanks(key);
+    const std::string line = keyName + "=" + std::string(value);
+    const Position pos = Find(text, sectionName, keyName);
     if (pos.keyLine) {
         text.lines[*pos.keyLine] = line;
     } else if (pos.sectionLine) {
         text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(pos.lastContentLine + 1), line);
     } else {
-        text.lines.push_back("[" + std::string(section) + "]");
+        text.lines.push_back("[" + sectionName + "]");
         text.lines.push_back(line);
     }
     const auto bytes = Encode(text);

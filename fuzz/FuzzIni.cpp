@@ -1,0 +1,28 @@
+// The INI reader and writer on arbitrary file content. The first line of the input,
+// split at '/', names the section and key looked up, so look-ups find what is there.
+#include <glib.h>
+
+#include "fuzz/FuzzSupport.h"
+#include "settings/IniFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const std::string path = ScratchFolder() + "/settings.ini";
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::string_view names = input.substr(0, input.find('\n'));
+    const std::string section(names.substr(0, names.find('/')));
+    const std::string key(names.find('/') == std::string_view::npos ? "K" : names.substr(names.find('/') + 1));
+    WriteInput(path, data, size);
+
+    const IniFile file(path);
+    const std::string value = file.ReadString(section, key, "default");
+    if (!g_utf8_validate_len(value.data(), value.size(), nullptr))
+        Broken("a value that is not UTF-8");
+    if (value.size() > IniFile::MaxValueLength * 4)
+        Broken("a value longer than the limit");
+    // What a write accepts reads back, and the file stays readable.
+    const std::string written = "v\xC3\xA9";
+    if (file.WriteString(section, key, written) && file.ReadString(section, key, "") != written)
+        Broken("a written value does not read back");
+    return 0;
+}
