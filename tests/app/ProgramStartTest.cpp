@@ -70,6 +70,21 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ReadFile(settings), "[SETTING_INFO]\nLANGUAGE=Deutsch\nOPEN_FOLDER=TRUE\n", 20000);
     }
 
+    // A FIFO in place of the settings file is not waited on: the window comes up, answers a
+    // second start and leaves the FIFO as it is.
+    void fifoSettingsDoNotBlockTheStart()
+    {
+        QVERIFY(QDir().mkpath(Path("config/Lumisk Studio Data")));
+        const QString settings = Path("config/Lumisk Studio Data/settings.ini");
+        QCOMPARE(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+        Start("first.log");
+        QTRY_VERIFY_WITH_TIMEOUT(Events("first.log").contains("marked"), 20000);
+        QVERIFY(SecondStartExitsQuickly("second.log"));
+        QTRY_VERIFY_WITH_TIMEOUT(Events("first.log").contains("activated"), 5000);
+        struct stat info { };
+        QVERIFY(::stat(QFile::encodeName(settings).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+    }
+
 private:
     QString Path(const QString& relative) const { return m_sandbox->path() + "/" + relative; }
 
