@@ -137,7 +137,7 @@ public:
                 ::flock(m_fd, LOCK_EX);
                 m_writePath = "/proc/self/fd/" + std::to_string(m_fd);
                 if (::access(m_writePath.c_str(), F_OK) == 0)
-                    return true;
+                    return m_unnamed = true;
                 ::close(m_fd); // no /proc: the file could never get a name
                 m_fd = -1;
             }
@@ -147,7 +147,7 @@ public:
 
     const std::string& WritePath() const { return m_writePath; }
     int Fd() const { return m_fd; }
-    bool Unnamed() const { return m_named.empty(); }
+    bool Unnamed() const { return m_unnamed; }
     // The named file now carries its final name: nothing to remove any more.
     void Published() { m_named.clear(); }
     // For an unnamed file: gives it the name, failing with EEXIST when something is there.
@@ -167,8 +167,8 @@ private:
             if (m_fd >= 0) {
                 ::flock(m_fd, LOCK_EX);
                 // A cleaner may have taken it for an orphan before the lock: then it has gone.
-                struct stat named {
-                }, held {};
+                struct stat named { };
+                struct stat held { };
                 if (::stat(temp.c_str(), &named) == 0 && ::fstat(m_fd, &held) == 0 && named.st_ino == held.st_ino
                     && named.st_dev == held.st_dev)
                     return true;
@@ -188,6 +188,7 @@ private:
     }
 
     int m_fd = -1;
+    bool m_unnamed = false;
     std::string m_writePath;
     std::string m_named;
 };
