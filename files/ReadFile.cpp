@@ -8,8 +8,14 @@
 ReadStatus ReadRegularFile(const std::string& path, std::size_t maxBytes, std::string& bytes, unsigned* mode)
 {
     bytes.clear();
-    // Opening a FIFO for reading waits for a writer unless O_NONBLOCK; the file type is
-    // only known once it is open.
+    // Opening a device can act on it (a tape rewinds), so a name that is not a regular
+    // file is not opened at all. It may change before the open: opening a FIFO waits for
+    // a writer unless O_NONBLOCK, and the type is checked again on what was opened.
+    struct stat named { };
+    if (::stat(path.c_str(), &named) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unusable;
+    if (!S_ISREG(named.st_mode))
+        return ReadStatus::Unusable;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unusable;
