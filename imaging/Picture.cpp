@@ -19,7 +19,7 @@ std::string CleanMessage(const char* what)
     for (char& c : s)
         if (c == '\n')
             c = ' ';
-    return s.empty() ? "the image library gave no reason" : s;
+    return s.empty() ? "the picture could not be processed" : s;
 }
 
 VImage ResizeExact(VImage img, int width, int height)
@@ -49,6 +49,12 @@ void FitInside(int w, int h, int boxW, int boxH, int& outW, int& outH)
 } // namespace
 
 namespace picture_impl {
+
+bool LibraryErrorPending()
+{
+    const char* text = vips_error_buffer();
+    return text && *text;
+}
 
 std::string TakeVipsError(const vips::VError& e)
 {
@@ -149,16 +155,18 @@ Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes)
     }
     auto impl = std::make_shared<Impl>();
     bool overLimit = false;
+    int w = 0, h = 0;
     auto build = [&](VipsFailOn failOn) {
         VImage img = VImage::new_from_buffer(bytes.data(), bytes.size(), "", VImage::option()->set("fail_on", failOn));
-        overLimit = OverLimit(static_cast<std::uint64_t>(img.width()), static_cast<std::uint64_t>(img.height()));
+        w = img.width(), h = img.height();
+        overLimit = OverLimit(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h));
         if (overLimit)
-            throw vips::VError(TooLarge(img.width(), img.height()));
+            throw vips::VError("too large");
         return ToSrgb(img.autorot());
     };
     if (!Materialize(build, impl->image, impl->warning, result.m_failure)) {
         if (overLimit)
-            result.m_failure.code = PictureError::TooLarge;
+            result.m_failure = { PictureError::TooLarge, TooLarge(w, h) };
         return result;
     }
     impl->width = impl->image.width();

@@ -81,6 +81,11 @@ bool InitImageLibrary()
     std::call_once(once, [] {
         ok = VIPS_INIT("kestrova") == 0;
         if (ok) {
+            // The decoders' warnings would go to the terminal, from any thread and
+            // hundreds per damaged file; the picture's own outcome says it is damaged.
+            g_log_set_handler(
+                "VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
+                [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
             // Files may change between two loads (a picture converted in place),
             // so the library must never answer from a cache.
             vips_cache_set_max(0);
@@ -100,6 +105,8 @@ Picture Picture::Load(const std::string& path)
         result.Fail(PictureError::LibraryFailed, "the image library could not start");
         return result;
     }
+    // A message left by an earlier picture must not be taken for this one's.
+    vips_error_clear();
     std::vector<std::uint8_t> head;
     if (!ReadHead(path, head, result.m_failure))
         return result;
@@ -155,8 +162,14 @@ Picture Picture::Load(const std::string& path)
                 bpp = 24;
         }
         impl->bpp = bpp;
-    } catch (const vips::VError& e) {
-        result.Fail(PictureError::NotAPicture, "not a picture: " + TakeVipsError(e));
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        // ImageMagick decodes the whole file to learn its size: a header we read
+        // ourselves means the pixels after it are what failed.
+        if (sniffed && impl->loader == "magickload")
+            result.Fail(PictureError::Damaged, kNothingDecoded);
+        else
+            result.Fail(PictureError::NotAPicture, "not a picture: the file's header is damaged or incomplete");
         return result;
     }
     result.m_impl = std::move(impl);

@@ -167,6 +167,23 @@ TEST_F(CliRunTest, ConvertsFilesAndFoldersAndReportsEachPictureAndEachFailure)
     EXPECT_EQ(Count(csv, ",too large,"), 1u);
 }
 
+// A damaged picture is written with its warning in the CSV and on one line of our own; the decoders' hundreds
+// of warnings never reach the terminal, even when a bar would be drawn.
+TEST_F(CliRunTest, DamagedPicturesAreOneLineOfOursEach)
+{
+    testpics::WriteDamaged(In("idat_crc.png"), "idat_crc.png");
+    testpics::WriteColour(In("cut.png"), 600, 400, "png");
+    auto cut = testpics::ReadBytes(In("cut.png"));
+    cut.resize(cut.size() / 2);
+    testpics::WriteBytes(In("cut.png"), cut);
+    CliProcess r({ "-o", m_out, "--quiet", "--report", m_report, In("idat_crc.png"), In("cut.png") });
+    EXPECT_EQ(r.Wait(), 0) << r.Err();
+    EXPECT_EQ(r.Err(),
+        "kestrova-cli: " + In("idat_crc.png") + ": warning: damaged: only part of the picture could be read\n"
+            + "kestrova-cli: " + In("cut.png") + ": warning: damaged: only part of the picture could be read\n");
+    EXPECT_EQ(Count(ReadText(m_report), ",written,damaged: only part of the picture could be read\n"), 2u);
+}
+
 // Stopped in the middle of a batch. Killed without warning: whatever carries a final
 // name is a whole picture, only the temporary file of the picture in progress may be
 // left. Ctrl+C: the picture in progress is finished, no temporary file is left, and

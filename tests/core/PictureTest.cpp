@@ -255,6 +255,52 @@ TEST(PictureTest, JpegEncodedToMemoryDecodesBack)
     EXPECT_FALSE(Picture::DecodeJpeg({}).IsValid());
 }
 
+// Damaged files whose header is sound. What decodes in part is written with the damage warning, the same way
+// on every run, whichever of the library's threads met the damage; what decodes not at all is refused, and
+// refused already when the list takes it in.
+struct DamagedCase {
+    const char* name; // the damage, as testpics::WriteDamaged names it
+    bool written;
+    int runs;
+};
+
+class DamagedTest : public testing::TestWithParam<DamagedCase> { };
+
+TEST_P(DamagedTest, IsDecidedTheSameWayOnEveryRun)
+{
+    const DamagedCase& c = GetParam();
+    TempDir dir;
+    testpics::WriteDamaged(dir / c.name, c.name);
+    std::filesystem::create_directory(dir / "out");
+    ConvertSnapshot s;
+    s.extension = ".jpg";
+    s.folder = dir / "out/";
+    s.overwrite = true;
+    for (int run = 0; run < c.runs; ++run) {
+        ImageEntry entry;
+        entry.SetPath(dir / c.name);
+        const ConvertOutcome o = ConvertEntry(entry, s);
+        ASSERT_EQ(o.status, c.written ? ConvertStatus::Written : ConvertStatus::Unreadable) << "run " << run;
+        ASSERT_EQ(o.reason,
+            c.written ? "damaged: only part of the picture could be read"
+                      : "damaged: none of the picture could be read")
+            << "run " << run;
+    }
+    // The list: a thumbnail that says it is damaged, or no entry at all.
+    ImageEntry entry;
+    entry.SetPath(dir / c.name);
+    ASSERT_EQ(entry.Load() && entry.MakeThumbnail(80, 60), c.written) << entry.GetLastError();
+    if (c.written) {
+        EXPECT_EQ(entry.GetThumbnail()->GetWarning(), "damaged: only part of the picture could be read");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedTest,
+    testing::Values(DamagedCase { "idat_crc.png", true, 20 }, DamagedCase { "entropy.jpg", true, 3 },
+        DamagedCase { "half.gif", true, 1 }, DamagedCase { "half.bmp", false, 1 },
+        DamagedCase { "no_strips.tif", false, 1 }),
+    [](const auto& param) { return NameOf(param.param.name); });
+
 // Makes the hostile file the name stands for; false when the case cannot apply here.
 bool MakeHostile(const std::string& name, const std::string& path)
 {
@@ -282,6 +328,13 @@ bool MakeHostile(const std::string& name, const std::string& path)
     }
     if (name == "bomb_30000.png")
         bytes = testpics::PngBombBytes(30000, 30000);
+    if (name == "zero_width.png") {
+        // After a damaged JPEG: what the library said of that one must not be said of this one.
+        testpics::WriteDamaged(path + ".jpg", "entropy.jpg");
+        Picture before = Picture::Load(path + ".jpg");
+        before.Realize();
+        bytes = testpics::PngBombBytes(0, 16);
+    }
     if (name != "missing.jpg")
         testpics::WriteBytes(path, bytes);
     return true;
@@ -316,7 +369,8 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_LT(PeakRssKB() - rss, 100 * 1024); // the bomb's pixels would need 2.7 GB
     const bool tooLarge = name == "bomb_30000.png" || name == "over_the_limit.jpg";
-    const bool notAPicture = name == "zero_bytes.jpg" || name == "letter.gif" || name == "bad_crc.png";
+    const bool notAPicture
+        = name == "zero_bytes.jpg" || name == "letter.gif" || name == "bad_crc.png" || name == "zero_width.png";
     // The engine acts on the code; the words are for the user.
     EXPECT_EQ(entry.GetLastErrorCode(),
         tooLarge          ? PictureError::TooLarge
@@ -325,13 +379,18 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
         << entry.GetLastError();
     EXPECT_EQ(entry.GetLastError().find("too large") != std::string::npos, tooLarge) << entry.GetLastError();
     EXPECT_NE(entry.GetLastError(), "");
+    // Plain words: no decoder's name or jargon.
+    std::string words = entry.GetLastError();
+    std::transform(words.begin(), words.end(), words.begin(), [](unsigned char ch) { return std::tolower(ch); });
+    for (const char* jargon : { "vips", "magick", "jpeg", "png", "@" })
+        EXPECT_EQ(words.find(jargon), std::string::npos) << entry.GetLastError();
     EXPECT_EQ(entry.GetImage(), nullptr);
     EXPECT_FALSE(entry.MakeThumbnail(80, 60));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest,
     testing::Values("zero_bytes.jpg", "letter.gif", "bad_crc.png", "folder.jpg", "missing.jpg", "fifo.jpg",
-        "unreadable.png", "bomb_30000.png", "over_the_limit.jpg"),
+        "unreadable.png", "bomb_30000.png", "over_the_limit.jpg", "zero_width.png"),
     [](const auto& param) { return NameOf(param.param); });
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "tests/support/TestPictures.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -137,6 +138,54 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
+void WriteDamaged(const std::string& path, const std::string& kind)
+{
+    InitImageLibrary();
+    constexpr int w = 600, h = 400;
+    std::vector<std::uint8_t> px(static_cast<std::size_t>(w) * h * 3);
+    std::mt19937 rng(7);
+    for (auto& p : px)
+        p = static_cast<std::uint8_t>(rng());
+    VImage img = VImage::new_from_memory(px.data(), px.size(), w, h, 3, VIPS_FORMAT_UCHAR)
+                     .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    const std::string format = kind.substr(kind.find('.') + 1);
+    Save(img, path, format, 90);
+    std::vector<std::uint8_t> bytes = ReadBytes(path);
+    if (kind == "idat_crc.png") {
+        const std::uint8_t idat[] = { 'I', 'D', 'A', 'T' };
+        auto last = std::find_end(bytes.begin(), bytes.end(), idat, idat + 4);
+        const std::size_t at = static_cast<std::size_t>(last - bytes.begin());
+        const std::size_t length
+            = (std::size_t(bytes[at - 4]) << 24) | (bytes[at - 3] << 16) | (bytes[at - 2] << 8) | bytes[at - 1];
+        bytes[at + 4 + length] ^= 0xFF; // the chunk's CRC
+    } else if (kind == "entropy.jpg") {
+        bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() * 2 / 3), { 0xFF, 0xD3 });
+    } else if (kind == "no_strips.tif") {
+        // Every strip offset points far beyond the end of the file.
+        const auto le = [&](std::size_t at, int n) {
+            std::uint32_t v = 0;
+            for (int i = n - 1; i >= 0; --i)
+                v = (v << 8) | bytes[at + static_cast<std::size_t>(i)];
+            return v;
+        };
+        const std::size_t ifd = le(4, 4);
+        for (std::uint32_t i = 0, n = le(ifd, 2); i < n; ++i) {
+            const std::size_t entry = ifd + 2 + 12 * i;
+            if (le(entry, 2) != 273)
+                continue;
+            const std::size_t size = le(entry + 2, 2) == 4 ? 4 : 2, count = le(entry + 4, 4);
+            const std::size_t at = count * size <= 4 ? entry + 8 : le(entry + 8, 4);
+            for (std::size_t k = 0; k < count * size; ++k)
+                bytes[at + k] = (k % size == size - 1) ? 0x7F : 0xFF;
+        }
+    } else if (kind == "half.gif" || kind == "half.bmp") {
+        bytes.resize(bytes.size() / 2);
+    } else {
+        throw std::runtime_error("unknown damage " + kind);
+    }
+    WriteBytes(path, bytes);
 }
 
 std::vector<std::uint8_t> PngBombBytes(std::uint32_t width, std::uint32_t height)

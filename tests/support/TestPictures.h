@@ -49,4 +49,10 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path);
 // A PNG whose header declares width x height but carries almost no data.
 std::vector<std::uint8_t> PngBombBytes(std::uint32_t width, std::uint32_t height);
 
+// Damaged pictures whose header is sound: "idat_crc.png" (noise in many IDAT chunks, the CRC of the last
+// one wrong), "entropy.jpg" (a stray restart marker in the middle of the scan), "half.gif" and "half.bmp"
+// (cut in the middle of the pixels), "no_strips.tif" (a sound header, no pixel data where it says). The kind
+// is the file name.
+void WriteDamaged(const std::string& path, const std::string& kind);
+
 } // namespace testpics
