@@ -1,5 +1,6 @@
 #include "imaging/HeaderSniff.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -16,6 +17,78 @@ std::uint32_t Be32(std::span<const std::uint8_t> b, std::size_t at)
 }
 
 } // namespace
+
+void JpegScanCounter::OnMarker(std::uint8_t marker)
+{
+    if (marker == 0xFF) {
+        m_state = State::Marker; // fill bytes before a marker
+    } else if (marker == 0xD9) {
+        m_state = State::End;
+    } else if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7)) {
+        m_state = State::Seek; // markers without a segment
+    } else {
+        m_inScanHeader = marker == 0xDA;
+        m_state = State::LengthHigh;
+    }
+}
+
+void JpegScanCounter::EndSegment()
+{
+    // A scan header is followed by its coded data.
+    if (m_inScanHeader)
+        ++m_scans;
+    m_state = m_inScanHeader ? State::Entropy : State::Seek;
+    m_inScanHeader = false;
+}
+
+void JpegScanCounter::Feed(std::span<const std::uint8_t> b)
+{
+    for (std::size_t i = 0; i < b.size() && m_state != State::End; ++i) {
+        const std::uint8_t c = b[i];
+        switch (m_state) {
+        case State::Start:
+        case State::Seek:
+            if (c == 0xFF)
+                m_state = State::Marker;
+            break;
+        case State::Marker:
+            OnMarker(c);
+            break;
+        case State::LengthHigh:
+            m_skip = std::size_t(c) << 8;
+            m_state = State::LengthLow;
+            break;
+        case State::LengthLow:
+            m_skip = (m_skip | c) >= 2 ? (m_skip | c) - 2 : 0;
+            m_state = State::Skip;
+            if (m_skip == 0)
+                EndSegment();
+            break;
+        case State::Skip: {
+            // This byte and the rest of the segment that is here.
+            const std::size_t take = std::min(m_skip, b.size() - i);
+            m_skip -= take;
+            i += take - 1;
+            if (m_skip == 0)
+                EndSegment();
+            break;
+        }
+        case State::Entropy:
+            if (c == 0xFF)
+                m_state = State::EntropyFF;
+            break;
+        case State::EntropyFF:
+            // In the coded data 0xFF is followed by 0 or a restart marker.
+            if (c == 0x00 || (c >= 0xD0 && c <= 0xD7))
+                m_state = State::Entropy;
+            else
+                OnMarker(c);
+            break;
+        case State::End:
+            break;
+        }
+    }
+}
 
 int PaletteDepth(int bits)
 {

@@ -19,6 +19,25 @@ enum class SniffedKind { None, Png, Gif, Bmp, Pcx, Jpeg };
 SniffedKind SniffKind(std::span<const std::uint8_t> head);
 std::optional<SniffedHeader> SniffHeader(std::span<const std::uint8_t> head);
 
+// Counts the scans (start-of-scan segments) of a JPEG file fed to it piece by
+// piece, from its first byte: a progressive file may be split into thousands of
+// them, each a pass over every pixel.
+class JpegScanCounter {
+public:
+    void Feed(std::span<const std::uint8_t> bytes);
+    int Scans() const { return m_scans; }
+    bool Ended() const { return m_state == State::End; }
+
+private:
+    enum class State { Start, Seek, Marker, LengthHigh, LengthLow, Skip, Entropy, EntropyFF, End };
+    void OnMarker(std::uint8_t marker);
+    void EndSegment();
+    State m_state = State::Start;
+    std::size_t m_skip = 0;
+    bool m_inScanHeader = false;
+    int m_scans = 0;
+};
+
 // Palette and grey depths as a viewer reports them: 1, 4 or 8.
 int PaletteDepth(int bits);
 

@@ -60,6 +60,24 @@ bool ReadHead(const std::string& path, std::vector<std::uint8_t>& head, PictureF
     return true;
 }
 
+// More scans than any encoder makes for a real photograph; each one is a pass over
+// every pixel, so thousands of them keep the decoder busy for seconds.
+constexpr int kMaxJpegScans = 1000;
+
+bool TooManyScans(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false; // the decoder says why it cannot read it
+    JpegScanCounter counter;
+    std::vector<std::uint8_t> chunk(64 * 1024);
+    for (ssize_t n;
+         counter.Scans() <= kMaxJpegScans && !counter.Ended() && (n = ::read(fd, chunk.data(), chunk.size())) > 0;)
+        counter.Feed({ chunk.data(), static_cast<std::size_t>(n) });
+    ::close(fd);
+    return counter.Scans() > kMaxJpegScans;
+}
+
 } // namespace
 
 namespace picture_impl {
@@ -116,6 +134,13 @@ Picture Picture::Load(const std::string& path)
     const auto sniffed = SniffHeader(head);
     if (sniffed && OverLimit(sniffed->width, sniffed->height)) {
         result.Fail(PictureError::TooLarge, TooLarge(sniffed->width, sniffed->height));
+        return result;
+    }
+
+    if (SniffKind(head) == SniffedKind::Jpeg && TooManyScans(path)) {
+        result.Fail(PictureError::NotAPicture,
+            "refused: the JPEG is split into more than " + std::to_string(kMaxJpegScans)
+                + " scans, too many to decode in reasonable time");
         return result;
     }
 

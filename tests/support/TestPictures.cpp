@@ -48,6 +48,8 @@ void Save(VImage img, const std::string& path, const std::string& format, int qu
     if (format == "jpg")
         img.jpegsave(
             path.c_str(), VImage::option()->set("Q", quality)->set("optimize_coding", true)->set("strip", true));
+    else if (format == "jpgp")
+        img.jpegsave(path.c_str(), VImage::option()->set("Q", quality)->set("interlace", true));
     else if (format == "png")
         img.pngsave(path.c_str());
     else if (format == "gif")

@@ -25,7 +25,7 @@ private:
 
 // A colour picture with a gradient, so resampling and encodings are not trivial. JPEGs are
 // coded as small as the encoder can.
-// format: "jpg", "png", "gif", "tif", "bmp", "pcx" (the last two through ImageMagick's writer);
+// format: "jpg", "jpgp" (progressive), "png", "gif", "tif", "bmp", "pcx" (the last two through ImageMagick's writer);
 // also "gif1" ... "gif8" (a palette of 2^n entries, no dithering), "png1", "png2", "png4", "png8" (a palette
 // PNG of that bit depth),
 // "grey" (a one-band JPEG) and "p3" (a JPEG of the sRGB gradient as Display P3 numbers, the profile embedded).
