@@ -110,6 +110,10 @@ SniffedKind SniffKind(std::span<const std::uint8_t> b)
         return SniffedKind::Bmp;
     if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
         return SniffedKind::Jpeg;
+    if (b.size() >= 22 && Le32(b, 0) == 0x9AC6CDD7u)
+        return SniffedKind::Wmf;
+    if (b.size() >= 44 && Le32(b, 0) == 1 && std::memcmp(b.data() + 40, " EMF", 4) == 0)
+        return SniffedKind::Emf;
     // PCX: manufacturer 10, a known version, RLE or no encoding, a sane depth.
     if (b.size() >= 66 && b[0] == 0x0A && b[1] <= 5 && b[2] <= 1 && (b[3] == 1 || b[3] == 2 || b[3] == 4 || b[3] == 8)
         && b[65] >= 1 && b[65] <= 4)
@@ -180,7 +184,19 @@ std::optional<SniffedHeader> SniffHeader(std::span<const std::uint8_t> b)
         h.bpp = bits >= 24 ? 24 : PaletteDepth(bits);
         return h;
     }
+    case SniffedKind::Wmf: {
+        // The bounding box in units of 1/inch, drawn at 72 pixels an inch.
+        const auto at = [&](std::size_t i) { return static_cast<std::int16_t>(Le16(b, i)); };
+        const int inch = static_cast<int>(Le16(b, 14));
+        if (inch == 0)
+            return std::nullopt;
+        h.width = std::abs(at(10) - at(6)) * 72 / inch;
+        h.height = std::abs(at(12) - at(8)) * 72 / inch;
+        h.bpp = 24;
+        return h;
+    }
     case SniffedKind::Jpeg:
+    case SniffedKind::Emf:
     case SniffedKind::None:
         break;
     }

@@ -14,7 +14,9 @@ struct SniffedHeader {
     int bpp = 0; // 0 when the header does not tell
 };
 
-enum class SniffedKind { None, Png, Gif, Bmp, Pcx, Jpeg };
+// Wmf is a placeable Windows metafile, the kind that says its own size; Emf an
+// enhanced metafile, which no decoder of ours draws.
+enum class SniffedKind { None, Png, Gif, Bmp, Pcx, Jpeg, Wmf, Emf };
 
 SniffedKind SniffKind(std::span<const std::uint8_t> head);
 std::optional<SniffedHeader> SniffHeader(std::span<const std::uint8_t> head);

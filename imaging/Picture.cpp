@@ -102,7 +102,7 @@ VImage Picture::Impl::Open(VipsFailOn failOn, int shrink) const
     auto opt = VImage::option()->set("fail_on", failOn);
     if (shrink > 1)
         opt->set("shrink", shrink);
-    VImage img = VImage::new_from_file(path.c_str(), opt);
+    VImage img = OpenExact(path, loader, opt);
     img = ToSrgb(img.autorot());
     return flatten ? Flatten(img) : img;
 }

@@ -23,6 +23,10 @@ VImage ToSrgb(VImage img);
 // 8-bit, three bands, alpha flattened onto white.
 VImage Flatten(VImage img);
 
+// Opens the file of exactly this name with the loader ("jpegload"), the options
+// given as arguments: the library would read a trailing "[...]" of a name as options.
+VImage OpenExact(const std::string& path, const std::string& loader, vips::VOption* options);
+
 bool OverLimit(std::uint64_t w, std::uint64_t h);
 std::string TooLarge(std::uint64_t w, std::uint64_t h);
 

@@ -141,6 +141,7 @@ TEST_F(CliRunTest, ConvertsFilesAndFoldersAndReportsEachPictureAndEachFailure)
 {
     testpics::WriteColour(In("one.JPG"), 400, 300, "jpg");
     testpics::WriteColour(In("four.gif"), 200, 300, "gif");
+    testpics::WriteBytes(In("five.wmf"), testpics::WmfBytes(200, 100));
     testpics::WriteBytes(In("notes.txt"), { 'x' });
     testpics::WriteColour(dir / "extra.png", 80, 40, "png");
     const std::string out = m_out + "/new/sub";
@@ -153,16 +154,19 @@ TEST_F(CliRunTest, ConvertsFilesAndFoldersAndReportsEachPictureAndEachFailure)
     }
     CliProcess r(args);
     EXPECT_EQ(r.Wait(), 1) << r.Err();
-    EXPECT_EQ(ListNames(out), (Names { "extra.png", "four.png", "one.png" })) << "no temporary file left";
+    EXPECT_EQ(ListNames(out), (Names { "extra.png", "five.png", "four.png", "one.png" })) << "no temporary file left";
     const auto one = Decode(out + "/one.png");
     EXPECT_EQ(std::tuple(one.loader, one.width, one.height), std::tuple("pngload", 100, 75));
-    EXPECT_EQ(Count(r.Out(), " -> "), 3u);
-    EXPECT_NE(r.Out().find("3 written, " + std::to_string(hostile.size()) + " failed"), std::string::npos) << r.Out();
+    const auto five = Decode(out + "/five.png");
+    EXPECT_EQ(std::tuple(five.width, five.height), std::tuple(100, 50));
+    EXPECT_GT(five.topLeft.at(0), five.topLeft.at(1) + 30) << "the drawing's red";
+    EXPECT_EQ(Count(r.Out(), " -> "), 4u);
+    EXPECT_NE(r.Out().find("4 written, " + std::to_string(hostile.size()) + " failed"), std::string::npos) << r.Out();
     for (const auto& h : hostile)
         EXPECT_EQ(Count(r.Err(), dir / h.name + ": "), 1u) << h.name << "\n" << r.Err();
     EXPECT_EQ(Count(r.Err(), "kestrova-cli: "), hostile.size());
     const std::string csv = ReadText(m_report);
-    EXPECT_EQ(Count(csv, ",written,"), 3u);
+    EXPECT_EQ(Count(csv, ",written,"), 4u);
     EXPECT_EQ(Count(csv, ",unreadable,"), hostile.size() - 1);
     EXPECT_EQ(Count(csv, ",too large,"), 1u);
 }

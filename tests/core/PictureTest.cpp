@@ -142,9 +142,10 @@ INSTANTIATE_TEST_SUITE_P(Formats, DepthTest,
     testing::ValuesIn(std::vector<DepthCase> { { "gif4.gif", "gif4", 4 }, { "gif1.gif", "gif1", 1 },
         // Palettes are 1 bit at two entries, 4 bits up to 16, 8 from 32.
         { "gif2.gif", "gif2", 4 }, { "gif5.gif", "gif5", 8 }, { "png2.png", "png2", 4 }, { "grey.jpg", "grey", 8 },
-        { "rgb.jpg", "jpg", 24 }, { "progressive.jpg", "jpgp", 24 }, { "alpha.png", "alpha", 32 },
-        { "rgb.png", "png", 24 }, { "rgb.tif", "tif", 24 }, { "rgb.bmp", "bmp", 24 }, { "rgb.pcx", "pcx", 24 },
-        { "png_named.jpg", "png", 24 }, { "gif_without_extension", "gif8", 8 } }),
+        { "rgb.jpg", "jpg", 24 }, { "progressive.jpg", "jpgp", 24 }, { "drawing.wmf", "wmf", 24 },
+        { "name.jpg[shrink=8]", "jpg", 24 }, { "alpha.png", "alpha", 32 }, { "rgb.png", "png", 24 },
+        { "rgb.tif", "tif", 24 }, { "rgb.bmp", "bmp", 24 }, { "rgb.pcx", "pcx", 24 }, { "png_named.jpg", "png", 24 },
+        { "gif_without_extension", "gif8", 8 } }),
     [](const auto& param) { return NameOf(param.param.name); });
 
 TEST(PictureTest, EmbeddedProfileIsConvertedToSrgb)
@@ -345,7 +346,11 @@ bool MakeHostile(const std::string& name, const std::string& path)
         before.Realize();
         bytes = testpics::PngBombBytes(0, 16);
     }
-    if (name != "missing.jpg")
+    if (name == "only_a.jpg[shrink=8]") // the file is "only_a.jpg": a name is not options
+        testpics::WriteColour(path.substr(0, path.find('[')), 300, 200, "jpg");
+    if (name == "drawing.emf")
+        bytes = testpics::EmfBytes();
+    if (name != "missing.jpg" && name != std::string("only_a.jpg[shrink=8]"))
         testpics::WriteBytes(path, bytes);
     return true;
 }
@@ -380,7 +385,7 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
     EXPECT_LT(PeakRssKB() - rss, 100 * 1024); // the bomb's pixels would need 2.7 GB
     const bool tooLarge = name == "bomb_30000.png" || name == "over_the_limit.jpg";
     const bool notAPicture = name == "zero_bytes.jpg" || name == "letter.gif" || name == "bad_crc.png"
-        || name == "zero_width.png" || name == "many_scans.jpg";
+        || name == "zero_width.png" || name == "many_scans.jpg" || name == "drawing.emf";
     // The engine acts on the code; the words are for the user.
     EXPECT_EQ(entry.GetLastErrorCode(),
         tooLarge          ? PictureError::TooLarge
@@ -389,6 +394,9 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
         << entry.GetLastError();
     EXPECT_EQ(entry.GetLastError().find("too large") != std::string::npos, tooLarge) << entry.GetLastError();
     EXPECT_NE(entry.GetLastError(), "");
+    if (name == "missing.jpg" || name == "only_a.jpg[shrink=8]") {
+        EXPECT_NE(entry.GetLastError().find("No such file"), std::string::npos) << entry.GetLastError();
+    }
     // Plain words: no decoder's name or jargon.
     std::string words = entry.GetLastError();
     std::transform(words.begin(), words.end(), words.begin(), [](unsigned char ch) { return std::tolower(ch); });
@@ -400,7 +408,8 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest,
     testing::Values("zero_bytes.jpg", "letter.gif", "bad_crc.png", "folder.jpg", "missing.jpg", "fifo.jpg",
-        "unreadable.png", "bomb_30000.png", "over_the_limit.jpg", "zero_width.png", "many_scans.jpg"),
+        "unreadable.png", "bomb_30000.png", "over_the_limit.jpg", "zero_width.png", "many_scans.jpg",
+        "only_a.jpg[shrink=8]", "drawing.emf"),
     [](const auto& param) { return NameOf(param.param); });
 
 } // namespace

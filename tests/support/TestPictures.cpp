@@ -63,6 +63,8 @@ void Save(VImage img, const std::string& path, const std::string& format, int qu
             .jpegsave(path.c_str(), VImage::option()->set("Q", quality));
     else if (format == "grey")
         img.colourspace(VIPS_INTERPRETATION_B_W).jpegsave(path.c_str(), VImage::option()->set("Q", quality));
+    else if (format == "wmf")
+        WriteBytes(path, WmfBytes(img.width(), img.height()));
     else if (format == "tif")
         img.tiffsave(path.c_str());
     else if (format == "bmp" || format == "pcx")
@@ -188,6 +190,50 @@ void WriteDamaged(const std::string& path, const std::string& kind)
         throw std::runtime_error("unknown damage " + kind);
     }
     WriteBytes(path, bytes);
+}
+
+std::vector<std::uint8_t> WmfBytes(int width, int height)
+{
+    std::vector<std::uint8_t> out;
+    const auto put16 = [&](int v) {
+        out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+    };
+    const auto put32 = [&](std::uint32_t v) { put16(static_cast<int>(v & 0xFFFF)), put16(static_cast<int>(v >> 16)); };
+    // Records: size in 16-bit words, function, parameters.
+    const std::vector<std::vector<int>> records = {
+        { 0x020B, 0, 0 },                          // SetWindowOrg (y, x)
+        { 0x020C, height, width },                 // SetWindowExt (y, x)
+        { 0x02FC, 0, 0x00FF, 0x0000, 0 },          // CreateBrushIndirect: solid, red
+        { 0x012D, 0 },                             // SelectObject
+        { 0x041B, height + 2, width + 2, -2, -2 }, // Rectangle (bottom, right, top, left), its outline outside
+        { 0x0000 },                                // end
+    };
+    std::uint32_t words = 9;
+    for (const auto& r : records)
+        words += 2 + static_cast<std::uint32_t>(r.size());
+    // The placeable header: key, handle, bounding box, units an inch, reserved, checksum of the words before.
+    put32(0x9AC6CDD7u), put16(0), put16(0), put16(0), put16(width), put16(height), put16(72), put32(0);
+    int checksum = 0;
+    for (std::size_t i = 0; i < out.size(); i += 2)
+        checksum ^= out[i] | (out[i + 1] << 8);
+    put16(checksum);
+    put16(1), put16(9), put16(0x0300), put32(words), put16(1), put32(7), put16(0);
+    for (const auto& r : records) {
+        put32(static_cast<std::uint32_t>(2 + r.size())), put16(r[0]);
+        for (std::size_t i = 1; i < r.size(); ++i)
+            put16(r[i]);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> EmfBytes()
+{
+    std::vector<std::uint8_t> out(88, 0);
+    out[0] = 1;  // EMR_HEADER
+    out[4] = 88; // its size
+    out[40] = ' ', out[41] = 'E', out[42] = 'M', out[43] = 'F';
+    return out;
 }
 
 std::vector<std::uint8_t> PngBombBytes(std::uint32_t width, std::uint32_t height)
