@@ -52,8 +52,11 @@ namespace picture_impl {
 
 bool LibraryErrorPending()
 {
-    const char* text = vips_error_buffer();
-    return text && *text;
+    // A copy taken under the library's lock: its worker threads may be writing.
+    char* text = vips_error_buffer_copy();
+    const bool pending = text && *text;
+    g_free(text);
+    return pending;
 }
 
 std::string TakeVipsError(const vips::VError& e)

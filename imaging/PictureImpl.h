@@ -33,7 +33,7 @@ std::string TooLarge(std::uint64_t w, std::uint64_t h);
 inline constexpr const char* kDamaged = "damaged: only part of the picture could be read";
 inline constexpr const char* kNothingDecoded = "damaged: none of the picture could be read";
 
-// True when the library's error buffer holds a message.
+// True when the library's error buffer holds a message; empties it.
 bool LibraryErrorPending();
 
 // Decodes a pipeline into memory. The first decode counts every decoder warning
