@@ -27,8 +27,9 @@ int AddFilesJob(ImageBatch& batch)
         batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 1);
         auto entry = std::make_unique<ImageEntry>();
         entry->SetPath(batch.GetPendingPath(i));
-        if (entry->Load()) {
-            entry->MakeThumbnail(80, 60);
+        // A file none of whose pixels decode is not a picture of the list: it would
+        // only show a blank thumbnail and fail at Start.
+        if (entry->Load() && entry->MakeThumbnail(80, 60)) {
             entry->BuildInfoText();
             entry->FreeImage();
             batch.AddEntry(std::move(entry));

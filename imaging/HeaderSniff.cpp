@@ -1,5 +1,6 @@
 #include "imaging/HeaderSniff.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,6 +25,78 @@ int Magnitude(std::uint32_t field)
 
 } // namespace
 
+void JpegScanCounter::OnMarker(std::uint8_t marker)
+{
+    if (marker == 0xFF) {
+        m_state = State::Marker; // fill bytes before a marker
+    } else if (marker == 0xD9) {
+        m_state = State::End;
+    } else if (marker == 0x01 || marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7)) {
+        m_state = State::Seek; // markers without a segment
+    } else {
+        m_inScanHeader = marker == 0xDA;
+        m_state = State::LengthHigh;
+    }
+}
+
+void JpegScanCounter::EndSegment()
+{
+    // A scan header is followed by its coded data.
+    if (m_inScanHeader)
+        ++m_scans;
+    m_state = m_inScanHeader ? State::Entropy : State::Seek;
+    m_inScanHeader = false;
+}
+
+void JpegScanCounter::Feed(std::span<const std::uint8_t> b)
+{
+    for (std::size_t i = 0; i < b.size() && m_state != State::End; ++i) {
+        const std::uint8_t c = b[i];
+        switch (m_state) {
+        case State::Start:
+        case State::Seek:
+            if (c == 0xFF)
+                m_state = State::Marker;
+            break;
+        case State::Marker:
+            OnMarker(c);
+            break;
+        case State::LengthHigh:
+            m_skip = std::size_t(c) << 8;
+            m_state = State::LengthLow;
+            break;
+        case State::LengthLow:
+            m_skip = (m_skip | c) >= 2 ? (m_skip | c) - 2 : 0;
+            m_state = State::Skip;
+            if (m_skip == 0)
+                EndSegment();
+            break;
+        case State::Skip: {
+            // This byte and the rest of the segment that is here.
+            const std::size_t take = std::min(m_skip, b.size() - i);
+            m_skip -= take;
+            i += take - 1;
+            if (m_skip == 0)
+                EndSegment();
+            break;
+        }
+        case State::Entropy:
+            if (c == 0xFF)
+                m_state = State::EntropyFF;
+            break;
+        case State::EntropyFF:
+            // In the coded data 0xFF is followed by 0 or a restart marker.
+            if (c == 0x00 || (c >= 0xD0 && c <= 0xD7))
+                m_state = State::Entropy;
+            else
+                OnMarker(c);
+            break;
+        case State::End:
+            break;
+        }
+    }
+}
+
 int PaletteDepth(int bits)
 {
     if (bits <= 1)
@@ -44,6 +117,10 @@ SniffedKind SniffKind(std::span<const std::uint8_t> b)
         return SniffedKind::Bmp;
     if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF)
         return SniffedKind::Jpeg;
+    if (b.size() >= 22 && Le32(b, 0) == 0x9AC6CDD7u)
+        return SniffedKind::Wmf;
+    if (b.size() >= 44 && Le32(b, 0) == 1 && std::memcmp(b.data() + 40, " EMF", 4) == 0)
+        return SniffedKind::Emf;
     // PCX: manufacturer 10, a known version, RLE or no encoding, a sane depth.
     if (b.size() >= 66 && b[0] == 0x0A && b[1] <= 5 && b[2] <= 1 && (b[3] == 1 || b[3] == 2 || b[3] == 4 || b[3] == 8)
         && b[65] >= 1 && b[65] <= 4)
@@ -114,7 +191,19 @@ std::optional<SniffedHeader> SniffHeader(std::span<const std::uint8_t> b)
         h.bpp = bits >= 24 ? 24 : PaletteDepth(bits);
         return h;
     }
+    case SniffedKind::Wmf: {
+        // The bounding box in units of 1/inch, drawn at 72 pixels an inch.
+        const auto at = [&](std::size_t i) { return static_cast<std::int16_t>(Le16(b, i)); };
+        const int inch = static_cast<int>(Le16(b, 14));
+        if (inch == 0)
+            return std::nullopt;
+        h.width = std::abs(at(10) - at(6)) * 72 / inch;
+        h.height = std::abs(at(12) - at(8)) * 72 / inch;
+        h.bpp = 24;
+        return h;
+    }
     case SniffedKind::Jpeg:
+    case SniffedKind::Emf:
     case SniffedKind::None:
         break;
     }

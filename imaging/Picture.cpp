@@ -19,7 +19,7 @@ std::string CleanMessage(const char* what)
     for (char& c : s)
         if (c == '\n')
             c = ' ';
-    return s.empty() ? "the image library gave no reason" : s;
+    return s.empty() ? "the picture could not be processed" : s;
 }
 
 VImage ResizeExact(VImage img, int width, int height)
@@ -49,6 +49,15 @@ void FitInside(int w, int h, int boxW, int boxH, int& outW, int& outH)
 } // namespace
 
 namespace picture_impl {
+
+bool LibraryErrorPending()
+{
+    // A copy taken under the library's lock: its worker threads may be writing.
+    char* text = vips_error_buffer_copy();
+    const bool pending = text && *text;
+    g_free(text);
+    return pending;
+}
 
 std::string TakeVipsError(const vips::VError& e)
 {
@@ -96,7 +105,7 @@ VImage Picture::Impl::Open(VipsFailOn failOn, int shrink) const
     auto opt = VImage::option()->set("fail_on", failOn);
     if (shrink > 1)
         opt->set("shrink", shrink);
-    VImage img = VImage::new_from_file(path.c_str(), opt);
+    VImage img = OpenExact(path, loader, opt);
     img = ToSrgb(img.autorot());
     return flatten ? Flatten(img) : img;
 }
@@ -149,16 +158,18 @@ Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes)
     }
     auto impl = std::make_shared<Impl>();
     bool overLimit = false;
+    int w = 0, h = 0;
     auto build = [&](VipsFailOn failOn) {
         VImage img = VImage::new_from_buffer(bytes.data(), bytes.size(), "", VImage::option()->set("fail_on", failOn));
-        overLimit = OverLimit(static_cast<std::uint64_t>(img.width()), static_cast<std::uint64_t>(img.height()));
+        w = img.width(), h = img.height();
+        overLimit = OverLimit(static_cast<std::uint64_t>(w), static_cast<std::uint64_t>(h));
         if (overLimit)
-            throw vips::VError(TooLarge(img.width(), img.height()));
+            throw vips::VError("too large");
         return ToSrgb(img.autorot());
     };
     if (!Materialize(build, impl->image, impl->warning, result.m_failure)) {
         if (overLimit)
-            result.m_failure.code = PictureError::TooLarge;
+            result.m_failure = { PictureError::TooLarge, TooLarge(w, h) };
         return result;
     }
     impl->width = impl->image.width();

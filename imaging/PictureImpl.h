@@ -23,28 +23,45 @@ VImage ToSrgb(VImage img);
 // 8-bit, three bands, alpha flattened onto white.
 VImage Flatten(VImage img);
 
+// Opens the file of exactly this name with the loader ("jpegload"), the options
+// given as arguments: the library would read a trailing "[...]" of a name as options.
+VImage OpenExact(const std::string& path, const std::string& loader, vips::VOption* options);
+
 bool OverLimit(std::uint64_t w, std::uint64_t h);
 std::string TooLarge(std::uint64_t w, std::uint64_t h);
 
 inline constexpr const char* kDamaged = "damaged: only part of the picture could be read";
+inline constexpr const char* kNothingDecoded = "damaged: none of the picture could be read";
 
-// Decodes a pipeline into memory. A decode that fails when truncation counts as
-// an error but succeeds without it is a damaged file: keep what was read, warn.
+// True when the library's error buffer holds a message; empties it.
+bool LibraryErrorPending();
+
+// Decodes a pipeline into memory. The first decode counts every decoder warning
+// as an error; a decoder error met in one of the library's worker threads does not
+// always come back as an exception, but it always leaves its message in the error
+// buffer, so that is read too. A damaged file is decoded again taking what can be
+// read, and keeps the warning; if even that fails, nothing of it could be read.
 template <class Build>
 bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure& failure)
 {
+    vips_error_clear();
     try {
-        out = build(VIPS_FAIL_ON_TRUNCATED).copy_memory();
+        VImage strict = build(VIPS_FAIL_ON_WARNING).copy_memory();
+        if (!LibraryErrorPending()) {
+            out = strict;
+            return true;
+        }
+    } catch (const vips::VError&) {
+    }
+    vips_error_clear();
+    try {
+        out = build(VIPS_FAIL_ON_NONE).copy_memory();
+        vips_error_clear();
+        warning = kDamaged;
         return true;
     } catch (const vips::VError&) {
         vips_error_clear();
-    }
-    try {
-        out = build(VIPS_FAIL_ON_NONE).copy_memory();
-        warning = kDamaged;
-        return true;
-    } catch (const vips::VError& e) {
-        failure = { PictureError::Damaged, "unreadable: " + TakeVipsError(e) };
+        failure = { PictureError::Damaged, kNothingDecoded };
         return false;
     }
 }

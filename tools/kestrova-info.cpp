@@ -87,8 +87,9 @@ int main(int argc, char** argv)
             ++failures;
         }
         std::printf("%s\n  %s\n", path.c_str(), text.c_str());
-        if (!entry.GetImage()->GetWarning().empty())
-            std::printf("  (%s)\n", entry.GetImage()->GetWarning().c_str());
+        // The header alone tells nothing of damage; the thumbnail decoded the pixels.
+        if (!entry.GetThumbnail()->GetWarning().empty())
+            std::printf("  (%s)\n", entry.GetThumbnail()->GetWarning().c_str());
     }
     return failures == 0 ? 0 : 1;
 }

@@ -1,6 +1,8 @@
 // Adding pictures to the window (files, a folder, a drop) and converting them.
 #include "ui/CKestrovaDlg.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -193,25 +195,41 @@ void CKestrovaDlg::OnStart()
 
 void CKestrovaDlg::ReportConvertFailures()
 {
-    const int failed = m_batch.GetConvertFailureCount();
-    if (failed == 0)
-        return;
     const std::vector<ConvertOutcome>& outcomes = m_batch.GetConvertOutcomes();
-    QString text = failed == 1 ? QStringLiteral("1 picture could not be converted:\n")
-                               : QStringLiteral("%1 pictures could not be converted:\n").arg(failed);
-    int listed = 0;
-    for (const ConvertOutcome& outcome : outcomes) {
-        if (outcome.status == ConvertStatus::Written)
-            continue;
-        if (listed++ == kListedFailures) {
-            text += QStringLiteral("\n... and %1 more").arg(failed - kListedFailures);
-            break;
+    const int failed = m_batch.GetConvertFailureCount();
+    // A picture written from a damaged file is listed too: it is not the whole picture.
+    const int warned = static_cast<int>(std::count_if(outcomes.begin(), outcomes.end(),
+        [](const ConvertOutcome& o) { return o.status == ConvertStatus::Written && !o.reason.empty(); }));
+    if (failed == 0 && warned == 0)
+        return;
+    const auto list = [&outcomes](QString& text, bool written, int count) {
+        int listed = 0;
+        for (const ConvertOutcome& outcome : outcomes) {
+            if ((outcome.status == ConvertStatus::Written) != written || (written && outcome.reason.empty()))
+                continue;
+            if (listed++ == kListedFailures) {
+                text += QStringLiteral("\n... and %1 more").arg(count - kListedFailures);
+                break;
+            }
+            const PathParts parts = SplitPath(outcome.source);
+            text += QStringLiteral("\n%1%2: %3")
+                        .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension),
+                            QString::fromStdString(
+                                outcome.reason.empty() ? GetStatusName(outcome.status) : outcome.reason));
         }
-        const PathParts parts = SplitPath(outcome.source);
-        text
-            += QStringLiteral("\n%1%2: %3")
-                   .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension),
-                       QString::fromStdString(outcome.reason.empty() ? GetStatusName(outcome.status) : outcome.reason));
+    };
+    QString text;
+    if (failed > 0) {
+        text = failed == 1 ? QStringLiteral("1 picture could not be converted:\n")
+                           : QStringLiteral("%1 pictures could not be converted:\n").arg(failed);
+        list(text, false, failed);
+    }
+    if (warned > 0) {
+        if (!text.isEmpty())
+            text += QStringLiteral("\n\n");
+        text += warned == 1 ? QStringLiteral("1 picture was written with a warning:\n")
+                            : QStringLiteral("%1 pictures were written with a warning:\n").arg(warned);
+        list(text, true, warned);
     }
     ShowMessage(text, QMessageBox::Warning);
 }

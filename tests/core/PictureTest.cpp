@@ -142,8 +142,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, DepthTest,
     testing::ValuesIn(std::vector<DepthCase> { { "gif4.gif", "gif4", 4 }, { "gif1.gif", "gif1", 1 },
         // Palettes are 1 bit at two entries, 4 bits up to 16, 8 from 32.
         { "gif2.gif", "gif2", 4 }, { "gif5.gif", "gif5", 8 }, { "png2.png", "png2", 4 }, { "grey.jpg", "grey", 8 },
-        { "rgb.jpg", "jpg", 24 }, { "alpha.png", "alpha", 32 }, { "rgb.png", "png", 24 }, { "rgb.tif", "tif", 24 },
-        { "rgb.bmp", "bmp", 24 }, { "rgb.pcx", "pcx", 24 }, { "png_named.jpg", "png", 24 },
+        { "rgb.jpg", "jpg", 24 }, { "progressive.jpg", "jpgp", 24 }, { "drawing.wmf", "wmf", 24 },
+        { "name.jpg[shrink=8]", "jpg", 24 }, { "alpha.png", "alpha", 32 }, { "rgb.png", "png", 24 },
+        { "rgb.tif", "tif", 24 }, { "rgb.bmp", "bmp", 24 }, { "rgb.pcx", "pcx", 24 }, { "png_named.jpg", "png", 24 },
         { "gif_without_extension", "gif8", 8 } }),
     [](const auto& param) { return NameOf(param.param.name); });
 
@@ -255,6 +256,52 @@ TEST(PictureTest, JpegEncodedToMemoryDecodesBack)
     EXPECT_FALSE(Picture::DecodeJpeg({}).IsValid());
 }
 
+// Damaged files whose header is sound. What decodes in part is written with the damage warning, the same way
+// on every run, whichever of the library's threads met the damage; what decodes not at all is refused, and
+// refused already when the list takes it in.
+struct DamagedCase {
+    const char* name; // the damage, as testpics::WriteDamaged names it
+    bool written;
+    int runs;
+};
+
+class DamagedTest : public testing::TestWithParam<DamagedCase> { };
+
+TEST_P(DamagedTest, IsDecidedTheSameWayOnEveryRun)
+{
+    const DamagedCase& c = GetParam();
+    TempDir dir;
+    testpics::WriteDamaged(dir / c.name, c.name);
+    std::filesystem::create_directory(dir / "out");
+    ConvertSnapshot s;
+    s.extension = ".jpg";
+    s.folder = dir / "out/";
+    s.overwrite = true;
+    for (int run = 0; run < c.runs; ++run) {
+        ImageEntry entry;
+        entry.SetPath(dir / c.name);
+        const ConvertOutcome o = ConvertEntry(entry, s);
+        ASSERT_EQ(o.status, c.written ? ConvertStatus::Written : ConvertStatus::Unreadable) << "run " << run;
+        ASSERT_EQ(o.reason,
+            c.written ? "damaged: only part of the picture could be read"
+                      : "damaged: none of the picture could be read")
+            << "run " << run;
+    }
+    // The list: a thumbnail that says it is damaged, or no entry at all.
+    ImageEntry entry;
+    entry.SetPath(dir / c.name);
+    ASSERT_EQ(entry.Load() && entry.MakeThumbnail(80, 60), c.written) << entry.GetLastError();
+    if (c.written) {
+        EXPECT_EQ(entry.GetThumbnail()->GetWarning(), "damaged: only part of the picture could be read");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedTest,
+    testing::Values(DamagedCase { "idat_crc.png", true, 20 }, DamagedCase { "entropy.jpg", true, 3 },
+        DamagedCase { "half.gif", true, 1 }, DamagedCase { "half.bmp", false, 1 },
+        DamagedCase { "no_strips.tif", false, 1 }),
+    [](const auto& param) { return NameOf(param.param.name); });
+
 // Makes the hostile file the name stands for; false when the case cannot apply here.
 bool MakeHostile(const std::string& name, const std::string& path)
 {
@@ -280,9 +327,30 @@ bool MakeHostile(const std::string& name, const std::string& path)
         bytes = testpics::PngBombBytes(16, 16);
         bytes[29] ^= 0xFF; // in the header's CRC
     }
+    if (name == "many_scans.jpg") {
+        // A progressive JPEG whose last scan comes 1500 times.
+        testpics::WriteColour(path, 64, 48, "jpgp");
+        bytes = testpics::ReadBytes(path);
+        const std::uint8_t sos[] = { 0xFF, 0xDA };
+        const auto last = std::find_end(bytes.begin(), bytes.end(), sos, sos + 2);
+        const std::vector<std::uint8_t> scan(last, bytes.end() - 2);
+        for (int i = 0; i < 1500; ++i)
+            bytes.insert(bytes.end() - 2, scan.begin(), scan.end());
+    }
     if (name == "bomb_30000.png")
         bytes = testpics::PngBombBytes(30000, 30000);
-    if (name != "missing.jpg")
+    if (name == "zero_width.png") {
+        // After a damaged JPEG: what the library said of that one must not be said of this one.
+        testpics::WriteDamaged(path + ".jpg", "entropy.jpg");
+        Picture before = Picture::Load(path + ".jpg");
+        before.Realize();
+        bytes = testpics::PngBombBytes(0, 16);
+    }
+    if (name == "only_a.jpg[shrink=8]") // the file is "only_a.jpg": a name is not options
+        testpics::WriteColour(path.substr(0, path.find('[')), 300, 200, "jpg");
+    if (name == "drawing.emf")
+        bytes = testpics::EmfBytes();
+    if (name != "missing.jpg" && name != std::string("only_a.jpg[shrink=8]"))
         testpics::WriteBytes(path, bytes);
     return true;
 }
@@ -316,7 +384,8 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_LT(PeakRssKB() - rss, 100 * 1024); // the bomb's pixels would need 2.7 GB
     const bool tooLarge = name == "bomb_30000.png" || name == "over_the_limit.jpg";
-    const bool notAPicture = name == "zero_bytes.jpg" || name == "letter.gif" || name == "bad_crc.png";
+    const bool notAPicture = name == "zero_bytes.jpg" || name == "letter.gif" || name == "bad_crc.png"
+        || name == "zero_width.png" || name == "many_scans.jpg" || name == "drawing.emf";
     // The engine acts on the code; the words are for the user.
     EXPECT_EQ(entry.GetLastErrorCode(),
         tooLarge          ? PictureError::TooLarge
@@ -325,13 +394,22 @@ TEST_P(HostileInputTest, IsRefusedWithAReason)
         << entry.GetLastError();
     EXPECT_EQ(entry.GetLastError().find("too large") != std::string::npos, tooLarge) << entry.GetLastError();
     EXPECT_NE(entry.GetLastError(), "");
+    if (name == "missing.jpg" || name == "only_a.jpg[shrink=8]") {
+        EXPECT_NE(entry.GetLastError().find("No such file"), std::string::npos) << entry.GetLastError();
+    }
+    // Plain words: no decoder's name or jargon.
+    std::string words = entry.GetLastError();
+    std::transform(words.begin(), words.end(), words.begin(), [](unsigned char ch) { return std::tolower(ch); });
+    for (const char* jargon : { "vips", "magick", "lib", "@" })
+        EXPECT_EQ(words.find(jargon), std::string::npos) << entry.GetLastError();
     EXPECT_EQ(entry.GetImage(), nullptr);
     EXPECT_FALSE(entry.MakeThumbnail(80, 60));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest,
     testing::Values("zero_bytes.jpg", "letter.gif", "bad_crc.png", "folder.jpg", "missing.jpg", "fifo.jpg",
-        "unreadable.png", "bomb_30000.png", "over_the_limit.jpg"),
+        "unreadable.png", "bomb_30000.png", "over_the_limit.jpg", "zero_width.png", "many_scans.jpg",
+        "only_a.jpg[shrink=8]", "drawing.emf"),
     [](const auto& param) { return NameOf(param.param); });
 
 } // namespace

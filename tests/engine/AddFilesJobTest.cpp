@@ -44,7 +44,7 @@ struct AddCase {
 };
 
 // Every case sees the same files: one.JPG, four.gif and the sub-folder pics with a.jpg, b.png,
-// d.gif, e.jpg and the damaged c.jpg; and an empty folder.
+// d.gif, e.jpg and c.jpg, a TIFF header without pixels; and an empty folder.
 class AddFilesJobTest : public testing::TestWithParam<AddCase> {
 protected:
     TempDir m_dir;
@@ -60,7 +60,8 @@ TEST_P(AddFilesJobTest, AddsReadablePicturesInOrderAndPostsEveryStep)
     for (const char* name : { "four.gif", "pics/d.gif" })
         testpics::WriteColour(m_dir / name, 40, 30, "gif");
     testpics::WriteColour(m_dir / "pics/b.png", 40, 30, "png");
-    testpics::WriteBytes(m_dir / "pics/c.jpg", { 0xFF, 0xD8, 0xFF, 'n', 'o', 't' });
+    // A sound header and no pixels where it says: no entry.
+    testpics::WriteDamaged(m_dir / "pics/c.jpg", "no_strips.tif");
 
     ImageBatch batch;
     for (const std::string& name : c.paths)

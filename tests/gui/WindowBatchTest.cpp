@@ -180,6 +180,16 @@ private slots:
         QCOMPARE(w.messages.size(), 1);
         QVERIFY2(w.messages[0].startsWith("1 picture could not be converted:") && w.messages[0].contains("b.png: "),
             qPrintable(w.messages[0]));
+
+        // A picture written from a damaged file is named too, with what is wrong.
+        testpics::WriteDamaged(dir / "c.png", "idat_crc.png");
+        w.Add({ Q(dir / "c.png") });
+        w.Output()->setText(Q(dir / "third"));
+        w.OnStart();
+        QCOMPARE(w.messages.size(), 2);
+        QVERIFY2(w.messages[1].contains("\n\n1 picture was written with a warning:\n")
+                && w.messages[1].contains("c.png: damaged: only part of the picture could be read"),
+            qPrintable(w.messages[1]));
     }
 };
 

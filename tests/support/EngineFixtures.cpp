@@ -114,6 +114,7 @@ std::vector<HostileInput> HostileInputs()
         { "bomb_30000.png", [](const std::string& p) { WriteBytes(p, testpics::PngBombBytes(30000, 30000)); },
             ConvertStatus::TooLarge },
         { "header_only.jpg", headerOnly, ConvertStatus::Unreadable },
+        { "drawing.emf", [](const std::string& p) { WriteBytes(p, testpics::EmfBytes()); }, ConvertStatus::Unreadable },
         { "missing.jpg", [](const std::string&) {}, ConvertStatus::Unreadable } };
 }
 

@@ -1,5 +1,6 @@
 #include "tests/support/TestPictures.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -47,6 +48,8 @@ void Save(VImage img, const std::string& path, const std::string& format, int qu
     if (format == "jpg")
         img.jpegsave(
             path.c_str(), VImage::option()->set("Q", quality)->set("optimize_coding", true)->set("strip", true));
+    else if (format == "jpgp")
+        img.jpegsave(path.c_str(), VImage::option()->set("Q", quality)->set("interlace", true));
     else if (format == "png")
         img.pngsave(path.c_str());
     else if (format == "gif")
@@ -60,6 +63,8 @@ void Save(VImage img, const std::string& path, const std::string& format, int qu
             .jpegsave(path.c_str(), VImage::option()->set("Q", quality));
     else if (format == "grey")
         img.colourspace(VIPS_INTERPRETATION_B_W).jpegsave(path.c_str(), VImage::option()->set("Q", quality));
+    else if (format == "wmf")
+        WriteBytes(path, WmfBytes(img.width(), img.height()));
     else if (format == "tif")
         img.tiffsave(path.c_str());
     else if (format == "bmp" || format == "pcx")
@@ -137,6 +142,98 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
+void WriteDamaged(const std::string& path, const std::string& kind)
+{
+    InitImageLibrary();
+    constexpr int w = 600, h = 400;
+    std::vector<std::uint8_t> px(static_cast<std::size_t>(w) * h * 3);
+    std::mt19937 rng(7);
+    for (auto& p : px)
+        p = static_cast<std::uint8_t>(rng());
+    VImage img = VImage::new_from_memory(px.data(), px.size(), w, h, 3, VIPS_FORMAT_UCHAR)
+                     .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    const std::string format = kind.substr(kind.find('.') + 1);
+    Save(img, path, format, 90);
+    std::vector<std::uint8_t> bytes = ReadBytes(path);
+    if (kind == "idat_crc.png") {
+        const std::uint8_t idat[] = { 'I', 'D', 'A', 'T' };
+        auto last = std::find_end(bytes.begin(), bytes.end(), idat, idat + 4);
+        const std::size_t at = static_cast<std::size_t>(last - bytes.begin());
+        const std::size_t length
+            = (std::size_t(bytes[at - 4]) << 24) | (bytes[at - 3] << 16) | (bytes[at - 2] << 8) | bytes[at - 1];
+        bytes[at + 4 + length] ^= 0xFF; // the chunk's CRC
+    } else if (kind == "entropy.jpg") {
+        bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(bytes.size() * 2 / 3), { 0xFF, 0xD3 });
+    } else if (kind == "no_strips.tif") {
+        // Every strip offset points far beyond the end of the file.
+        const auto le = [&](std::size_t at, int n) {
+            std::uint32_t v = 0;
+            for (int i = n - 1; i >= 0; --i)
+                v = (v << 8) | bytes[at + static_cast<std::size_t>(i)];
+            return v;
+        };
+        const std::size_t ifd = le(4, 4);
+        for (std::uint32_t i = 0, n = le(ifd, 2); i < n; ++i) {
+            const std::size_t entry = ifd + 2 + 12 * i;
+            if (le(entry, 2) != 273)
+                continue;
+            const std::size_t size = le(entry + 2, 2) == 4 ? 4 : 2, count = le(entry + 4, 4);
+            const std::size_t at = count * size <= 4 ? entry + 8 : le(entry + 8, 4);
+            for (std::size_t k = 0; k < count * size; ++k)
+                bytes[at + k] = (k % size == size - 1) ? 0x7F : 0xFF;
+        }
+    } else if (kind == "half.gif" || kind == "half.bmp") {
+        bytes.resize(bytes.size() / 2);
+    } else {
+        throw std::runtime_error("unknown damage " + kind);
+    }
+    WriteBytes(path, bytes);
+}
+
+std::vector<std::uint8_t> WmfBytes(int width, int height)
+{
+    std::vector<std::uint8_t> out;
+    const auto put16 = [&](int v) {
+        out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+    };
+    const auto put32 = [&](std::uint32_t v) { put16(static_cast<int>(v & 0xFFFF)), put16(static_cast<int>(v >> 16)); };
+    // Records: size in 16-bit words, function, parameters.
+    const std::vector<std::vector<int>> records = {
+        { 0x020B, 0, 0 },                          // SetWindowOrg (y, x)
+        { 0x020C, height, width },                 // SetWindowExt (y, x)
+        { 0x02FC, 0, 0x00FF, 0x0000, 0 },          // CreateBrushIndirect: solid, red
+        { 0x012D, 0 },                             // SelectObject
+        { 0x041B, height + 2, width + 2, -2, -2 }, // Rectangle (bottom, right, top, left), its outline outside
+        { 0x0000 },                                // end
+    };
+    std::uint32_t words = 9;
+    for (const auto& r : records)
+        words += 2 + static_cast<std::uint32_t>(r.size());
+    // The placeable header: key, handle, bounding box, units an inch, reserved, checksum of the words before.
+    put32(0x9AC6CDD7u), put16(0), put16(0), put16(0), put16(width), put16(height), put16(72), put32(0);
+    int checksum = 0;
+    for (std::size_t i = 0; i < out.size(); i += 2)
+        checksum ^= out[i] | (out[i + 1] << 8);
+    put16(checksum);
+    put16(1), put16(9), put16(0x0300), put32(words), put16(1), put32(7), put16(0);
+    for (const auto& r : records) {
+        put32(static_cast<std::uint32_t>(2 + r.size())), put16(r[0]);
+        for (std::size_t i = 1; i < r.size(); ++i)
+            put16(r[i]);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> EmfBytes()
+{
+    std::vector<std::uint8_t> out(88, 0);
+    out[0] = 1;  // EMR_HEADER
+    out[4] = 88; // its size
+    out[40] = ' ', out[41] = 'E', out[42] = 'M', out[43] = 'F';
+    return out;
 }
 
 std::vector<std::uint8_t> PngBombBytes(std::uint32_t width, std::uint32_t height)
