@@ -34,7 +34,7 @@ bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutco
 {
     work.IncreaseBpp24();
     const TargetSize target = ComputeTargetSize(static_cast<std::uint32_t>(work.GetWidth()),
-        static_cast<std::uint32_t>(work.GetHeight()), s.mode, s.unit, s.w, s.h);
+        static_cast<std::uint32_t>(work.GetHeight()), s.mode, s.unit, s.w, s.h, s.options.doNotEnlarge);
     bool ok = true;
     if (target.resample) {
         if (target.width > INT_MAX || target.height > INT_MAX) {
@@ -164,6 +164,7 @@ ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings)
     s.w = static_cast<float>(settings.GetWidthValue(CurrentUnit));
     s.h = static_cast<float>(settings.GetHeightValue(CurrentUnit));
     s.targetKB = settings.GetTargetSizeKB();
+    s.options = settings.GetOutputOptions();
     return s;
 }
 

@@ -42,6 +42,7 @@ struct ConvertSnapshot {
     float w = 100.0f;
     float h = 100.0f;
     std::int32_t targetKB = 100;
+    OutputOptions options;
 };
 ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings);
 
