@@ -167,6 +167,12 @@ void ResizeSettings::SetMinQuality(std::int32_t quality)
     m_options.minQuality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 }
 
+void ResizeSettings::SetOutputOptions(const OutputOptions& options)
+{
+    m_options = options;
+    SetMinQuality(options.minQuality);
+}
+
 namespace {
 
 // The other side of a picture whose side `side` of `from` pixels becomes `to`, rounded

@@ -94,6 +94,7 @@ public:
     void SetMinQuality(std::int32_t quality);
     std::int32_t GetMinQuality() const { return m_options.minQuality; }
     const OutputOptions& GetOutputOptions() const { return m_options; }
+    void SetOutputOptions(const OutputOptions& options);
 
     void SetOutputFolder(const std::string& folder) { m_output.folder = folder; }
     std::string GetOutputFolder() const { return m_output.folder; }
