@@ -137,7 +137,6 @@ bool Picture::Fail(PictureError code, std::string message) const
 bool Picture::IsValid() const { return m_impl != nullptr; }
 int Picture::GetWidth() const { return m_impl ? m_impl->width : 0; }
 int Picture::GetHeight() const { return m_impl ? m_impl->height : 0; }
-bool Picture::HasAlpha() const { return m_impl && !m_impl->flatten && m_impl->image.has_alpha(); }
 int Picture::GetBpp() const { return m_impl ? m_impl->bpp : 0; }
 PictureError Picture::GetErrorCode() const { return m_failure.code; }
 const std::string& Picture::GetError() const { return m_failure.message; }

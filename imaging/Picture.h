@@ -70,8 +70,6 @@ public:
 
     // At least 24 bits per pixel: 8-bit sRGB, three bands, alpha flattened onto white.
     void IncreaseBpp24();
-    // True when the pixels carry an alpha channel (not flattened, and the source has one).
-    bool HasAlpha() const;
     // Bicubic resampling to exactly width x height.
     bool Resample2(int width, int height);
     // The picture fitted inside width x height (never enlarged), centred on white.
