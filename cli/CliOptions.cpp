@@ -156,9 +156,10 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
     else if (name == "mode") {
         out.mode = Choice<ResizeMode>(value,
             { { "scaled", ScaledImage }, { "fixed", FixImage }, { "width", RestrictWidth },
-                { "height", RestrictHeight } });
+                { "height", RestrictHeight }, { "box", FitInBox }, { "long-edge", LongEdge },
+                { "short-edge", ShortEdge } });
         if (!out.mode)
-            return bad + " (scaled, fixed, width or height)";
+            return bad + " (scaled, fixed, width, height, box, long-edge or short-edge)";
     } else if (name == "unit") {
         out.unit = Choice<SizeUnit>(value, { { "percent", Percent }, { "pixel", Pixel } });
         if (!out.unit)
@@ -369,6 +370,11 @@ bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string&
         error = "--mode height takes --height only: the width follows it";
         return false;
     }
+    if ((mode == LongEdge || mode == ShortEdge) && o.height) {
+        error = "--mode " + std::string(mode == LongEdge ? "long-edge" : "short-edge")
+            + " takes --width only: the edge's length";
+        return false;
+    }
     const bool pixels = settings.GetSizeUnit() == Pixel;
     for (const auto& [given, name] : { std::pair { o.width, "--width" }, std::pair { o.height, "--height" } }) {
         if (given && pixels && *given != std::floor(*given)) {
@@ -432,9 +438,11 @@ Size:
                           the picture fits inside width x height
   -H, --height N          likewise for the height
       --no-enlarge        never make a picture larger than it is
-  -m, --mode MODE         scaled, fixed, width or height, as in the window:
-                          scaled and fixed set both sides, width and height set
-                          one side and keep the proportions
+  -m, --mode MODE         scaled, fixed, width, height, box, long-edge or
+                          short-edge, as in the window: scaled and fixed set
+                          both sides, width and height set one side and keep
+                          the proportions; box, long-edge and short-edge are in
+                          pixels (the edges take their length as --width)
   -u, --unit UNIT         percent (default with scaled) or pixel; with --mode
                           or --unit, --width and --height are in that unit
 

@@ -73,6 +73,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, ApplyCliOptionsTest,
             "ResizeHeight", { "--resize", "x300" }, RestrictHeight, Pixel, 400, 300, CompressQuality, 70, ".jpg" },
         ApplyCase {
             "ResizeEachSide", { "--resize", "60%x40%" }, ScaledImage, Percent, 60, 40, CompressQuality, 70, ".jpg" },
+        // The window's newer modes spelled out: pixels whatever --unit says.
+        ApplyCase { "ModeBox", { "-m", "box", "-u", "percent", "-w", "300", "-H", "200" }, FitInBox, Pixel, 300, 200,
+            CompressQuality, 70, ".jpg" },
+        ApplyCase { "ModeShortEdge", { "-m", "short-edge", "-w", "480" }, ShortEdge, Pixel, 480, 600, CompressQuality,
+            70, ".jpg" },
         ApplyCase { "LongEdgeInWebp", { "--long-edge", "2048", "-f", "webp" }, LongEdge, Pixel, 2048, 600,
             CompressQuality, 70, ".webp" },
         ApplyCase { "TargetSizeInAvif", { "-s", "50", "-f", "avif", "--min-quality", "30", "--shrink-to-fit" },

@@ -141,6 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, UsageTest,
         UsageCase { "ShrinkWithoutTarget", { "--shrink-to-fit", "x.jpg" }, "--shrink-to-fit needs --target-size" },
         UsageCase { "TwoWaysOfSize", { "--resize", "800x", "-w", "5", "x.jpg" }, "exclude each other" },
         UsageCase { "MixedUnits", { "-w", "50%", "-H", "600", "x.jpg" }, "percent and pixels do not mix" },
+        UsageCase { "HeightForAnEdge", { "-m", "long-edge", "-H", "5", "x.jpg" }, "--mode long-edge takes --width" },
         UsageCase { "SuffixAgainstTheUnit", { "-u", "pixel", "-w", "50%", "x.jpg" }, "but the unit is pixel" }),
     CaseName);
 
