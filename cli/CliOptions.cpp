@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <tuple>
 
 #include "files/PathUtil.h"
 #include "imaging/PictureFormat.h"
@@ -58,6 +59,16 @@ std::string WrittenFormatNames(const std::string& afterDefault)
     return text;
 }
 
+// The written formats that take a quality ("jpg, jpeg, webp, ...") or that offer lossless.
+std::string QualityFormatNames(bool lossless)
+{
+    std::string text;
+    for (const FormatRow* row : GetWrittenFormats())
+        if (lossless ? row->offersLossless : row->takesQuality)
+            text += (text.empty() ? "" : ", ") + std::string(row->extension.substr(1));
+    return text;
+}
+
 struct OptionSpec {
     const char* longName;
     char shortName; // 0: none
@@ -75,6 +86,14 @@ const OptionSpec kOptions[] = {
     { "quality", 'q', true },
     { "target-size", 's', true },
     { "format", 'f', true },
+    { "resize", 0, true },
+    { "long-edge", 0, true },
+    { "short-edge", 0, true },
+    { "no-enlarge", 0, false },
+    { "keep-alpha", 0, false },
+    { "lossless", 0, false },
+    { "shrink-to-fit", 0, false },
+    { "min-quality", 0, true },
     { "overwrite", 0, false },
     { "report", 'r', true },
     { "quiet", 0, false },
@@ -108,25 +127,52 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.overwrite = true;
     else if (name == "quiet")
         out.quiet = true;
-    else if (name == "output")
+    else if (name == "no-enlarge")
+        out.noEnlarge = true;
+    else if (name == "keep-alpha")
+        out.keepAlpha = true;
+    else if (name == "lossless")
+        out.lossless = true;
+    else if (name == "shrink-to-fit")
+        out.shrinkToFit = true;
+    else if (name == "resize") {
+        std::string why;
+        out.resize = ParseGeometry(value, why);
+        if (!out.resize)
+            return bad + " (" + why + "; e.g. 800x600, 800x, x600, 800x600!, 50%, 1600x1600>)";
+    } else if (name == "long-edge" || name == "short-edge") {
+        const auto v = ParseInteger(value, 1, static_cast<int>(kMaxSize));
+        if (!v)
+            return bad + " (a whole number of pixels, more than zero)";
+        (name == "long-edge" ? out.longEdge : out.shortEdge) = v;
+    } else if (name == "min-quality") {
+        out.minQuality = ParseInteger(value, 1, 100);
+        if (!out.minQuality)
+            return bad + " (a whole number from 1 to 100)";
+    } else if (name == "output")
         out.output = value;
     else if (name == "report")
         out.report = value;
     else if (name == "mode") {
         out.mode = Choice<ResizeMode>(value,
             { { "scaled", ScaledImage }, { "fixed", FixImage }, { "width", RestrictWidth },
-                { "height", RestrictHeight } });
+                { "height", RestrictHeight }, { "box", FitInBox }, { "long-edge", LongEdge },
+                { "short-edge", ShortEdge } });
         if (!out.mode)
-            return bad + " (scaled, fixed, width or height)";
+            return bad + " (scaled, fixed, width, height, box, long-edge or short-edge)";
     } else if (name == "unit") {
         out.unit = Choice<SizeUnit>(value, { { "percent", Percent }, { "pixel", Pixel } });
         if (!out.unit)
             return bad + " (percent or pixel)";
     } else if (name == "width" || name == "height") {
-        const auto v = ParseNumber(value);
+        const bool percent = value.ends_with('%'), px = value.ends_with("px");
+        const auto v = ParseNumber(value.substr(0, value.size() - (percent ? 1 : px ? 2 : 0)));
         if (!v || *v <= 0 || *v > kMaxSize)
-            return bad + " (a positive number)";
-        (name == "width" ? out.width : out.height) = *v;
+            return bad + " (a positive number, with % or px if you like)";
+        const bool width = name == "width";
+        (width ? out.width : out.height) = *v;
+        (width ? out.widthPercent : out.heightPercent) = percent;
+        (width ? out.widthPixelSuffix : out.heightPixelSuffix) = px;
     } else if (name == "quality") {
         out.quality = ParseInteger(value, 1, 100);
         if (!out.quality)
@@ -197,11 +243,120 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& args)
         result.error = "no pictures given";
     else if (out.quality && out.targetKB)
         result.error = "--quality and --target-size exclude each other";
+    else if (out.lossless && out.targetKB)
+        result.error = "--lossless and --target-size exclude each other: a lossless file has no quality to lower";
+    else if (out.shrinkToFit && !out.targetKB)
+        result.error = "--shrink-to-fit needs --target-size";
+    else if (out.minQuality && !out.targetKB)
+        result.error = "--min-quality needs --target-size";
+    if (!result.error.empty())
+        return result;
+    // One way of giving the size.
+    std::vector<std::string> ways;
+    if (out.resize)
+        ways.push_back("--resize");
+    if (out.longEdge)
+        ways.push_back("--long-edge");
+    if (out.shortEdge)
+        ways.push_back("--short-edge");
+    if (out.mode || out.unit || out.width || out.height)
+        ways.push_back(out.mode ? "--mode" : out.unit ? "--unit" : out.width ? "--width" : "--height");
+    if (ways.size() > 1)
+        result.error = ways[0] + " and " + ways[1] + " exclude each other: give the size one way";
     return result;
 }
 
+namespace {
+
+void ApplyGeometry(const Geometry& g, ResizeSettings& settings)
+{
+    settings.SetResizeMode(g.mode);
+    settings.SetSizeUnit(g.unit);
+    if (g.width > 0)
+        settings.SetWidthValue(static_cast<float>(g.width), CurrentUnit);
+    if (g.height > 0)
+        settings.SetHeightValue(static_cast<float>(g.height), CurrentUnit);
+    if (g.noEnlarge)
+        settings.SetDoNotEnlarge(true);
+}
+
+// --width and --height without --mode and --unit: pixels (or "%"), the proportions kept.
+bool ApplySides(const CliOptions& o, ResizeSettings& settings, std::string& error)
+{
+    std::optional<GeometrySide> width, height;
+    for (const auto& [given, percent, side, name] : { std::tuple { o.width, o.widthPercent, &width, "--width" },
+             std::tuple { o.height, o.heightPercent, &height, "--height" } }) {
+        if (!given)
+            continue;
+        if (!percent && *given != std::floor(*given)) {
+            error = std::string(name) + " in pixels is a whole number";
+            return false;
+        }
+        *side = GeometrySide { *given, percent };
+    }
+    const std::optional<Geometry> g = MakeGeometry(width, height, false, error);
+    if (!g) {
+        error = "--width and --height: " + error;
+        return false;
+    }
+    ApplyGeometry(*g, settings);
+    return true;
+}
+
+bool ApplyFormatOptions(const CliOptions& o, ResizeSettings& settings, std::string& error)
+{
+    const FormatRow* format = FindWrittenFormat(o.extension.value_or(std::string(GetFormatTable().front().extension)));
+    const std::string name = format ? std::string(format->extension.substr(1)) : "this format";
+    if (o.targetKB && format && !format->takesQuality) {
+        error = "--target-size: " + name + " has no quality to lower (" + QualityFormatNames(false) + " have)";
+        return false;
+    }
+    if (o.lossless && format && !format->offersLossless) {
+        error = "--lossless: " + name + " has no lossless mode (" + QualityFormatNames(true) + " have)";
+        return false;
+    }
+    if (o.quality) {
+        settings.SetCompressionChoice(CompressQuality);
+        settings.SetQuality(*o.quality);
+    }
+    if (o.targetKB) {
+        settings.SetCompressionChoice(CompressTargetSize);
+        settings.SetTargetSizeKB(*o.targetKB);
+    }
+    if (o.extension) {
+        settings.SetOutputExtension(*o.extension);
+        // As the window's format box does: other formats use their own encoding.
+        if (!format || !format->takesQuality)
+            settings.SetCompressionChoice(CompressFormatDefault);
+    }
+    settings.SetOverwriteExisting(o.overwrite);
+    settings.SetKeepAlpha(o.keepAlpha);
+    settings.SetLossless(o.lossless);
+    settings.SetShrinkToFit(o.shrinkToFit);
+    if (o.minQuality)
+        settings.SetMinQuality(*o.minQuality);
+    return true;
+}
+
+} // namespace
+
 bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string& error)
 {
+    if (!ApplyFormatOptions(o, settings, error))
+        return false;
+    if (o.noEnlarge)
+        settings.SetDoNotEnlarge(true);
+    if (o.resize) {
+        ApplyGeometry(*o.resize, settings);
+        return true;
+    }
+    if (o.longEdge || o.shortEdge) {
+        settings.SetResizeMode(o.longEdge ? LongEdge : ShortEdge);
+        settings.SetWidthValue(static_cast<float>(o.longEdge ? *o.longEdge : *o.shortEdge), Pixel);
+        return true;
+    }
+    if (!o.mode && !o.unit)
+        return !(o.width || o.height) || ApplySides(o, settings, error);
     if (o.mode)
         settings.SetResizeMode(*o.mode);
     if (o.unit)
@@ -215,6 +370,11 @@ bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string&
         error = "--mode height takes --height only: the width follows it";
         return false;
     }
+    if ((mode == LongEdge || mode == ShortEdge) && o.height) {
+        error = "--mode " + std::string(mode == LongEdge ? "long-edge" : "short-edge")
+            + " takes --width only: the edge's length";
+        return false;
+    }
     const bool pixels = settings.GetSizeUnit() == Pixel;
     for (const auto& [given, name] : { std::pair { o.width, "--width" }, std::pair { o.height, "--height" } }) {
         if (given && pixels && *given != std::floor(*given)) {
@@ -222,62 +382,92 @@ bool ApplyCliOptions(const CliOptions& o, ResizeSettings& settings, std::string&
             return false;
         }
     }
+    for (const auto& [percent, px, name] : { std::tuple { o.widthPercent, o.widthPixelSuffix, "--width" },
+             std::tuple { o.heightPercent, o.heightPixelSuffix, "--height" } }) {
+        if ((percent && pixels) || (px && !pixels)) {
+            error = std::string(name) + " is given in " + (percent ? "percent" : "pixels") + " but the unit is "
+                + (pixels ? "pixel" : "percent");
+            return false;
+        }
+    }
     if (o.width)
         settings.SetWidthValue(static_cast<float>(*o.width), CurrentUnit);
     if (o.height)
         settings.SetHeightValue(static_cast<float>(*o.height), CurrentUnit);
-    if (o.quality) {
-        settings.SetCompressionChoice(CompressQuality);
-        settings.SetQuality(*o.quality);
-    }
-    if (o.targetKB) {
-        settings.SetCompressionChoice(CompressTargetSize);
-        settings.SetTargetSizeKB(*o.targetKB);
-    }
-    if (o.extension) {
-        settings.SetOutputExtension(*o.extension);
-        // As the window's format box does: other formats use their own encoding.
-        const FormatRow* format = FindWrittenFormat(*o.extension);
-        if (!format || !format->takesQuality)
-            settings.SetCompressionChoice(CompressFormatDefault);
-    }
-    settings.SetOverwriteExisting(o.overwrite);
     return true;
 }
 
 std::string CliUsage()
 {
-    std::string scanned;
-    for (const std::string_view extension : GetReadExtensions())
-        scanned += (scanned.empty() ? "" : " ") + std::string(extension);
+    // The scanned extensions, wrapped as the help is.
+    std::string scanned = "A folder is scanned for";
+    std::size_t lineStart = 0;
+    for (const std::string_view extension : GetReadExtensions()) {
+        if (scanned.size() - lineStart + 1 + extension.size() > 78) {
+            scanned += '\n';
+            lineStart = scanned.size();
+        } else {
+            scanned += ' ';
+        }
+        scanned += extension;
+    }
     // The help reads as it prints.
     // clang-format off
     return R"(Usage: kestrova-cli [options] FILE|FOLDER ...
 
-Resizes and re-encodes pictures, one output file per picture. A folder is
-scanned for )" + scanned + R"( files (not its sub-folders);
+Resizes and re-encodes pictures, one output file per picture.
+)" + scanned + R"( files (not its sub-folders);
 files are taken as given.
 
+Common jobs:
+  kestrova-cli --width 800 photos/            800 px wide, proportions kept
+  kestrova-cli --resize '1600x1600>' *.jpg    fit in 1600 x 1600, never enlarge
+  kestrova-cli --format webp -q 80 *.png      WebP at quality 80
+  kestrova-cli --target-size 200 photo.jpg    at most 200 KB
+  kestrova-cli --long-edge 2048 --format avif --keep-alpha logo.png
+
+Size:
+      --resize GEOMETRY   800x600 fits inside the box, 800x (or 800) sets the
+                          width, x600 the height (proportions kept), 800x600!
+                          is exactly that size, 50% scales both sides, 60%x40%
+                          each; a trailing > never enlarges
+      --long-edge N       the longer side becomes N pixels
+      --short-edge N      the shorter side becomes N pixels
+  -w, --width N           without --mode and --unit: pixels (800 or 800px) or
+                          percent (50%), proportions kept; with --height too,
+                          the picture fits inside width x height
+  -H, --height N          likewise for the height
+      --no-enlarge        never make a picture larger than it is
+  -m, --mode MODE         scaled, fixed, width, height, box, long-edge or
+                          short-edge, as in the window: scaled and fixed set
+                          both sides, width and height set one side and keep
+                          the proportions; box, long-edge and short-edge are in
+                          pixels (the edges take their length as --width)
+  -u, --unit UNIT         percent (default with scaled) or pixel; with --mode
+                          or --unit, --width and --height are in that unit
+
+Output:
   -o, --output DIR        output folder, created if missing
                           (default: Da Varozez Evozer in the documents folder)
-  -m, --mode MODE         scaled (default), fixed, width or height:
-                          scaled and fixed set both sides, width and height set
-                          one side and keep the proportions
-  -u, --unit UNIT         percent (default with scaled) or pixel
-  -w, --width N           width in the unit (decimals allowed in percent)
-  -H, --height N          height in the unit
-  -q, --quality N         JPEG quality 1..100 (default 70)
-  -s, --target-size KB    highest JPEG quality whose file fits in KB kilobytes
   -f, --format FMT        )" + WrittenFormatNames(" (default)") + R"(
+  -q, --quality N         quality 1..100 (default 70) for jpg, webp, avif, jxl,
+                          heic
+      --lossless          lossless webp or jxl
+      --keep-alpha        keep transparency (png, tif, gif, webp, avif, jxl,
+                          heic); jpg, bmp and pcx are flattened onto white
+  -s, --target-size KB    highest quality whose file fits in KB kilobytes
+                          (formats with a quality only)
+      --min-quality Q     with --target-size: never below quality Q
+      --shrink-to-fit     with --target-size: when the lowest quality is still
+                          too large, make the picture smaller until it fits
       --overwrite         replace existing files instead of numbering new ones
   -r, --report FILE       write a CSV line per picture to FILE
       --quiet             print errors only
   -h, --help              show this help
   -V, --version           show the version
 
-The options apply in the order mode, unit, width, height, as in the window.
-Exit status: 0 every picture written, 1 some failed, 2 bad usage,
-130 stopped by Ctrl+C (after the picture in progress).
+Exit status: 0 every picture written, 1 some failed or missed the target
+size, 2 bad usage, 130 stopped by Ctrl+C (after the picture in progress).
 )";
     // clang-format on
 }

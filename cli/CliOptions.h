@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/Geometry.h"
 #include "imaging/ResizeSettings.h"
 
 namespace cli {
@@ -15,8 +16,20 @@ struct CliOptions {
     std::optional<std::string> output;
     std::optional<ResizeMode> mode;
     std::optional<SizeUnit> unit;
-    std::optional<double> width; // in the unit in force once mode and unit are applied
+    // With --mode or --unit: in the unit in force once they are applied. Without: pixels unless
+    // the value says "%", the proportions kept (see ApplyCliOptions).
+    std::optional<double> width;
     std::optional<double> height;
+    bool widthPercent = false, heightPercent = false;         // written with "%"
+    bool widthPixelSuffix = false, heightPixelSuffix = false; // written with "px"
+    std::optional<Geometry> resize;                           // --resize
+    std::optional<int> longEdge;
+    std::optional<int> shortEdge;
+    bool noEnlarge = false;
+    bool keepAlpha = false;
+    bool lossless = false;
+    bool shrinkToFit = false;
+    std::optional<int> minQuality;
     std::optional<int> quality;
     std::optional<int> targetKB;
     std::optional<std::string> extension; // with its dot: ".jpg"

@@ -29,7 +29,7 @@ std::string FormatCsvReport(const std::vector<ReportRow>& rows)
             fields.push_back(written ? std::to_string(o->height) : "");
             fields.push_back(written ? std::to_string(o->bytes) : "");
             fields.push_back(written && o->quality > 0 ? std::to_string(o->quality) : "");
-            fields.push_back(GetStatusName(o->status));
+            fields.push_back(written && o->overTarget ? "over-target" : GetStatusName(o->status));
             fields.push_back(o->reason);
         } else {
             fields.insert(fields.end(), { "", "", "", "", "", "skipped", row.reason });

@@ -18,6 +18,7 @@ struct ReportRow {
 std::string CsvField(const std::string& text);
 
 // The header "source,output,width,height,bytes,quality,status,reason", then a line per row.
+// A file written over its target size has the status "over-target", its sizes and the target in the reason.
 std::string FormatCsvReport(const std::vector<ReportRow>& rows);
 
 // Written through a temporary file, so an old report is never half replaced.

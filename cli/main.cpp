@@ -1,5 +1,6 @@
 // kestrova-cli: the conversion engine without a window, for scripts and for
 // machines without a display. Links the core only.
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -80,11 +81,15 @@ private:
             std::fprintf(stderr, "kestrova-cli: %s: %s\n", o.source.c_str(), o.reason.c_str());
             return;
         }
-        if (!o.reason.empty())
+        if (o.overTarget)
+            std::fprintf(stderr, "kestrova-cli: %s: over the target size: %s written, the target is %s\n",
+                o.source.c_str(), FormatKB(o.bytes).c_str(), FormatKB(o.targetBytes).c_str());
+        else if (!o.reason.empty())
             std::fprintf(stderr, "kestrova-cli: %s: warning: %s\n", o.source.c_str(), o.reason.c_str());
         if (m_quiet)
             return;
-        std::string quality = o.quality > 0 ? ", quality " + std::to_string(o.quality) : "";
+        const std::string lever = DescribeLever(o);
+        std::string quality = lever.empty() ? "" : ", " + lever;
         std::fprintf(stdout, "%s -> %s (%d x %d, %s%s)\n", o.source.c_str(), o.output.c_str(), o.width, o.height,
             FormatKB(o.bytes).c_str(), quality.c_str());
         std::fflush(stdout);
@@ -206,6 +211,8 @@ int main(int argc, char** argv)
     const int failed = batch.GetConvertFailureCount() + static_cast<int>(inputs.failures.size());
     const int written = static_cast<int>(outcomes.size()) - batch.GetConvertFailureCount();
     const int notReached = batch.GetEntryCount() - static_cast<int>(outcomes.size());
+    const int overTarget = static_cast<int>(
+        std::count_if(outcomes.begin(), outcomes.end(), [](const ConvertOutcome& o) { return o.overTarget; }));
     if (options.report) {
         std::vector<cli::ReportRow> rows;
         for (std::size_t i = 0; i < inputs.paths.size(); ++i)
@@ -220,9 +227,11 @@ int main(int argc, char** argv)
     if (stopAsked && notReached > 0)
         std::fprintf(
             stderr, "kestrova-cli: stopped: %d written, %d failed, %d not converted\n", written, failed, notReached);
+    else if (!options.quiet && overTarget > 0)
+        std::printf("%d written, %d failed, %d over the target size\n", written, failed, overTarget);
     else if (!options.quiet)
         std::printf("%d written, %d failed\n", written, failed);
     if (stopAsked && notReached > 0)
         return kExitStopped;
-    return failed > 0 ? kExitFailed : kExitWritten;
+    return failed > 0 || overTarget > 0 ? kExitFailed : kExitWritten;
 }

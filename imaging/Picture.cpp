@@ -27,7 +27,13 @@ VImage ResizeExact(VImage img, int width, int height)
     if (img.width() == width && img.height() == height)
         return img;
     const double h = double(width) / img.width(), v = double(height) / img.height();
+    // Alpha kept: resampled premultiplied, so transparent pixels lend no colour to the edges.
+    const bool alpha = img.has_alpha();
+    if (alpha)
+        img = img.premultiply();
     img = img.resize(h, VImage::option()->set("vscale", v)->set("kernel", VIPS_KERNEL_CUBIC));
+    if (alpha)
+        img = img.unpremultiply().cast(VIPS_FORMAT_UCHAR);
     // Guard against the library rounding a dimension the other way.
     if (img.width() != width || img.height() != height)
         img = img.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));

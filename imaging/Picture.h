@@ -30,6 +30,13 @@ struct Rgb888 {
     std::vector<std::uint8_t> bytes; // width * 3 bytes per row, no padding
 };
 
+// How a picture is encoded beyond its format.
+struct EncodeOptions {
+    int quality = 75;       // 1..100, for the formats that take one
+    bool keepAlpha = false; // formats that hold alpha keep it; off: flattened onto white
+    bool lossless = false;  // WebP and JPEG XL; the others ignore it
+};
+
 // One picture: the only door to the image library. Cheap to copy; an operation
 // that changes the picture replaces its internal handle, so copies never see it.
 // A picture opened from a file holds only the header until pixels are needed,
@@ -75,6 +82,10 @@ public:
     // Writes the file in the format; formats without an encoder of their own write JPEG.
     // GIF gets an 8-bit error-diffused palette, the others 24 bits.
     bool Save(const std::string& path, PictureFormat format, int quality = 75) const;
+    // The file's bytes in the format, in memory; empty on failure, with GetError() saying why
+    // (a format whose encoder this system lacks is named).
+    std::vector<std::uint8_t> Encode(PictureFormat format, const EncodeOptions& options) const;
+    bool Save(const std::string& path, PictureFormat format, const EncodeOptions& options) const;
     // 8-bit RGB pixels (alpha flattened onto white); empty when not valid.
     Rgb888 ToRgb888() const;
 

@@ -1,6 +1,8 @@
 #include "imaging/PictureConversion.h"
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <map>
 #include <new>
 #include <sys/stat.h>
@@ -28,13 +30,25 @@ ConvertOutcome Failed(ConvertStatus status, std::string reason)
     return outcome;
 }
 
-// The working copy at 24 bits and the size the options ask for, every pixel
-// decoded (so a source that is about to be replaced has been read completely).
-bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome)
+// Alpha survives only where asked for and where the written format holds it.
+bool KeepsAlpha(const ConvertSnapshot& s, const FormatRow& written)
 {
-    work.IncreaseBpp24();
+    return s.options.keepAlpha && written.keepsAlpha;
+}
+
+EncodeOptions EncodingOf(const ConvertSnapshot& s, const FormatRow& written, int quality)
+{
+    return { .quality = quality, .keepAlpha = KeepsAlpha(s, written), .lossless = s.options.lossless };
+}
+
+// The working copy (at 24 bits unless alpha is kept) and the size the options ask for, every
+// pixel decoded (so a source that is about to be replaced has been read completely).
+bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome, bool keepAlpha = false)
+{
+    if (!keepAlpha)
+        work.IncreaseBpp24();
     const TargetSize target = ComputeTargetSize(static_cast<std::uint32_t>(work.GetWidth()),
-        static_cast<std::uint32_t>(work.GetHeight()), s.mode, s.unit, s.w, s.h);
+        static_cast<std::uint32_t>(work.GetHeight()), s.mode, s.unit, s.w, s.h, s.options.doNotEnlarge);
     bool ok = true;
     if (target.resample) {
         if (target.width > INT_MAX || target.height > INT_MAX) {
@@ -73,68 +87,215 @@ void Publish(std::string path, bool overwrite, const WriteToFile& write, int qua
     outcome.status = ConvertStatus::Written;
 }
 
-WriteToFile SaveAs(const Picture& picture, PictureFormat format, int quality)
+WriteToFile SaveAs(const Picture& picture, PictureFormat format, const EncodeOptions& options)
 {
-    return [&picture, format, quality](const std::string& temp, std::string& error) {
-        if (picture.Save(temp, format, quality))
+    return [&picture, format, options](const std::string& temp, std::string& error) {
+        if (picture.Save(temp, format, options))
             return true;
         error = picture.GetError().empty() ? "could not write" : picture.GetError();
         return false;
     };
 }
 
+WriteToFile WriteBytes(const std::vector<std::uint8_t>& bytes)
+{
+    return [&bytes](const std::string& temp, std::string& error) { return WriteFileBytes(temp, bytes, error); };
+}
+
 ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const ConvertSnapshot& s)
 {
     ConvertOutcome outcome;
-    if (!PrepareWorkingPicture(work, s, outcome))
+    const FormatRow& format = GetOutputFormat(s.extension);
+    // JPEG data whatever the extension says, but for the formats with a quality of their own.
+    const bool own = HasOwnQuality(format);
+    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format)))
         return outcome;
-    // Always JPEG data, whatever the extension says.
-    Publish(
-        s.folder + title + s.extension, s.overwrite, SaveAs(work, PictureFormat::Jpeg, s.quality), s.quality, outcome);
+    const PictureFormat written = own ? format.format : PictureFormat::Jpeg;
+    const int quality = own && s.options.lossless && format.offersLossless ? 0 : s.quality;
+    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, written, EncodingOf(s, format, s.quality)),
+        quality, outcome);
     return outcome;
 }
 
 ConvertOutcome ConvertFormatDefault(Picture work, const std::string& title, const ConvertSnapshot& s)
 {
     ConvertOutcome outcome;
-    if (!PrepareWorkingPicture(work, s, outcome))
-        return outcome;
     const FormatRow& format = GetOutputFormat(s.extension);
-    const int quality = format.takesQuality ? s.quality : 0;
-    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, format.format, s.quality), quality, outcome);
+    if (!PrepareWorkingPicture(work, s, outcome, KeepsAlpha(s, format)))
+        return outcome;
+    const bool lossless = s.options.lossless && format.offersLossless;
+    const int quality = format.takesQuality && !lossless ? s.quality : 0;
+    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, format.format, EncodingOf(s, format, s.quality)),
+        quality, outcome);
     return outcome;
+}
+
+// Encodings of one picture by quality, each made once.
+class EncodingCache {
+public:
+    EncodingCache(const Picture& picture, PictureFormat format, EncodeOptions options)
+        : m_picture(picture)
+        , m_format(format)
+        , m_options(options)
+    {
+    }
+    std::optional<std::uint64_t> SizeAt(int quality)
+    {
+        const std::vector<std::uint8_t>* bytes = At(quality);
+        return bytes ? std::optional<std::uint64_t>(bytes->size()) : std::nullopt;
+    }
+    const std::vector<std::uint8_t>* At(int quality)
+    {
+        auto it = m_encoded.find(quality);
+        if (it == m_encoded.end()) {
+            EncodeOptions o = m_options;
+            o.quality = quality;
+            std::vector<std::uint8_t> bytes
+                = m_format == PictureFormat::Jpeg ? m_picture.EncodeJpeg(quality) : m_picture.Encode(m_format, o);
+            if (bytes.empty())
+                return nullptr;
+            it = m_encoded.emplace(quality, std::move(bytes)).first;
+        }
+        return &it->second;
+    }
+    std::string Error() const
+    {
+        return m_picture.GetError().empty() ? "could not write: the encoder failed" : m_picture.GetError();
+    }
+
+private:
+    const Picture& m_picture;
+    PictureFormat m_format;
+    EncodeOptions m_options;
+    std::map<int, std::vector<std::uint8_t>> m_encoded;
+};
+
+// Shrink to Fit: the picture made smaller, step by step, until its encoding at `quality` fits.
+// Every step resamples the prepared picture, never a smaller copy. False when even 1 x 1 does not fit.
+bool ShrinkUntilItFits(const Picture& work, PictureFormat format, const EncodeOptions& options,
+    std::uint64_t targetBytes, std::uint64_t bytesAtFullSize, std::vector<std::uint8_t>& bytes, int& width, int& height,
+    std::string& error)
+{
+    const int w0 = work.GetWidth(), h0 = work.GetHeight();
+    double factor = 1.0;
+    std::uint64_t size = bytesAtFullSize;
+    for (int step = 0; step < 40; ++step) {
+        // The size goes roughly with the pixel count: aim a little below, and never less than halve nor
+        // less than a 5 % step.
+        const double aim
+            = std::sqrt(static_cast<double>(targetBytes) / static_cast<double>(std::max<std::uint64_t>(size, 1)));
+        factor *= std::clamp(aim * 0.95, 0.5, 0.95);
+        const int w = std::max(1, static_cast<int>(std::lround(w0 * factor)));
+        const int h = std::max(1, static_cast<int>(std::lround(h0 * factor)));
+        Picture smaller = work;
+        if (!smaller.Resample2(w, h)) {
+            error = smaller.GetError();
+            return false;
+        }
+        bytes = format == PictureFormat::Jpeg ? smaller.EncodeJpeg(options.quality) : smaller.Encode(format, options);
+        if (bytes.empty()) {
+            error = smaller.GetError().empty() ? "could not write: the encoder failed" : smaller.GetError();
+            return false;
+        }
+        width = w;
+        height = h;
+        size = bytes.size();
+        if (size <= targetBytes)
+            return true;
+        if (w == 1 && h == 1)
+            break;
+    }
+    error = "the target size cannot be reached even at 1 x 1 pixels";
+    return false;
+}
+
+void MarkOverTarget(ConvertOutcome& outcome, std::uint64_t targetBytes)
+{
+    outcome.targetBytes = targetBytes;
+    if (outcome.status != ConvertStatus::Written || outcome.bytes <= targetBytes)
+        return;
+    outcome.overTarget = true;
+    const std::string over = "over the target of " + std::to_string(targetBytes / 1024) + " KB";
+    outcome.reason = outcome.reason.empty() ? over : outcome.reason + "; " + over;
 }
 
 ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const ConvertSnapshot& s)
 {
     ConvertOutcome outcome;
+    const FormatRow& format = GetOutputFormat(s.extension);
+    const bool own = HasOwnQuality(format);
+    const std::uint64_t targetBytes = static_cast<std::uint64_t>(std::max(s.targetKB, 0)) * 1024u;
     // Resampled once; every attempt encodes the same pixels into memory, and a
     // quality measured before is not encoded again.
-    if (!PrepareWorkingPicture(work, s, outcome))
+    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format)))
         return outcome;
-    std::map<int, std::vector<std::uint8_t>> encoded;
-    const QualitySearchResult found = SearchTargetQuality(s.targetKB, [&](int q) -> std::optional<std::uint64_t> {
-        auto it = encoded.find(q);
-        if (it == encoded.end()) {
-            std::vector<std::uint8_t> bytes = work.EncodeJpeg(q);
-            if (bytes.empty())
-                return std::nullopt;
-            it = encoded.emplace(q, std::move(bytes)).first;
+    const PictureFormat encoded = own ? format.format : PictureFormat::Jpeg;
+    EncodeOptions options = EncodingOf(s, format, s.quality);
+    options.lossless = false; // a lossless file has no quality to search
+    EncodingCache cache(work, encoded, options);
+    const int floor = std::clamp(s.options.minQuality, 1, 100);
+    int quality = 0;
+    bool fits = false;
+    std::string extension = s.extension;
+    if (own) {
+        const OwnQualityResult found
+            = SearchLargestFittingQuality(targetBytes, floor, [&](int q) { return cache.SizeAt(q); });
+        if (found.quality == 0)
+            return Failed(ConvertStatus::WriteFailed, cache.Error());
+        quality = found.quality;
+        fits = found.fits;
+    } else {
+        const QualitySearchResult found = SearchTargetQuality(s.targetKB, [&](int q) { return cache.SizeAt(q); });
+        if (found.quality == 0)
+            return Failed(ConvertStatus::WriteFailed, "could not write: the JPEG encoder failed at every attempt");
+        quality = found.quality;
+        fits = cache.At(quality)->size() <= targetBytes;
+        if (found.settledOnFit)
+            extension = ".jpg";
+        // A floor above what the search found: the floor, and the target is missed (or shrunk to).
+        if (quality < floor) {
+            quality = floor;
+            if (!cache.At(quality))
+                return Failed(ConvertStatus::WriteFailed, cache.Error());
+            fits = cache.At(quality)->size() <= targetBytes;
         }
-        return it->second.size();
-    });
-    if (found.quality == 0)
-        return Failed(ConvertStatus::WriteFailed, "could not write: the JPEG encoder failed at every attempt");
-    const std::vector<std::uint8_t>& bytes = encoded.at(found.quality);
-    const std::string extension = found.settledOnFit ? ".jpg" : s.extension;
-    Publish(
-        s.folder + title + extension, s.overwrite,
-        [&bytes](const std::string& temp, std::string& error) { return WriteFileBytes(temp, bytes, error); },
-        found.quality, outcome);
+    }
+    if (!fits && s.options.shrinkToFit) {
+        std::vector<std::uint8_t> bytes;
+        int width = 0, height = 0;
+        std::string error;
+        EncodeOptions atFloor = options;
+        atFloor.quality = quality;
+        if (ShrinkUntilItFits(
+                work, encoded, atFloor, targetBytes, cache.At(quality)->size(), bytes, width, height, error)) {
+            Publish(s.folder + title + (own ? s.extension : ".jpg"), s.overwrite, WriteBytes(bytes), quality, outcome);
+            outcome.width = width;
+            outcome.height = height;
+            outcome.scaledToFit = outcome.status == ConvertStatus::Written;
+            MarkOverTarget(outcome, targetBytes);
+            return outcome;
+        }
+        outcome.reason = outcome.reason.empty() ? error : outcome.reason + "; " + error;
+    }
+    const std::string reason = outcome.reason;
+    Publish(s.folder + title + extension, s.overwrite, WriteBytes(*cache.At(quality)), quality, outcome);
+    if (outcome.status == ConvertStatus::Written)
+        outcome.reason = reason;
+    MarkOverTarget(outcome, targetBytes);
     return outcome;
 }
 
 } // namespace
+
+std::string DescribeLever(const ConvertOutcome& o)
+{
+    if (o.quality <= 0)
+        return {};
+    std::string text = "quality " + std::to_string(o.quality);
+    if (o.scaledToFit)
+        text += ", scaled to " + std::to_string(o.width) + " x " + std::to_string(o.height);
+    return text;
+}
 
 const char* GetStatusName(ConvertStatus status)
 {
@@ -164,6 +325,7 @@ ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings)
     s.w = static_cast<float>(settings.GetWidthValue(CurrentUnit));
     s.h = static_cast<float>(settings.GetHeightValue(CurrentUnit));
     s.targetKB = settings.GetTargetSizeKB();
+    s.options = settings.GetOutputOptions();
     return s;
 }
 

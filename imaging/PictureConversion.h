@@ -25,7 +25,15 @@ struct ConvertOutcome {
     int quality = 0; // the JPEG quality used; 0 for other formats
     ConvertStatus status = ConvertStatus::WriteFailed;
     std::string reason; // why it failed; for a written picture, a warning or empty
+    // Target size: the file was written larger than the target (targetBytes) all the same.
+    bool overTarget = false;
+    std::uint64_t targetBytes = 0;
+    bool scaledToFit = false; // Shrink to Fit lowered the dimensions to width x height
 };
+
+// The lever a target-size run used, for people: "quality 62" or "quality 40, scaled to 1200 x 900";
+// empty when the outcome has no quality.
+std::string DescribeLever(const ConvertOutcome& outcome);
 
 // Short, stable names for reports: "written", "unreadable", "too large", "could not write".
 const char* GetStatusName(ConvertStatus status);
@@ -42,6 +50,7 @@ struct ConvertSnapshot {
     float w = 100.0f;
     float h = 100.0f;
     std::int32_t targetKB = 100;
+    OutputOptions options;
 };
 ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings);
 

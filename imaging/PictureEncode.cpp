@@ -54,7 +54,95 @@ void ClearGifTransparency(std::vector<std::uint8_t>& gif)
     }
 }
 
+// The pixels to encode: flattened, or 8-bit sRGB keeping alpha where the picture has it.
+bool Prepared(const Picture::Impl& impl, bool keepAlpha, VImage& out, PictureFailure& failure)
+{
+    if (!keepAlpha || impl.flatten)
+        return Flattened(impl, out, failure);
+    if (!impl.fromFile) {
+        out = impl.image;
+        return true;
+    }
+    std::string warning;
+    return Materialize([&](VipsFailOn f) { return impl.Open(f, 1); }, out, warning, failure);
+}
+
+std::vector<std::uint8_t> TakeBlob(VipsBlob* blob)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!blob)
+        return bytes;
+    std::size_t size = 0;
+    const void* data = vips_blob_get(blob, &size);
+    bytes.assign(static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
+    vips_area_unref(VIPS_AREA(blob));
+    return bytes;
+}
+
+// The formats with an encoder of their own quality; the library may have been built without one.
+std::vector<std::uint8_t> EncodeModern(VImage img, const FormatRow& row, const EncodeOptions& o)
+{
+    const int q = std::clamp(o.quality, 1, 100);
+    switch (row.format) {
+    case PictureFormat::Webp:
+        return TakeBlob(img.webpsave_buffer(
+            VImage::option()->set("Q", q)->set("lossless", o.lossless)->set("strip", true)->set("effort", 4)));
+    case PictureFormat::Jxl:
+        return TakeBlob(img.jxlsave_buffer(VImage::option()->set("Q", q)->set("lossless", o.lossless)));
+    case PictureFormat::Avif:
+    case PictureFormat::Heic:
+        return TakeBlob(
+            img.heifsave_buffer(VImage::option()
+                                    ->set("Q", q)
+                                    ->set("bitdepth", 8)
+                                    ->set("compression",
+                                        row.format == PictureFormat::Avif ? VIPS_FOREIGN_HEIF_COMPRESSION_AV1
+                                                                          : VIPS_FOREIGN_HEIF_COMPRESSION_HEVC)
+                                    ->set("strip", true)));
+    default:
+        return {};
+    }
+}
+
 } // namespace
+
+std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOptions& options) const
+{
+    m_failure = {};
+    const FormatRow* row = FindFormatRow(format);
+    if (!row || !HasOwnQuality(*row)) {
+        // The classic formats through their own paths; only JPEG is wanted in memory so far.
+        if (format == PictureFormat::Jpeg) {
+            std::vector<std::uint8_t> bytes = EncodeJpeg(options.quality);
+            if (bytes.empty())
+                Fail(PictureError::WriteFailed, "could not write: the JPEG encoder failed");
+            return bytes;
+        }
+        Fail(PictureError::WriteFailed, "could not write: no encoder to memory for this format");
+        return {};
+    }
+    const std::string name(row->name);
+    if (!row->saver.empty() && vips_type_find("VipsOperation", std::string(row->saver).c_str()) == 0) {
+        Fail(PictureError::WriteFailed, "could not write: this system has no " + name + " encoder");
+        return {};
+    }
+    VImage img;
+    if (!m_impl) {
+        Fail(PictureError::WriteFailed, "no picture to save");
+        return {};
+    }
+    if (!Prepared(*m_impl, options.keepAlpha && row->keepsAlpha, img, m_failure))
+        return {};
+    try {
+        std::vector<std::uint8_t> bytes = EncodeModern(img, *row, options);
+        if (bytes.empty())
+            Fail(PictureError::WriteFailed, "could not write: the " + name + " encoder gave no data");
+        return bytes;
+    } catch (const vips::VError& e) {
+        Fail(PictureError::WriteFailed, "could not write " + name + ": " + TakeVipsError(e));
+        return {};
+    }
+}
 
 std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 {
@@ -79,11 +167,26 @@ std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 
 bool Picture::Save(const std::string& path, PictureFormat format, int quality) const
 {
+    return Save(path, format, EncodeOptions { .quality = quality });
+}
+
+bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOptions& options) const
+{
     m_failure = {};
+    if (const FormatRow* row = FindFormatRow(format); row && HasOwnQuality(*row)) {
+        const std::vector<std::uint8_t> bytes = Encode(format, options);
+        if (bytes.empty())
+            return false;
+        std::string error;
+        return WriteFileBytes(path, bytes, error) || Fail(PictureError::WriteFailed, error);
+    }
+    const int quality = options.quality;
+    const bool keepAlpha = options.keepAlpha && format != PictureFormat::Bmp && format != PictureFormat::Pcx
+        && format != PictureFormat::Jpeg;
     VImage img;
     if (!m_impl)
         return Fail(PictureError::WriteFailed, "no picture to save");
-    if (!Flattened(*m_impl, img, m_failure))
+    if (!Prepared(*m_impl, keepAlpha, img, m_failure))
         return false;
     try {
         switch (format) {
@@ -109,7 +212,9 @@ bool Picture::Save(const std::string& path, PictureFormat format, int quality) c
                 VImage::option()->set("bitdepth", 8)->set("dither", 1.0)->set("effort", 1)->set("strip", true));
             std::vector<std::uint8_t> gif(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
             g_free(buf);
-            ClearGifTransparency(gif);
+            // With alpha kept, the transparent entry is meant.
+            if (!img.has_alpha())
+                ClearGifTransparency(gif);
             std::string error;
             return WriteFileBytes(path, gif, error) || Fail(PictureError::WriteFailed, error);
         }

@@ -15,7 +15,7 @@ constexpr FormatRow kTable[] = {
     { .extension = ".jpeg", .format = F::Jpeg, .written = true, .read = true, .takesQuality = true,
         .saveAsText = "JPEG Files (*.jpeg)", .openFilter = "JPEG Files (*.jpg;*.jpeg)",
         .scanPlace = 5, .supportedPlace = 4, .filterPlace = 2 },
-    { .extension = ".gif", .format = F::Gif, .written = true, .read = true,
+    { .extension = ".gif", .format = F::Gif, .written = true, .read = true, .keepsAlpha = true,
         .saveAsText = "GIF Files (*.gif)", .openFilter = "GIF Files (*.gif)",
         .scanPlace = 4, .supportedPlace = 6, .filterPlace = 4 },
     { .extension = ".bmp", .format = F::Bmp, .written = true, .read = true, .lossless = true,
@@ -32,6 +32,26 @@ constexpr FormatRow kTable[] = {
         .scanPlace = 6, .supportedPlace = 7, .filterPlace = 6 },
     { .extension = ".wmf", .read = true, .openFilter = "WMF Files (*.wmf)",
         .scanPlace = 7, .supportedPlace = 8, .filterPlace = 5 },
+    // Added later: after every older row in every list.
+    { .extension = ".webp", .format = F::Webp, .written = true, .read = true, .takesQuality = true, .keepsAlpha = true,
+        .offersLossless = true, .saver = "webpsave_buffer", .name = "WebP",
+        .saveAsText = "WebP Files (*.webp)", .openFilter = "WebP Files (*.webp)",
+        .scanPlace = 9, .supportedPlace = 9, .filterPlace = 7 },
+    { .extension = ".avif", .format = F::Avif, .written = true, .read = true, .takesQuality = true, .keepsAlpha = true,
+        .saver = "heifsave_buffer", .name = "AVIF",
+        .saveAsText = "AVIF Files (*.avif)", .openFilter = "AVIF Files (*.avif)",
+        .scanPlace = 10, .supportedPlace = 10, .filterPlace = 8 },
+    { .extension = ".jxl", .format = F::Jxl, .written = true, .read = true, .takesQuality = true, .keepsAlpha = true,
+        .offersLossless = true, .saver = "jxlsave_buffer", .name = "JPEG XL",
+        .saveAsText = "JPEG XL Files (*.jxl)", .openFilter = "JPEG XL Files (*.jxl)",
+        .scanPlace = 11, .supportedPlace = 11, .filterPlace = 9 },
+    { .extension = ".heic", .format = F::Heic, .written = true, .read = true, .takesQuality = true, .keepsAlpha = true,
+        .saver = "heifsave_buffer", .name = "HEIC",
+        .saveAsText = "HEIC Files (*.heic)", .openFilter = "HEIF Files (*.heic;*.heif)",
+        .scanPlace = 12, .supportedPlace = 12, .filterPlace = 10 },
+    { .extension = ".heif", .read = true, .openFilter = "HEIF Files (*.heic;*.heif)",
+        .scanPlace = 13, .supportedPlace = 13, .filterPlace = 10 },
+    { .extension = ".tiff", .read = true, .scanPlace = 14, .supportedPlace = 14 },
 };
 // clang-format on
 
@@ -75,6 +95,14 @@ const FormatRow& GetOutputFormat(std::string_view extension)
         if (row.written && row.format != fallback.format && extension.find(row.extension) != std::string_view::npos)
             return row;
     return fallback;
+}
+
+const FormatRow* FindFormatRow(PictureFormat format)
+{
+    for (const FormatRow& row : kTable)
+        if (row.written && row.format == format)
+            return &row;
+    return nullptr;
 }
 
 std::vector<std::string_view> GetReadExtensions()

@@ -14,6 +14,10 @@ enum class PictureFormat : int {
     Png = 4,
     Tif = 6,
     Pcx = 8,
+    Webp = 9,
+    Avif = 10,
+    Jxl = 11,
+    Heic = 12,
 };
 
 // One file name extension the program knows. The window, the converter and the folder
@@ -22,11 +26,14 @@ enum class PictureFormat : int {
 struct FormatRow {
     std::string_view extension; // lower case, with its dot
     PictureFormat format = PictureFormat::Unknown;
-    bool written = false;      // offered by "Save as" and --format, in the order of the table
-    bool read = false;         // taken by a folder scan and offered by the Open dialog
-    bool takesQuality = false; // the quality and the target size apply; other formats have their own encoding
-    bool keepsAlpha = false;   // the format can hold an alpha channel (outputs are flattened onto white all the same)
-    bool lossless = false;     // as this program writes it
+    bool written = false;        // offered by "Save as" and --format, in the order of the table
+    bool read = false;           // taken by a folder scan and offered by the Open dialog
+    bool takesQuality = false;   // the quality and the target size apply; other formats have their own encoding
+    bool keepsAlpha = false;     // with Keep Transparency the output keeps alpha (GIF: one transparent palette entry)
+    bool lossless = false;       // as this program writes it
+    bool offersLossless = false; // a lossless choice beside the quality
+    std::string_view saver {};   // the library's encoder, looked for at run time; empty: always there
+    std::string_view name {};    // the format's name in messages
     std::string_view saveAsText {};
     std::string_view openFilter {}; // its filter in the Open dialog; rows with the same name share one; empty: none
     // Where a read row stands in the lists whose order is older than this table:
@@ -47,6 +54,12 @@ const FormatRow* FindWrittenFormat(std::string_view extension);
 // The row an output name is written by: the first written row, other than those of
 // the default format, whose extension the name holds ("x.tiff" holds ".tif"); else the default.
 const FormatRow& GetOutputFormat(std::string_view extension);
+
+// A format with a quality of its own (WebP, AVIF, JPEG XL, HEIC): the quality and the target
+// size drive its own encoder, where JPEG-only strategies write JPEG data.
+inline bool HasOwnQuality(const FormatRow& row) { return row.takesQuality && row.format != PictureFormat::Jpeg; }
+// The written row of a format; null if none.
+const FormatRow* FindFormatRow(PictureFormat format);
 
 // The extensions of the read rows, with their dots, in the scan's order.
 std::vector<std::string_view> GetReadExtensions();

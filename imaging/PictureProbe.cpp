@@ -24,7 +24,7 @@ std::atomic<std::uint64_t> g_pixelLimit { Picture::DefaultPixelLimit };
 bool IsPictureLoader(const std::string& name)
 {
     static const char* const allowed[]
-        = { "jpegload", "pngload", "gifload", "tiffload", "webpload", "heifload", "magickload", "jp2kload" };
+        = { "jpegload", "pngload", "gifload", "tiffload", "webpload", "heifload", "jxlload", "magickload", "jp2kload" };
     for (const char* a : allowed)
         if (name == a)
             return true;

@@ -1,5 +1,6 @@
 #include "imaging/ResizeSettings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -83,6 +84,11 @@ void ResizeSettings::SetResizeMode(ResizeMode mode)
         d.heightPixels = Round32(d.referenceHeight * (d.widthPixels / static_cast<double>(d.referenceWidth)));
         d.heightPercent = d.widthPercent;
         break;
+    case FitInBox:
+    case LongEdge:
+    case ShortEdge:
+        d.unit = Pixel;
+        break;
     case RestrictHeight:
         d.unit = Pixel;
         d.widthPixels = Round32(d.referenceWidth * (d.heightPixels / static_cast<double>(d.referenceHeight)));
@@ -96,6 +102,9 @@ void ResizeSettings::SetResizeMode(ResizeMode mode)
 void ResizeSettings::SetSizeUnit(SizeUnit unit)
 {
     auto& d = m_dimensions;
+    // The pixel-only modes have no percent to switch to.
+    if (IsPixelOnlyMode(GetResizeMode()))
+        return;
     d.unit = unit;
     if (d.mode == ScaledImage || d.mode == FixImage)
         d.mode = unit == Percent ? ScaledImage : FixImage;
@@ -153,12 +162,60 @@ void ResizeSettings::SetQuality(std::int32_t quality)
     m_compression.quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
 }
 
+void ResizeSettings::SetMinQuality(std::int32_t quality)
+{
+    m_options.minQuality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);
+}
+
+void ResizeSettings::SetOutputOptions(const OutputOptions& options)
+{
+    m_options = options;
+    SetMinQuality(options.minQuality);
+}
+
+namespace {
+
+// The other side of a picture whose side `side` of `from` pixels becomes `to`, rounded
+// as Restrict Width rounds the height.
+std::int64_t Follow(double other, double from, double to) { return Truncate64(other * to / from + 0.5); }
+
+TargetSize PixelOnlySize(std::uint32_t width, std::uint32_t height, ResizeMode mode, double fw, double fh)
+{
+    const double W = width, H = height;
+    const double boxW = static_cast<double>(Truncate64(fw)), boxH = static_cast<double>(Truncate64(fh));
+    TargetSize t;
+    t.resample = true;
+    // Which side the value sets: the width when it leads, else the height.
+    bool byWidth = true;
+    if (mode == FitInBox)
+        byWidth = boxW * H <= boxH * W; // the width reaches the box first
+    else if (mode == LongEdge)
+        byWidth = W >= H;
+    else
+        byWidth = W <= H;
+    const double n = mode == FitInBox ? (byWidth ? boxW : boxH) : boxW;
+    if (byWidth) {
+        t.width = Truncate64(n);
+        t.height = Follow(H, W, n);
+    } else {
+        t.width = Follow(W, H, n);
+        t.height = Truncate64(n);
+    }
+    t.width = std::max<std::int64_t>(t.width, 1);
+    t.height = std::max<std::int64_t>(t.height, 1);
+    return t;
+}
+
+} // namespace
+
 TargetSize ComputeTargetSize(
-    std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w, float h)
+    std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w, float h, bool doNotEnlarge)
 {
     const double W = width, H = height, fw = w, fh = h;
     TargetSize t;
-    if (unit == Pixel) {
+    if (IsPixelOnlyMode(mode) && width > 0 && height > 0) {
+        t = PixelOnlySize(width, height, mode, fw, fh);
+    } else if (unit == Pixel) {
         t.resample = true;
         if (mode == RestrictWidth) {
             t.width = Truncate64(fw);
@@ -177,6 +234,11 @@ TargetSize ComputeTargetSize(
     } else {
         t.width = width;
         t.height = height;
+    }
+    if (doNotEnlarge && t.resample && (t.width > std::int64_t { width } || t.height > std::int64_t { height })) {
+        t.width = width;
+        t.height = height;
+        t.resample = false;
     }
     return t;
 }

@@ -7,7 +7,20 @@
 
 // Their numbers are the ones stored and the positions in the option combo boxes;
 // the records below keep them as plain integers, the functions take the enums.
-enum ResizeMode : int { ScaledImage = 0, FixImage = 1, RestrictWidth = 2, RestrictHeight = 3 };
+// Fit in Box takes both values as the box; Long Edge and Short Edge take the width value as
+// the length of that edge. These three are always in pixels.
+enum ResizeMode : int {
+    ScaledImage = 0,
+    FixImage = 1,
+    RestrictWidth = 2,
+    RestrictHeight = 3,
+    FitInBox = 4,
+    LongEdge = 5,
+    ShortEdge = 6,
+};
+inline constexpr int ResizeModeCount = 7;
+// The modes whose values are pixels whatever the unit says.
+inline bool IsPixelOnlyMode(ResizeMode mode) { return mode == FitInBox || mode == LongEdge || mode == ShortEdge; }
 enum SizeUnit : int { Percent = 0, Pixel = 1, CurrentUnit = 2 };
 enum CompressionChoice : int { CompressQuality = 0, CompressTargetSize = 1, CompressFormatDefault = 2 };
 
@@ -26,6 +39,15 @@ struct CompressionSettings {
     std::int32_t choice = CompressQuality;
     std::int32_t quality = 70;
     std::int32_t targetSizeKB = 100;
+};
+
+// Options beside the classic ones; all off by default, so a run without them is as before.
+struct OutputOptions {
+    bool doNotEnlarge = false;   // a computed size larger than the picture in either side keeps the picture's size
+    bool keepAlpha = false;      // formats that hold alpha keep it; the others are flattened onto white
+    bool lossless = false;       // for the formats that offer it (FormatRow::offersLossless)
+    bool shrinkToFit = false;    // target size: lower the dimensions when the lowest quality is still too large
+    std::int32_t minQuality = 1; // target size: the lowest quality the search may use
 };
 
 struct OutputFolderSettings {
@@ -61,6 +83,19 @@ public:
     void SetTargetSizeKB(std::int32_t kb) { m_compression.targetSizeKB = kb; }
     std::int32_t GetTargetSizeKB() const { return m_compression.targetSizeKB; }
 
+    void SetDoNotEnlarge(bool on) { m_options.doNotEnlarge = on; }
+    bool GetDoNotEnlarge() const { return m_options.doNotEnlarge; }
+    void SetKeepAlpha(bool on) { m_options.keepAlpha = on; }
+    bool GetKeepAlpha() const { return m_options.keepAlpha; }
+    void SetLossless(bool on) { m_options.lossless = on; }
+    bool GetLossless() const { return m_options.lossless; }
+    void SetShrinkToFit(bool on) { m_options.shrinkToFit = on; }
+    bool GetShrinkToFit() const { return m_options.shrinkToFit; }
+    void SetMinQuality(std::int32_t quality);
+    std::int32_t GetMinQuality() const { return m_options.minQuality; }
+    const OutputOptions& GetOutputOptions() const { return m_options; }
+    void SetOutputOptions(const OutputOptions& options);
+
     void SetOutputFolder(const std::string& folder) { m_output.folder = folder; }
     std::string GetOutputFolder() const { return m_output.folder; }
     void SetOpenFolderAfterRun(bool open) { m_output.openFolderAfterRun = open; }
@@ -92,6 +127,7 @@ private:
 
     ResizeDimensions m_dimensions;
     CompressionSettings m_compression;
+    OutputOptions m_options;
     OutputFolderSettings m_output;
     std::string m_outputExtension { GetFormatTable().front().extension };
     bool m_overwriteExisting = false;
@@ -104,9 +140,11 @@ struct TargetSize {
     bool resample = false; // false: the picture keeps its size
 };
 
-// w and h are the current-unit values of the options, as single-precision floats.
-TargetSize ComputeTargetSize(
-    std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w, float h);
+// w and h are the current-unit values of the options, as single-precision floats; the
+// pixel-only modes read them as pixels whatever the unit. With doNotEnlarge, a size
+// larger than the picture in either side becomes the picture's own (not resampled).
+TargetSize ComputeTargetSize(std::uint32_t width, std::uint32_t height, ResizeMode mode, SizeUnit unit, float w,
+    float h, bool doNotEnlarge = false);
 
 // Rounding as the options define it, on doubles; out-of-range values saturate.
 std::int32_t Truncate32(double value);

@@ -1,5 +1,6 @@
 #include "imaging/TargetSizeSearch.h"
 
+#include <algorithm>
 #include <set>
 
 QualitySearchResult SearchTargetQuality(std::int32_t targetKB, const SizeAtQuality& sizeAt)
@@ -32,6 +33,43 @@ QualitySearchResult SearchTargetQuality(std::int32_t targetKB, const SizeAtQuali
                 return result;
             }
             queued.insert(q);
+        }
+    }
+    return result;
+}
+
+OwnQualityResult SearchLargestFittingQuality(std::uint64_t targetBytes, int minQuality, const SizeAtQuality& sizeAt)
+{
+    OwnQualityResult result;
+    const int floor = std::clamp(minQuality, 1, 100);
+    // Known to fit: best; known not to: above hi.
+    auto fits = [&](int q) -> std::optional<bool> {
+        ++result.attempts;
+        const std::optional<std::uint64_t> bytes = sizeAt(q);
+        if (!bytes)
+            return std::nullopt;
+        return *bytes <= targetBytes;
+    };
+    const std::optional<bool> atFloor = fits(floor);
+    if (!atFloor)
+        return result;
+    result.quality = floor;
+    if (!*atFloor)
+        return result;
+    result.fits = true;
+    int lo = floor + 1, hi = 100;
+    while (lo <= hi) {
+        const int mid = lo + (hi - lo) / 2;
+        const std::optional<bool> f = fits(mid);
+        if (!f) {
+            result.quality = 0;
+            return result;
+        }
+        if (*f) {
+            result.quality = mid;
+            lo = mid + 1;
+        } else {
+            hi = mid - 1;
         }
     }
     return result;

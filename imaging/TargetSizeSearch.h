@@ -24,3 +24,14 @@ inline constexpr int MaxQualityAttempts = 100;
 // too large, quality 1 is the answer. A failed encoding uses up an attempt and
 // repeats the same quality. Pure: all it knows of the picture is sizeAt.
 QualitySearchResult SearchTargetQuality(std::int32_t targetKB, const SizeAtQuality& sizeAt);
+
+// What the search over a format's own quality settled on.
+struct OwnQualityResult {
+    int quality = 0;   // 0: an encoding failed
+    bool fits = false; // false: even minQuality is larger than the target; quality is minQuality
+    int attempts = 0;
+};
+
+// The largest quality from minQuality to 100 whose size is at most targetBytes, by bisection
+// (sizes are taken to grow with the quality). Pure: all it knows of the picture is sizeAt.
+OwnQualityResult SearchLargestFittingQuality(std::uint64_t targetBytes, int minQuality, const SizeAtQuality& sizeAt);

@@ -1,5 +1,6 @@
 #include "settings/SettingsStore.h"
 
+#include <cstdlib>
 #include <sys/stat.h>
 
 #include "settings/DataDirectory.h"
@@ -60,5 +61,28 @@ void SetLanguage(std::string_view name) { WriteString(Section, KeyLanguage, name
 bool GetOpenFolder() { return ReadBool(Section, KeyOpenFolder, "FALSE"); }
 
 void SetOpenFolder(bool open) { WriteBool(Section, KeyOpenFolder, open); }
+
+OutputOptions GetOutputOptions()
+{
+    OutputOptions o;
+    o.doNotEnlarge = ReadBool(Section, KeyDoNotEnlarge, "FALSE");
+    o.keepAlpha = ReadBool(Section, KeyKeepAlpha, "FALSE");
+    o.lossless = ReadBool(Section, KeyLossless, "FALSE");
+    o.shrinkToFit = ReadBool(Section, KeyShrinkToFit, "FALSE");
+    const std::string q = ReadString(Section, KeyMinQuality, "1");
+    char* end = nullptr;
+    const long v = std::strtol(q.c_str(), &end, 10);
+    o.minQuality = end != q.c_str() && *end == '\0' && v >= 1 && v <= 100 ? static_cast<std::int32_t>(v) : 1;
+    return o;
+}
+
+void SetOutputOptions(const OutputOptions& o)
+{
+    WriteBool(Section, KeyDoNotEnlarge, o.doNotEnlarge);
+    WriteBool(Section, KeyKeepAlpha, o.keepAlpha);
+    WriteBool(Section, KeyLossless, o.lossless);
+    WriteBool(Section, KeyShrinkToFit, o.shrinkToFit);
+    WriteString(Section, KeyMinQuality, std::to_string(o.minQuality));
+}
 
 } // namespace SettingsStore

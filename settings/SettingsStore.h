@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "imaging/ResizeSettings.h"
+
 // The few choices that outlive a run, kept in settings.ini in the data folder. There is
 // no copy in memory: every call goes to the file, so a value written is seen by the next
 // read and nothing needs saving at exit. No call reports a failure; a missing file, key
@@ -13,6 +15,12 @@ inline constexpr const char* Section = "SETTING_INFO";
 inline constexpr const char* KeyLastFolder = "LAST_FOLDER";
 inline constexpr const char* KeyLanguage = "LANGUAGE";
 inline constexpr const char* KeyOpenFolder = "OPEN_FOLDER";
+// The options beside the classic ones, each under its own key.
+inline constexpr const char* KeyDoNotEnlarge = "DO_NOT_ENLARGE";
+inline constexpr const char* KeyKeepAlpha = "KEEP_TRANSPARENCY";
+inline constexpr const char* KeyLossless = "LOSSLESS";
+inline constexpr const char* KeyShrinkToFit = "SHRINK_TO_FIT";
+inline constexpr const char* KeyMinQuality = "MIN_QUALITY";
 // Name of the folder offered when no output folder has been used yet.
 inline constexpr const char* DefaultFolderName = "Da Varozez Evozer";
 
@@ -34,5 +42,8 @@ std::string GetLanguage();
 void SetLanguage(std::string_view name);
 bool GetOpenFolder();
 void SetOpenFolder(bool open);
+// Missing or unreadable keys read as the defaults (all off, lowest quality 1).
+OutputOptions GetOutputOptions();
+void SetOutputOptions(const OutputOptions& options);
 
 } // namespace SettingsStore

@@ -43,7 +43,7 @@ TEST_P(ApplyCliOptionsTest, SetsTheOptionsAsTheWindowWould)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ApplyCliOptionsTest,
-    testing::Values(ApplyCase { "DecimalPercent", { "-w", "33.33", "--height=12.5" }, ScaledImage, Percent, 33.33f,
+    testing::Values(ApplyCase { "DecimalPercent", { "-w", "33.33%", "--height=12.5%" }, ScaledImage, Percent, 33.33f,
                         12.5, CompressQuality, 70, ".jpg" },
         ApplyCase { "PixelUnitMakesAFixedSize", { "--unit", "pixel", "--width", "800", "-H", "600", "-q", "35" },
             FixImage, Pixel, 800, 600, CompressQuality, 35, ".jpg" },
@@ -53,24 +53,68 @@ INSTANTIATE_TEST_SUITE_P(Cases, ApplyCliOptionsTest,
         ApplyCase { "TargetSize", { "--target-size", "120", "-f", "jpeg" }, ScaledImage, Percent, 100, 100,
             CompressTargetSize, 70, ".jpeg" },
         // As the window's format box does: other formats use their own encoding.
-        ApplyCase { "OtherFormatsUseTheirOwnEncoding", { "-s", "120", "--format", ".PNG" }, ScaledImage, Percent, 100,
-            100, CompressFormatDefault, 70, ".png" }),
+        ApplyCase { "OtherFormatsUseTheirOwnEncoding", { "-q", "35", "--format", ".PNG" }, ScaledImage, Percent, 100,
+            100, CompressFormatDefault, 35, ".png" },
+        // Without --mode and --unit, sides are pixels (or "%") and the proportions are kept.
+        ApplyCase { "WidthAloneIsPixels", { "--width", "1600" }, RestrictWidth, Pixel, 1600, 1200, CompressQuality, 70,
+            ".jpg" },
+        ApplyCase {
+            "HeightAloneWithPx", { "-H", "800px" }, RestrictHeight, Pixel, 1067, 800, CompressQuality, 70, ".jpg" },
+        ApplyCase { "BothSidesFitInTheBox", { "-w", "1600", "-H", "1000" }, FitInBox, Pixel, 1600, 1000,
+            CompressQuality, 70, ".jpg" },
+        ApplyCase {
+            "PercentAloneScalesBoth", { "-w", "50%" }, ScaledImage, Percent, 50, 50, CompressQuality, 70, ".jpg" },
+        // --resize as ImageMagick reads it.
+        ApplyCase { "ResizeBox", { "--resize", "800x500>" }, FitInBox, Pixel, 800, 500, CompressQuality, 70, ".jpg" },
+        ApplyCase { "ResizeExact", { "--resize", "640x480!" }, FixImage, Pixel, 640, 480, CompressQuality, 70, ".jpg" },
+        ApplyCase {
+            "ResizeWidth", { "--resize", "400x" }, RestrictWidth, Pixel, 400, 300, CompressQuality, 70, ".jpg" },
+        ApplyCase {
+            "ResizeHeight", { "--resize", "x300" }, RestrictHeight, Pixel, 400, 300, CompressQuality, 70, ".jpg" },
+        ApplyCase {
+            "ResizeEachSide", { "--resize", "60%x40%" }, ScaledImage, Percent, 60, 40, CompressQuality, 70, ".jpg" },
+        // The window's newer modes spelled out: pixels whatever --unit says.
+        ApplyCase { "ModeBox", { "-m", "box", "-u", "percent", "-w", "300", "-H", "200" }, FitInBox, Pixel, 300, 200,
+            CompressQuality, 70, ".jpg" },
+        ApplyCase { "ModeShortEdge", { "-m", "short-edge", "-w", "480" }, ShortEdge, Pixel, 480, 600, CompressQuality,
+            70, ".jpg" },
+        ApplyCase { "LongEdgeInWebp", { "--long-edge", "2048", "-f", "webp" }, LongEdge, Pixel, 2048, 600,
+            CompressQuality, 70, ".webp" },
+        ApplyCase { "TargetSizeInAvif", { "-s", "50", "-f", "avif", "--min-quality", "30", "--shrink-to-fit" },
+            ScaledImage, Percent, 100, 100, CompressTargetSize, 70, ".avif" }),
     enginefix::CaseName);
 
-// The format lists come from the format table; users and scripts know them in this order.
+// The format lists come from the format table; users and scripts know them in this order, newer formats after.
 TEST(CliFormats, HelpAndErrorListTheFormatsAsEver)
 {
     const std::string usage = cli::CliUsage();
-    EXPECT_NE(
-        usage.find("A folder is\nscanned for .jpg .bmp .png .gif .jpeg .emf .wmf .tif files (not its sub-folders);\n"),
+    EXPECT_NE(usage.find("A folder is scanned for .jpg .bmp .png .gif .jpeg .emf .wmf .tif .webp .avif\n"
+                         ".jxl .heic .heif .tiff files (not its sub-folders)"),
         std::string::npos)
         << usage;
-    EXPECT_NE(
-        usage.find("\n  -f, --format FMT        jpg (default), jpeg, gif, bmp, png, pcx or tif\n"), std::string::npos)
+    EXPECT_NE(usage.find("jpg (default), jpeg, gif, bmp, png, pcx, tif, webp, avif, jxl or heic\n"), std::string::npos)
         << usage;
     EXPECT_EQ(cli::ParseCliArguments({ "--format", "emf", "x.jpg" }).error,
-        "invalid value 'emf' for --format (jpg, jpeg, gif, bmp, png, pcx or tif)");
+        "invalid value 'emf' for --format (jpg, jpeg, gif, bmp, png, pcx, tif, webp, avif, jxl or heic)");
     EXPECT_EQ(cli::ParseCliArguments({ "-f", ".TIF", "x.jpg" }).options.extension, ".tif");
+}
+
+// Do Not Enlarge from '>' or --no-enlarge, in any mode; the newer switches reach the settings.
+TEST(ApplyCliOptions, SwitchesReachTheSettings)
+{
+    for (const Args& args : { Args { "--resize", "50%>", "a.jpg" }, Args { "--no-enlarge", "-w", "9", "a.jpg" },
+             Args { "-m", "fixed", "--no-enlarge", "a.jpg" } }) {
+        ResizeSettings settings;
+        std::string error;
+        ASSERT_TRUE(cli::ApplyCliOptions(cli::ParseCliArguments(args).options, settings, error)) << error;
+        EXPECT_TRUE(settings.GetDoNotEnlarge()) << args[0];
+    }
+    ResizeSettings settings;
+    std::string error;
+    const auto parsed = cli::ParseCliArguments({ "--keep-alpha", "--lossless", "-f", "jxl", "a.png" });
+    ASSERT_TRUE(cli::ApplyCliOptions(parsed.options, settings, error)) << error;
+    EXPECT_EQ(std::tuple(settings.GetDoNotEnlarge(), settings.GetKeepAlpha(), settings.GetLossless()),
+        std::tuple(false, true, true));
 }
 
 TEST(CsvReport, QuotesWhatNeedsQuotingAndListsSkippedPictures)

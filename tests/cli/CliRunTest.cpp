@@ -143,7 +143,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, UsageTest,
         UsageCase { "QualityAndTarget", { "-q", "5", "-s", "9", "x.jpg" }, "exclude each other" },
         UsageCase { "HeightInRestrictWidth", { "-m", "width", "-H", "5", "x.jpg" }, "--mode width takes --width" },
         UsageCase { "FractionOfAPixel", { "-u", "pixel", "-w", "10.5", "x.jpg" }, "whole number" },
-        UsageCase { "OutputFolderOnAFile", { "-o", "file/out", "x.jpg" }, "cannot use the output folder" }),
+        UsageCase { "OutputFolderOnAFile", { "-o", "file/out", "x.jpg" }, "cannot use the output folder" },
+        UsageCase { "BadGeometry", { "--resize", "800y600", "x.jpg" }, "invalid value '800y600' for --resize" },
+        UsageCase { "ZeroSize", { "--resize", "0x600", "x.jpg" }, "more than zero" },
+        UsageCase { "ZeroEdge", { "--long-edge", "0", "x.jpg" }, "invalid value '0' for --long-edge" },
+        UsageCase { "QualityOutOfRange", { "-q", "101", "x.jpg" }, "invalid value '101' for --quality" },
+        UsageCase { "LosslessJpeg", { "--lossless", "x.jpg" }, "--lossless: jpg has no lossless mode" },
+        UsageCase { "TargetSizePng", { "-f", "png", "-s", "50", "x.jpg" }, "--target-size: png has no quality" },
+        UsageCase { "ShrinkWithoutTarget", { "--shrink-to-fit", "x.jpg" }, "--shrink-to-fit needs --target-size" },
+        UsageCase { "TwoWaysOfSize", { "--resize", "800x", "-w", "5", "x.jpg" }, "exclude each other" },
+        UsageCase { "MixedUnits", { "-w", "50%", "-H", "600", "x.jpg" }, "percent and pixels do not mix" },
+        UsageCase { "HeightForAnEdge", { "-m", "long-edge", "-H", "5", "x.jpg" }, "--mode long-edge takes --width" },
+        UsageCase { "SuffixAgainstTheUnit", { "-u", "pixel", "-w", "50%", "x.jpg" }, "but the unit is pixel" }),
     CaseName);
 
 // A folder is scanned for pictures (the scan's own test has its rules); a file is taken as given,
@@ -198,6 +209,47 @@ TEST_F(CliRunTest, DamagedPicturesAreOneLineOfOursEach)
         "kestrova-cli: " + In("idat_crc.png") + ": warning: damaged: only part of the picture could be read\n"
             + "kestrova-cli: " + In("cut.png") + ": warning: damaged: only part of the picture could be read\n");
     EXPECT_EQ(Count(ReadText(m_report), ",written,damaged: only part of the picture could be read\n"), 2u);
+}
+
+// The common jobs as the help shows them: a width alone keeps the proportions, '>' never enlarges, a WebP
+// target is met, Shrink to Fit says its lever, and a missed target is a miss: reported, counted, exit status 1.
+TEST_F(CliRunTest, CommonJobsAndAMissedTarget)
+{
+    testpics::WriteColour(In("photo.jpg"), 2000, 1000, "jpg");
+    testpics::WriteColour(In("small.png"), 400, 300, "png");
+    testpics::WriteNoiseJpeg(In("noise.jpg"), 320, 240);
+    struct Run {
+        Args args;
+        const char* output;
+        int width, height, status;
+        const char* loader;
+    };
+    for (const Run& run : { Run { { "--width", "1600", In("photo.jpg") }, "photo.jpg", 1600, 800, 0, "jpegload" },
+             Run { { "--resize", "1600x1600>", In("small.png") }, "small.jpg", 400, 300, 0, "jpegload" },
+             Run { { "-f", "webp", "-s", "20", In("noise.jpg") }, "noise.webp", 320, 240, 0, "webpload" },
+             Run { { "-f", "webp", "-s", "3", "--min-quality", "40", "--shrink-to-fit", In("noise.jpg") }, "noise.webp",
+                 0, 0, 0, "webpload" },
+             Run { { "-s", "1", "--report", m_report, In("noise.jpg") }, "noise.jpg", 320, 240, 1, "jpegload" } }) {
+        std::filesystem::remove_all(m_out);
+        Args args { "-o", m_out };
+        args.insert(args.end(), run.args.begin(), run.args.end());
+        CliProcess r(args);
+        ASSERT_EQ(r.Wait(), run.status) << r.Err();
+        const Decoded d = Decode(m_out + "/" + run.output);
+        EXPECT_EQ(d.loader, run.loader) << run.output;
+        if (run.width)
+            EXPECT_EQ(std::pair(d.width, d.height), std::pair(run.width, run.height)) << run.output;
+        else
+            EXPECT_NE(r.Out().find(", quality 40, scaled to " + std::to_string(d.width) + " x "), std::string::npos)
+                << r.Out();
+        if (run.status == 0)
+            continue;
+        EXPECT_NE(r.Err().find("noise.jpg: over the target size: "), std::string::npos) << r.Err();
+        EXPECT_NE(r.Out().find("1 written, 0 failed, 1 over the target size"), std::string::npos) << r.Out();
+        const std::string csv = ReadText(m_report);
+        EXPECT_NE(csv.find(",320,240,"), std::string::npos) << csv;
+        EXPECT_NE(csv.find(",1,over-target,over the target of 1 KB\n"), std::string::npos) << csv;
+    }
 }
 
 // Stopped in the middle of a batch. Killed without warning: whatever carries a final

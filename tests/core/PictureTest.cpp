@@ -145,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, DepthTest,
         { "rgb.jpg", "jpg", 24 }, { "progressive.jpg", "jpgp", 24 }, { "drawing.wmf", "wmf", 24 },
         { "name.jpg[shrink=8]", "jpg", 24 }, { "alpha.png", "alpha", 32 }, { "rgb.png", "png", 24 },
         { "rgb.tif", "tif", 24 }, { "rgb.bmp", "bmp", 24 }, { "rgb.pcx", "pcx", 24 }, { "png_named.jpg", "png", 24 },
-        { "gif_without_extension", "gif8", 8 } }),
+        { "gif_without_extension", "gif8", 8 }, { "rgb.webp", "webp", 24 }, { "rgb.avif", "avif", 24 },
+        { "rgb.jxl", "jxl", 24 }, { "rgb.heic", "heic", 24 } }),
     [](const auto& param) { return NameOf(param.param.name); });
 
 TEST(PictureTest, EmbeddedProfileIsConvertedToSrgb)

@@ -136,14 +136,14 @@ TEST(ScanFolderForPictures, TakesTheListedExtensionsIgnoringCaseAndNoSubFolders)
 {
     TempDir dir;
     for (const char* name : { "one.JPG", "two.tiff", "three.pcx", "four.gif", "notes.txt", "six.Jpeg", ".bmp",
-             "seven.emf", "eight.WMF", "nine.tif", "ten.png.txt" })
+             "seven.emf", "eight.WMF", "nine.tif", "ten.png.txt", "eleven.webp" })
         testpics::WriteBytes(dir / name, { 'x' });
     std::filesystem::create_directory(dir / "five.jpg");
     testpics::WriteBytes(dir / "five.jpg/inside.jpg", { 'x' });
     std::string error;
     EXPECT_EQ(ScanFolderForPictures(dir.Path().string() + "/", error),
-        (Names { dir / ".bmp", dir / "eight.WMF", dir / "four.gif", dir / "nine.tif", dir / "one.JPG",
-            dir / "seven.emf", dir / "six.Jpeg" }));
+        (Names { dir / ".bmp", dir / "eight.WMF", dir / "eleven.webp", dir / "four.gif", dir / "nine.tif",
+            dir / "one.JPG", dir / "seven.emf", dir / "six.Jpeg", dir / "two.tiff" }));
     EXPECT_EQ(error, "");
     EXPECT_TRUE(ScanFolderForPictures(dir / "missing", error).empty());
     EXPECT_NE(error, "");

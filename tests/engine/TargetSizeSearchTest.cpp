@@ -1,5 +1,7 @@
 #include "imaging/TargetSizeSearch.h"
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "tests/support/EngineFixtures.h"
@@ -43,5 +45,24 @@ INSTANTIATE_TEST_SUITE_P(Cases, TargetSizeSearchTest,
         SearchCase { "EncoderThatAlwaysFailsGivesUp", [](int) -> std::optional<std::uint64_t> { return std::nullopt; },
             std::vector<int>(MaxQualityAttempts, 50), 0, false }),
     enginefix::CaseName);
+
+// The search over a format's own quality: the largest fitting quality from the floor up, including 100.
+TEST(OwnQualitySearch, FindsTheLargestFitFromTheFloor)
+{
+    for (const auto& [last, floor, quality, fits] :
+        std::vector<std::tuple<int, int, int, bool>> { { 100, 1, 100, true }, { 62, 1, 62, true }, { 62, 40, 62, true },
+            { 1, 1, 1, true }, { 0, 1, 1, false }, { 39, 40, 40, false } }) {
+        const OwnQualityResult r = SearchLargestFittingQuality(kTargetBytes, floor, FitsUpTo(last));
+        EXPECT_EQ(std::tuple(r.quality, r.fits), std::tuple(quality, fits)) << last << " from " << floor;
+        EXPECT_LE(r.attempts, 8);
+    }
+    EXPECT_EQ(SearchLargestFittingQuality(kTargetBytes, 1,
+                  [](int q) -> std::optional<std::uint64_t> {
+                      return q > 50 ? std::nullopt : std::optional<std::uint64_t>(1);
+                  })
+                  .quality,
+        0)
+        << "a failed encoding fails the search";
+}
 
 } // namespace

@@ -147,18 +147,23 @@ private slots:
     {
         Panel p;
         const QStringList entries { "JPG Files (*.jpg)", "JPEG Files (*.jpeg)", "GIF Files (*.gif)",
-            "BMP Files (*.bmp)", "PNG Files (*.png)", "PCX Files (*.pcx)", "TIF Files (*.tif)" };
-        const std::vector<std::string> extensions { ".jpg", ".jpeg", ".gif", ".bmp", ".png", ".pcx", ".tif" };
+            "BMP Files (*.bmp)", "PNG Files (*.png)", "PCX Files (*.pcx)", "TIF Files (*.tif)", "WebP Files (*.webp)",
+            "AVIF Files (*.avif)", "JPEG XL Files (*.jxl)", "HEIC Files (*.heic)" };
+        const std::vector<std::string> extensions { ".jpg", ".jpeg", ".gif", ".bmp", ".png", ".pcx", ".tif", ".webp",
+            ".avif", ".jxl", ".heic" };
         QCOMPARE(p.Combo("formatCombo")->count(), entries.size());
         for (int i = 0; i < entries.size(); ++i) {
             p.Choose("formatCombo", entries[i]);
             QCOMPARE(p.GetBatch().GetOutputExtension(), extensions[static_cast<std::size_t>(i)]);
         }
         QCOMPARE(CKestrovaDlg::OpenDialogFilters(),
-            QStringList({ "\tSupported Files  (*.bmp *.tif *.jpg *.jpeg *.png *.gif *.emf *.wmf)",
+            QStringList({ "\tSupported Files  (*.bmp *.tif *.jpg *.jpeg *.png *.gif *.emf *.wmf *.webp *.avif *.jxl "
+                          "*.heic *.heif *.tiff)",
                 "\tWindows Bitmap Files(*.bmp) (*.bmp)", "\tJPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg)",
                 "\tPNG Files (*.png) (*.png)", "\tGIF Files (*.gif) (*.gif)", "\tWMF Files (*.wmf) (*.wmf)",
-                "\tEMF Files (*.emf) (*.emf)", "\tAll Files (*.*) (*)" }));
+                "\tEMF Files (*.emf) (*.emf)", "\tWebP Files (*.webp) (*.webp)", "\tAVIF Files (*.avif) (*.avif)",
+                "\tJPEG XL Files (*.jxl) (*.jxl)", "\tHEIF Files (*.heic;*.heif) (*.heic *.heif)",
+                "\tAll Files (*.*) (*)" }));
     }
 
     void clickingAPicturePreviewsItAndShowsTheEstimate()

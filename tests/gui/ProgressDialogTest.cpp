@@ -77,9 +77,9 @@ private slots:
             << int(AddFiles) << QStringList { "a.jpg", "b.png", "c.jpg", "d.gif", "e.jpg" } << 4 << 10
             << Texts { "Adding File 0/5", "Adding File 1/5", "Adding File 2/5", "Adding File 3/5", "Adding File 4/5",
                    "Adding File 5/5", "Finishing..." };
-        QTest::newRow("folder") << int(AddFolder) << QStringList { "one.JPG", "two.tiff", "four.gif" } << 2 << 4
-                                << Texts { "Scaning Folder Images...", "Adding File 0/2", "Adding File 1/2",
-                                       "Adding File 2/2", "Finishing..." };
+        QTest::newRow("folder") << int(AddFolder) << QStringList { "one.JPG", "two.tiff", "four.gif" } << 3 << 6
+                                << Texts { "Scaning Folder Images...", "Adding File 0/3", "Adding File 1/3",
+                                       "Adding File 2/3", "Adding File 3/3", "Finishing..." };
         QTest::newRow("empty folder") << int(AddFolder) << QStringList {} << 0 << 0
                                       << Texts { "Scaning Folder Images...", "Adding File 0/0", "Finishing..." };
     }

@@ -103,6 +103,22 @@ TEST_F(Settings, WriteOfOneKeyKeepsTheRest)
         "; kept\n[setting_info]\nLANGUAGE=De\nOPEN_FOLDER=TRUE\nLAST_FOLDER=/out/\n\n[OTHER]\nOPEN_FOLDER=1\n");
 }
 
+// The newer options round-trip under their own keys, beside the old ones; a bad lowest quality reads as 1.
+TEST_F(Settings, OutputOptionsRoundTripBesideTheOldKeys)
+{
+    WriteText(m_path, "[SETTING_INFO]\nLANGUAGE=De\nMIN_QUALITY=0\n");
+    const auto tuple = [](const OutputOptions& o) {
+        return std::tuple(o.doNotEnlarge, o.keepAlpha, o.lossless, o.shrinkToFit, o.minQuality);
+    };
+    EXPECT_EQ(tuple(SettingsStore::GetOutputOptions()), tuple(OutputOptions {}));
+    const OutputOptions set { true, false, true, true, 40 };
+    SettingsStore::SetOutputOptions(set);
+    EXPECT_EQ(tuple(SettingsStore::GetOutputOptions()), tuple(set));
+    EXPECT_EQ(SettingsStore::GetLanguage(), "De");
+    SettingsStore::SetOutputOptions({ false, true, false, false, 1 });
+    EXPECT_EQ(tuple(SettingsStore::GetOutputOptions()), std::tuple(false, true, false, false, 1));
+}
+
 // Rows: the decodable start of a settings file and what follows it that makes it undecodable.
 class GarbageSettings : public Settings, public ::testing::WithParamInterface<Pairs::value_type> { };
 
