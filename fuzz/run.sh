@@ -14,8 +14,8 @@ rm -rf "$findings"
 mkdir -p "$corpus"/{picture,header-sniff,ini,language} "$findings"
 
 # Small pictures through ImageMagick, so the inputs do not come from the program itself.
-for spec in png:png24 gif:gif jpg:jpg bmp:bmp3 pcx:pcx tif:tif png8:png8 gray.png:png; do
-    ext=${spec%%:*} kind=${spec#*:}
+for seed in png:png24 gif:gif jpg:jpg bmp:bmp3 pcx:pcx tif:tif png8:png8 gray.png:png; do
+    ext=${seed%%:*} kind=${seed#*:}
     out=$corpus/picture/small.$ext
     [ -e "$out" ] || convert -size 9x7 gradient:red-blue -define png:compression-level=9 "$kind:$out"
     cp "$out" "$corpus/header-sniff/"
