@@ -282,11 +282,13 @@ private slots:
         p.Choose("formatCombo", "PNG Files (*.png)");
         QCOMPARE(batch.GetCompressionChoice(), int(CompressFormatDefault));
         QCOMPARE(p.Enabled(), QStringList());
+        QVERIFY(p.Button("chkKeepAlpha")->isEnabled()); // only with a format that holds alpha
         // Another non-JPEG format keeps what was saved with the first.
         p.Choose("formatCombo", "TIF Files (*.tif)");
         p.Choose("formatCombo", "JPG Files (*.jpg)");
         QCOMPARE(batch.GetCompressionChoice(), int(CompressTargetSize));
         QCOMPARE(p.Enabled(), sizeOn);
+        QVERIFY(!p.Button("chkKeepAlpha")->isEnabled());
         QTest::mouseClick(p.Button("radioQuality"), Qt::LeftButton);
         QCOMPARE(batch.GetCompressionChoice(), int(CompressQuality));
         QCOMPARE(p.Enabled(), QStringList({ "radioQuality", "qualityEdit", "qualitySpin", "radioSize" }));
