@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QUrl>
 #include <climits>
+#include <iterator>
 
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
@@ -29,7 +30,10 @@
 
 namespace {
 
-const char* const kResizeModes[] = { "Scaled Image", "Fix Image", "Restrict Width", "Restrict Height" };
+// In the order of ResizeMode.
+const char* const kResizeModes[]
+    = { "Scaled Image", "Fix Image", "Restrict Width", "Restrict Height", "Fit in Box", "Long Edge", "Short Edge" };
+static_assert(std::size(kResizeModes) == ResizeModeCount);
 const char* const kUnits[] = { "Percent", "Pixel" };
 
 template <std::size_t N>
@@ -169,6 +173,11 @@ void CKestrovaDlg::BindMarkupControls()
     m_radioSize = Find<QAbstractButton>(this, "radioSize");
     m_chkOpenFolder = Find<QAbstractButton>(this, "chkOpenFolder");
     m_chkOverwrite = Find<QAbstractButton>(this, "chkOverwrite");
+    m_chkDoNotEnlarge = Find<QAbstractButton>(this, "chkDoNotEnlarge");
+    m_chkKeepAlpha = Find<QAbstractButton>(this, "chkKeepAlpha");
+    m_chkShrinkToFit = Find<QAbstractButton>(this, "chkShrinkToFit");
+    m_textWidth = Find<QLabel>(this, "textWidth");
+    m_textHeight = Find<QLabel>(this, "textHeight");
     m_textCaption = Find<QLabel>(this, "textCaption");
     m_labelCopyright = Find<QLabel>(this, "labelCopyright");
     m_labelInfos = Find<QLabel>(this, "labelInfos");
@@ -184,6 +193,16 @@ void CKestrovaDlg::BindMarkupControls()
     m_outputEdit->setText(QString::fromStdString(SettingsStore::GetLastFolder()));
     if (m_chkOpenFolder)
         m_chkOpenFolder->setChecked(SettingsStore::GetOpenFolder());
+    // Before the check boxes are connected, so showing the stored state stores nothing.
+    m_batch.SetOutputOptions(SettingsStore::GetOutputOptions());
+    const std::pair<QAbstractButton*, bool> checks[] = {
+        { m_chkDoNotEnlarge, m_batch.GetDoNotEnlarge() },
+        { m_chkKeepAlpha, m_batch.GetKeepAlpha() },
+        { m_chkShrinkToFit, m_batch.GetShrinkToFit() },
+    };
+    for (const auto& [check, on] : checks)
+        if (check)
+            check->setChecked(on);
 
     setWindowTitle(GetWindowName());
     if (m_textCaption) {
@@ -221,6 +240,8 @@ void CKestrovaDlg::FillOptionControls()
         m_formatCombo->addItem(QString::fromLatin1(format->saveAsText.data(), format->saveAsText.size()));
     m_formatCombo->setCurrentIndex(0);
     m_savedCompressionChoice = CompressFormatDefault;
+    ApplyModeToControls();
+    UpdateOptionChecks();
 }
 
 void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
@@ -346,12 +367,9 @@ void CKestrovaDlg::SelectEntryForPreview(int index)
     m_batch.SelectEntry(index);
     RefreshOptionControls();
     const int quality = SpinStep(m_qualityEdit->text(), 0, 0, INT_MAX);
-    const int wp = static_cast<int>(m_batch.GetWidthValue(Percent));
-    const int hp = static_cast<int>(m_batch.GetHeightValue(Percent));
     if (ShowInPreview(index)) {
         m_preview->SetPreviewQuality(quality);
-        m_preview->SetWidthPercent(wp);
-        m_preview->SetHeightPercent(hp);
+        UpdatePreviewScale();
     }
     m_imageList->SetItemSelected(index, true);
     m_imageList->setFocus();

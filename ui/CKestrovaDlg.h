@@ -8,6 +8,7 @@
 #include "ui/NotificationDispatch.h"
 
 #include <memory>
+#include <utility>
 
 class CEditEx;
 class CImageListCtrlEx;
@@ -69,6 +70,8 @@ public:
     void OnSizeChosen();
     void OnOverwriteToggled();
     void OnOutputFormatChanged();
+    // Do Not Enlarge, Keep Transparency, Shrink to Fit: into the batch and the settings.
+    void OnOutputOptionToggled();
     void RefreshOptionControls();
     void UpdateInfoText();
     // What the selected picture becomes under the current options, under the preview.
@@ -105,6 +108,12 @@ private:
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
     void ReportConvertFailures();
+    // The width and height fields, their units and labels as the shown mode asks.
+    void ApplyModeToControls();
+    // Shrink to Fit goes with the target size; Keep Transparency with a format that holds alpha.
+    void UpdateOptionChecks();
+    // The preview's scale: what the run will write for the selected picture.
+    void UpdatePreviewScale();
     void ConnectOptionControls();
     // Setting an edit's text always runs its change handling, even when the text is the same.
     static void SetEditText(QLineEdit* edit, const QString& text);
@@ -133,6 +142,11 @@ private:
     QPointer<QAbstractButton> m_radioSize;
     QPointer<QAbstractButton> m_chkOpenFolder;
     QPointer<QAbstractButton> m_chkOverwrite;
+    QPointer<QAbstractButton> m_chkDoNotEnlarge;
+    QPointer<QAbstractButton> m_chkKeepAlpha;
+    QPointer<QAbstractButton> m_chkShrinkToFit;
+    QPointer<QLabel> m_textWidth;
+    QPointer<QLabel> m_textHeight;
     QPointer<QLabel> m_textCaption;
     QPointer<QLabel> m_labelCopyright;
     QPointer<QLabel> m_labelInfos;
@@ -144,6 +158,8 @@ private:
     QSize m_previewPixels; // the size of the picture the preview encodes
     QMenu* m_helpMenu = nullptr;
     bool m_wasMaximised = false;
+    bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode
+    std::pair<int, int> m_savedInputModes { 0, 0 }; // theirs before it
 };
 
 // The program's main window, for the application object.

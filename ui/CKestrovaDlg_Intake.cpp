@@ -31,6 +31,20 @@ constexpr int kListedFailures = 12;
 
 QString Text(const char* key) { return QString::fromStdString(GetLanguageTable().GetString(key)); }
 
+// What went wrong with a written picture besides missing its target size, which has a list of its own.
+std::string WarningOf(const ConvertOutcome& outcome)
+{
+    if (outcome.status != ConvertStatus::Written)
+        return {};
+    std::string warning = outcome.reason;
+    if (outcome.overTarget) {
+        const std::size_t at = warning.rfind("over the target of ");
+        if (at != std::string::npos)
+            warning.erase(at >= 2 && warning.compare(at - 2, 2, "; ") == 0 ? at - 2 : at);
+    }
+    return warning;
+}
+
 } // namespace
 
 QStringList CKestrovaDlg::OpenDialogFilters()
@@ -198,14 +212,18 @@ void CKestrovaDlg::ReportConvertFailures()
     const std::vector<ConvertOutcome>& outcomes = m_batch.GetConvertOutcomes();
     const int failed = m_batch.GetConvertFailureCount();
     // A picture written from a damaged file is listed too: it is not the whole picture.
-    const int warned = static_cast<int>(std::count_if(outcomes.begin(), outcomes.end(),
-        [](const ConvertOutcome& o) { return o.status == ConvertStatus::Written && !o.reason.empty(); }));
-    if (failed == 0 && warned == 0)
+    const int warned = static_cast<int>(
+        std::count_if(outcomes.begin(), outcomes.end(), [](const ConvertOutcome& o) { return !WarningOf(o).empty(); }));
+    // Written all the same when nothing reached the target size: the user asked for less.
+    const int over = static_cast<int>(std::count_if(outcomes.begin(), outcomes.end(),
+        [](const ConvertOutcome& o) { return o.status == ConvertStatus::Written && o.overTarget; }));
+    if (failed == 0 && warned == 0 && over == 0)
         return;
     const auto list = [&outcomes](QString& text, bool written, int count) {
         int listed = 0;
         for (const ConvertOutcome& outcome : outcomes) {
-            if ((outcome.status == ConvertStatus::Written) != written || (written && outcome.reason.empty()))
+            const std::string warning = WarningOf(outcome);
+            if ((outcome.status == ConvertStatus::Written) != written || (written && warning.empty()))
                 continue;
             if (listed++ == kListedFailures) {
                 text += QStringLiteral("\n... and %1 more").arg(count - kListedFailures);
@@ -214,8 +232,9 @@ void CKestrovaDlg::ReportConvertFailures()
             const PathParts parts = SplitPath(outcome.source);
             text += QStringLiteral("\n%1%2: %3")
                         .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension),
-                            QString::fromStdString(
-                                outcome.reason.empty() ? GetStatusName(outcome.status) : outcome.reason));
+                            QString::fromStdString(written   ? warning
+                                    : outcome.reason.empty() ? GetStatusName(outcome.status)
+                                                             : outcome.reason));
         }
     };
     QString text;
@@ -230,6 +249,29 @@ void CKestrovaDlg::ReportConvertFailures()
         text += warned == 1 ? QStringLiteral("1 picture was written with a warning:\n")
                             : QStringLiteral("%1 pictures were written with a warning:\n").arg(warned);
         list(text, true, warned);
+    }
+    if (over > 0) {
+        if (!text.isEmpty())
+            text += QStringLiteral("\n\n");
+        text += over == 1 ? QStringLiteral("1 picture was written over the target size:\n")
+                          : QStringLiteral("%1 pictures were written over the target size:\n").arg(over);
+        int listed = 0;
+        for (const ConvertOutcome& outcome : outcomes) {
+            if (outcome.status != ConvertStatus::Written || !outcome.overTarget)
+                continue;
+            if (listed++ == kListedFailures) {
+                text += QStringLiteral("\n... and %1 more").arg(over - kListedFailures);
+                break;
+            }
+            const PathParts parts = SplitPath(outcome.source);
+            const auto kb = [](std::uint64_t bytes) { return QString::number((bytes + 1023) / 1024); };
+            text += QStringLiteral("\n%1%2: %3 KB, target %4 KB")
+                        .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension),
+                            kb(outcome.bytes), kb(outcome.targetBytes));
+            const std::string lever = DescribeLever(outcome);
+            if (!lever.empty())
+                text += QStringLiteral(" (%1)").arg(QString::fromStdString(lever));
+        }
     }
     ShowMessage(text, QMessageBox::Warning);
 }

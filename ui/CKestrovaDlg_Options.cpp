@@ -11,6 +11,7 @@
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
 #include "imaging/PictureFormat.h"
+#include "settings/SettingsStore.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
 
@@ -45,6 +46,9 @@ void CKestrovaDlg::ConnectOptionControls()
     connect(m_heightEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnHeightEdited);
     connect(m_qualityEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnQualityEdited);
     connect(m_sizeEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnTargetSizeEdited);
+    for (QAbstractButton* check : { m_chkDoNotEnlarge.data(), m_chkKeepAlpha.data(), m_chkShrinkToFit.data() })
+        if (check)
+            connect(check, &QAbstractButton::toggled, this, &CKestrovaDlg::OnOutputOptionToggled);
     if (m_preview)
         connect(m_preview, &CPictureBox::PreviewRendered, this, &CKestrovaDlg::UpdateOutputEstimate);
     connect(m_imageList, &CImageListCtrlEx::ItemClicked, this, &CKestrovaDlg::SelectEntryForPreview);
@@ -68,15 +72,49 @@ void CKestrovaDlg::OnResizeModeChanged()
     const int m = m_resizeModeCombo->currentIndex();
     if (m < 0)
         return;
-    const bool widthOn = m == ScaledImage || m == FixImage || m == RestrictWidth;
-    const bool heightOn = m == ScaledImage || m == FixImage || m == RestrictHeight;
-    m_widthEdit->setEnabled(widthOn);
-    m_widthUnitCombo->setEnabled(widthOn);
-    m_heightEdit->setEnabled(heightOn);
-    m_heightUnitCombo->setEnabled(heightOn);
     m_batch.SetResizeMode(static_cast<ResizeMode>(m)); // the combo lists the modes in their numeric order
     RefreshOptionControls();
     UpdateInfoText();
+}
+
+void CKestrovaDlg::ApplyModeToControls()
+{
+    const int m = m_resizeModeCombo->currentIndex();
+    if (m < 0)
+        return;
+    const ResizeMode mode = static_cast<ResizeMode>(m);
+    const bool widthOn = mode != RestrictHeight;
+    const bool heightOn = mode == ScaledImage || mode == FixImage || mode == RestrictHeight || mode == FitInBox;
+    // The pixel-only modes have no unit to choose.
+    const bool pixelOnly = IsPixelOnlyMode(mode);
+    m_widthEdit->setEnabled(widthOn);
+    m_widthUnitCombo->setEnabled(widthOn && !pixelOnly);
+    m_heightEdit->setEnabled(heightOn);
+    m_heightUnitCombo->setEnabled(heightOn && !pixelOnly);
+    // Leaving them, the fields take what they took before.
+    if (pixelOnly && !m_pixelOnlyShown) {
+        m_savedInputModes = { m_widthEdit->GetInputMode(), m_heightEdit->GetInputMode() };
+        m_widthEdit->SetInputMode(Pixel);
+        m_heightEdit->SetInputMode(Pixel);
+    } else if (!pixelOnly && m_pixelOnlyShown) {
+        m_widthEdit->SetInputMode(m_savedInputModes.first);
+        m_heightEdit->SetInputMode(m_savedInputModes.second);
+    }
+    m_pixelOnlyShown = pixelOnly;
+    const char* widthText = "Width";
+    const char* heightText = "Height";
+    if (mode == FitInBox) {
+        widthText = "Box width";
+        heightText = "Box height";
+    } else if (mode == LongEdge) {
+        widthText = "Long edge";
+    } else if (mode == ShortEdge) {
+        widthText = "Short edge";
+    }
+    if (m_textWidth)
+        m_textWidth->setText(QString::fromLatin1(widthText));
+    if (m_textHeight)
+        m_textHeight->setText(QString::fromLatin1(heightText));
 }
 
 void CKestrovaDlg::OnWidthUnitChanged()
@@ -104,8 +142,7 @@ void CKestrovaDlg::OnWidthEdited()
     m_batch.SetWidthValue(ParseValue(m_widthEdit->text()), CurrentUnit);
     if (!m_heightEdit->isEnabled())
         SetEditText(m_heightEdit, FormatValue(m_batch.GetHeightValue(CurrentUnit)));
-    if (m_preview)
-        m_preview->SetWidthPercent(static_cast<int>(m_batch.GetWidthValue(Percent)));
+    UpdatePreviewScale();
     UpdateInfoText();
     UpdateOutputEstimate();
 }
@@ -115,8 +152,7 @@ void CKestrovaDlg::OnHeightEdited()
     m_batch.SetHeightValue(ParseValue(m_heightEdit->text()), CurrentUnit);
     if (!m_widthEdit->isEnabled())
         SetEditText(m_widthEdit, FormatValue(m_batch.GetWidthValue(CurrentUnit)));
-    if (m_preview)
-        m_preview->SetHeightPercent(static_cast<int>(m_batch.GetHeightValue(Percent)));
+    UpdatePreviewScale();
     UpdateInfoText();
     UpdateOutputEstimate();
 }
@@ -130,6 +166,8 @@ void CKestrovaDlg::RefreshOptionControls()
         m_widthUnitCombo->setCurrentIndex(u);
     if (m_heightUnitCombo->currentIndex() != u)
         m_heightUnitCombo->setCurrentIndex(u);
+    // Before the values, so a field that follows the other is known as one.
+    ApplyModeToControls();
     SetEditText(m_widthEdit, FormatValue(m_batch.GetWidthValue(CurrentUnit)));
     SetEditText(m_heightEdit, FormatValue(m_batch.GetHeightValue(CurrentUnit)));
 }
@@ -162,6 +200,15 @@ void CKestrovaDlg::UpdateInfoText()
         else if (unit == Pixel)
             text = Printf("Info : Images resize to (%.0f * Propotions%%) x %.0f ", h, h);
         break;
+    case FitInBox:
+        text = Printf("Info : Images fit in a box of %.0f x %.0f", w, h);
+        break;
+    case LongEdge:
+        text = Printf("Info : The long edge of images becomes %.0f", w);
+        break;
+    case ShortEdge:
+        text = Printf("Info : The short edge of images becomes %.0f", w);
+        break;
     default:
         break;
     }
@@ -175,11 +222,29 @@ void CKestrovaDlg::OnQualityEdited()
         return;
     const int q = ParseInteger(m_qualityEdit->text());
     m_batch.SetQuality(q);
-    if (m_preview) {
+    if (m_preview)
         m_preview->SetPreviewQuality(q);
-        m_preview->SetWidthPercent(static_cast<int>(m_batch.GetWidthValue(Percent)));
-        m_preview->SetHeightPercent(static_cast<int>(m_batch.GetHeightValue(Percent)));
+    UpdatePreviewScale();
+}
+
+void CKestrovaDlg::UpdatePreviewScale()
+{
+    if (!m_preview)
+        return;
+    int wp = static_cast<int>(m_batch.GetWidthValue(Percent));
+    int hp = static_cast<int>(m_batch.GetHeightValue(Percent));
+    // The pixel-only modes and Do Not Enlarge depend on the picture: its own size decides the scale.
+    const ImageEntry* entry = m_batch.GetEntry(m_batch.GetSelectedIndex());
+    if (entry && entry->GetPixelWidth() > 0 && entry->GetPixelHeight() > 0
+        && (IsPixelOnlyMode(m_batch.GetResizeMode()) || m_batch.GetDoNotEnlarge())) {
+        const TargetSize target = ComputeTargetSize(entry->GetPixelWidth(), entry->GetPixelHeight(),
+            m_batch.GetResizeMode(), m_batch.GetSizeUnit(), static_cast<float>(m_batch.GetWidthValue(CurrentUnit)),
+            static_cast<float>(m_batch.GetHeightValue(CurrentUnit)), m_batch.GetDoNotEnlarge());
+        wp = target.resample ? static_cast<int>(target.width * 100 / entry->GetPixelWidth()) : 100;
+        hp = target.resample ? static_cast<int>(target.height * 100 / entry->GetPixelHeight()) : 100;
     }
+    m_preview->SetWidthPercent(wp);
+    m_preview->SetHeightPercent(hp);
 }
 
 void CKestrovaDlg::OnTargetSizeEdited()
@@ -195,6 +260,7 @@ void CKestrovaDlg::OnQualityChosen()
     m_sizeEdit->setEnabled(false);
     m_sizeSpin->setEnabled(false);
     m_batch.SetCompressionChoice(CompressQuality);
+    UpdateOptionChecks();
     UpdateOutputEstimate();
 }
 
@@ -205,6 +271,7 @@ void CKestrovaDlg::OnSizeChosen()
     m_qualityEdit->setEnabled(false);
     m_qualitySpin->setEnabled(false);
     m_batch.SetCompressionChoice(CompressTargetSize);
+    UpdateOptionChecks();
     UpdateOutputEstimate();
 }
 
@@ -248,6 +315,29 @@ void CKestrovaDlg::OnOutputFormatChanged()
     }
     m_qualitySpin->setEnabled(m_qualityEdit->isEnabled());
     m_sizeSpin->setEnabled(m_sizeEdit->isEnabled());
+    UpdateOptionChecks();
+    UpdateOutputEstimate();
+}
+
+void CKestrovaDlg::UpdateOptionChecks()
+{
+    if (m_chkShrinkToFit)
+        m_chkShrinkToFit->setEnabled(m_sizeEdit->isEnabled());
+    const FormatRow* format = FindWrittenFormat(m_batch.GetOutputExtension());
+    if (m_chkKeepAlpha)
+        m_chkKeepAlpha->setEnabled(format && format->keepsAlpha);
+}
+
+void CKestrovaDlg::OnOutputOptionToggled()
+{
+    if (m_chkDoNotEnlarge)
+        m_batch.SetDoNotEnlarge(m_chkDoNotEnlarge->isChecked());
+    if (m_chkKeepAlpha)
+        m_batch.SetKeepAlpha(m_chkKeepAlpha->isChecked());
+    if (m_chkShrinkToFit)
+        m_batch.SetShrinkToFit(m_chkShrinkToFit->isChecked());
+    SettingsStore::SetOutputOptions(m_batch.GetOutputOptions());
+    UpdatePreviewScale();
     UpdateOutputEstimate();
 }
 
@@ -262,7 +352,7 @@ void CKestrovaDlg::UpdateOutputEstimate()
     }
     const TargetSize target = ComputeTargetSize(entry->GetPixelWidth(), entry->GetPixelHeight(),
         m_batch.GetResizeMode(), m_batch.GetSizeUnit(), static_cast<float>(m_batch.GetWidthValue(CurrentUnit)),
-        static_cast<float>(m_batch.GetHeightValue(CurrentUnit)));
+        static_cast<float>(m_batch.GetHeightValue(CurrentUnit)), m_batch.GetDoNotEnlarge());
     const std::int64_t w = target.resample ? target.width : entry->GetPixelWidth();
     const std::int64_t h = target.resample ? target.height : entry->GetPixelHeight();
     if (w < 1 || h < 1) {

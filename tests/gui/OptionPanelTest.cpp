@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "controls/CEditEx.h"
+#include "settings/SettingsStore.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CKestrovaDlg.h"
@@ -27,8 +28,13 @@ public:
     // Which compression controls can be used, in a fixed order.
     QStringList Enabled()
     {
+        return EnabledOf(
+            { "radioQuality", "qualityEdit", "qualitySpin", "radioSize", "sizeEdit", "sizeSpin", "chkShrinkToFit" });
+    }
+    QStringList EnabledOf(std::initializer_list<const char*> names)
+    {
         QStringList on;
-        for (const char* name : { "radioQuality", "qualityEdit", "qualitySpin", "radioSize", "sizeEdit", "sizeSpin" })
+        for (const char* name : names)
             if (findChild<QWidget*>(name)->isEnabled())
                 on << name;
         return on;
@@ -39,6 +45,12 @@ public:
         QVERIFY2(i >= 0, qPrintable(text));
         Combo(combo)->setCurrentIndex(i);
         emit Combo(combo)->activated(i);
+    }
+    // On its text: a check box takes clicks on its box and text only, not the whole row.
+    void Tick(const char* name)
+    {
+        QAbstractButton* box = Button(name);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->sizeHint().width() - 4, box->height() / 2));
     }
     void Type(const char* edit, const QString& text)
     {
@@ -55,6 +67,22 @@ public:
 protected:
     QStringList ChooseFilesToAdd() override { return m_files; }
     QStringList m_files;
+};
+
+// The window keeps its settings in a folder of this test's own while it lives, so the
+// options stored here never reach the other window tests running beside it.
+class OwnSettings {
+public:
+    OwnSettings()
+        : m_saved(qgetenv("XDG_CONFIG_HOME"))
+    {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir.Path().string()));
+    }
+    ~OwnSettings() { qputenv("XDG_CONFIG_HOME", m_saved); }
+
+private:
+    testpics::TempDir m_dir;
+    QByteArray m_saved;
 };
 
 } // namespace
@@ -85,6 +113,122 @@ private slots:
         QCOMPARE(p.Combo("heightUnitCombo")->currentText(), QString("Pixel"));
         QCOMPARE(p.findChild<CEditEx*>("widthEdit")->GetInputMode(), 1);
         QCOMPARE(p.findChild<CEditEx*>("heightEdit")->GetInputMode(), 0);
+    }
+
+    // Each mode's fields, units and labels, whichever mode was shown before.
+    void modesEnableWhatTheyAskFor_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QStringList>("enabled");
+        QTest::addColumn<QString>("labels");
+        const QStringList all { "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" };
+        QTest::newRow("scaled") << "Restrict Height"
+                                << "Scaled Image" << all << "Width/Height";
+        QTest::newRow("fix") << "Long Edge"
+                             << "Fix Image" << all << "Width/Height";
+        QTest::newRow("width") << "Fit in Box"
+                               << "Restrict Width" << QStringList { "widthEdit", "widthUnitCombo" } << "Width/Height";
+        QTest::newRow("height") << "Short Edge"
+                                << "Restrict Height" << QStringList { "heightEdit", "heightUnitCombo" }
+                                << "Width/Height";
+        QTest::newRow("box") << "Restrict Height"
+                             << "Fit in Box" << QStringList { "widthEdit", "heightEdit" } << "Box width/Box height";
+        QTest::newRow("long") << "Restrict Height"
+                              << "Long Edge" << QStringList { "widthEdit" } << "Long edge/Height";
+        QTest::newRow("short") << "Scaled Image"
+                               << "Short Edge" << QStringList { "widthEdit" } << "Short edge/Height";
+    }
+
+    void modesEnableWhatTheyAskFor()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, mode);
+        QFETCH(QStringList, enabled);
+        QFETCH(QString, labels);
+        testpics::TempDir dir;
+        testpics::WriteColour(dir / "wide.png", 400, 100, "png");
+        Panel p;
+        p.Add(dir / "wide.png");
+        p.Choose("resizeModeCombo", before);
+        p.Choose("resizeModeCombo", mode);
+        QCOMPARE(p.GetBatch().GetResizeMode(), p.Combo("resizeModeCombo")->currentIndex());
+        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }), enabled);
+        QCOMPARE(p.Label("textWidth") + "/" + p.Label("textHeight"), labels);
+        // The pixel-only modes show pixels and take no point; the estimate is what the run writes.
+        if (!p.Combo("widthUnitCombo")->isEnabled() && p.Edit("widthEdit")->isEnabled()) {
+            QCOMPARE(p.Combo("widthUnitCombo")->currentText(), QString("Pixel"));
+            p.Type("widthEdit", "20.5");
+            QCOMPARE(p.Edit("widthEdit")->text(), QString("205"));
+            if (p.Edit("heightEdit")->isEnabled())
+                p.Type("heightEdit", "50");
+            const QString expected = mode == "Short Edge" ? "820 x 205" : mode == "Long Edge" ? "205 x 51" : "200 x 50";
+            QCOMPARE(p.Label("labelEstimate"), "Output: " + expected + " px");
+            // Back to percents, the field takes a point again.
+            p.Choose("resizeModeCombo", "Scaled Image");
+            p.Type("widthEdit", "12.5");
+            QCOMPARE(p.Edit("widthEdit")->text(), QString("12.5"));
+        }
+    }
+
+    // Each check box reaches the run's options and the settings, and a new window shows it again.
+    void optionChecksReachTheOptions_data()
+    {
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<int>("which"); // 0 Do Not Enlarge, 1 Keep Transparency, 2 Shrink to Fit
+        QTest::newRow("do not enlarge") << "chkDoNotEnlarge"
+                                        << "JPG Files (*.jpg)" << 0;
+        QTest::newRow("keep transparency") << "chkKeepAlpha"
+                                           << "PNG Files (*.png)" << 1;
+        QTest::newRow("shrink to fit") << "chkShrinkToFit"
+                                       << "WebP Files (*.webp)" << 2;
+    }
+
+    void optionChecksReachTheOptions()
+    {
+        QFETCH(QString, check);
+        QFETCH(QString, format);
+        QFETCH(int, which);
+        const auto chosen = [which](const OutputOptions& o) {
+            const bool all[] = { o.doNotEnlarge, o.keepAlpha, o.shrinkToFit };
+            return std::count(std::begin(all), std::end(all), true) == 1 && all[which];
+        };
+        OwnSettings settings;
+        {
+            Panel p;
+            QVERIFY(QTest::qWaitForWindowExposed(&p));
+            p.Choose("formatCombo", format);
+            QTest::mouseClick(p.Button("radioSize"), Qt::LeftButton);
+            QAbstractButton* box = p.Button(check.toLatin1());
+            QVERIFY(box->isEnabled() && !box->isChecked());
+            p.Tick(box->objectName().toLatin1());
+            QVERIFY(chosen(p.GetBatch().GetOutputOptions()));
+            QVERIFY(chosen(SettingsStore::GetOutputOptions()));
+        }
+        Panel again;
+        QVERIFY(again.Button(check.toLatin1())->isChecked());
+        QVERIFY(chosen(again.GetBatch().GetOutputOptions()));
+    }
+
+    // The preview and the estimate show what the run writes: a small picture kept at its size.
+    void doNotEnlargeReachesThePreviewAndTheEstimate()
+    {
+        OwnSettings settings;
+        testpics::TempDir dir;
+        testpics::WriteColour(dir / "small.png", 200, 100, "png");
+        Panel p;
+        p.Add(dir / "small.png");
+        p.Choose("resizeModeCombo", "Fit in Box");
+        p.Type("widthEdit", "800");
+        p.Type("heightEdit", "800");
+        QCOMPARE(p.Label("labelEstimate"), QString("Output: 800 x 400 px"));
+        QCOMPARE(p.GetPreview()->GetWidthPercent(), 400);
+        QCOMPARE(p.GetPreview()->GetHeightPercent(), 400);
+        p.Tick("chkDoNotEnlarge");
+        QCOMPARE(p.Label("labelEstimate"), QString("Output: 200 x 100 px"));
+        QCOMPARE(p.GetPreview()->GetWidthPercent(), 100);
+        QCOMPARE(p.GetPreview()->GetHeightPercent(), 100);
     }
 
     void firstPictureStoresQualityAndRestrictWidthFollowsIt()
@@ -127,16 +271,24 @@ private slots:
         ImageBatch& batch = p.GetBatch();
         QTest::mouseClick(p.Button("radioSize"), Qt::LeftButton);
         QCOMPARE(batch.GetCompressionChoice(), int(CompressTargetSize));
-        const QStringList sizeOn { "radioQuality", "radioSize", "sizeEdit", "sizeSpin" };
+        const QStringList sizeOn { "radioQuality", "radioSize", "sizeEdit", "sizeSpin", "chkShrinkToFit" };
         QCOMPARE(p.Enabled(), sizeOn);
+        // Every lossy format takes the target size.
+        for (const char* lossy : { "WebP Files (*.webp)", "AVIF Files (*.avif)", "JPEG XL Files (*.jxl)" }) {
+            p.Choose("formatCombo", lossy);
+            QCOMPARE(batch.GetCompressionChoice(), int(CompressTargetSize));
+            QCOMPARE(p.Enabled(), sizeOn);
+        }
         p.Choose("formatCombo", "PNG Files (*.png)");
         QCOMPARE(batch.GetCompressionChoice(), int(CompressFormatDefault));
         QCOMPARE(p.Enabled(), QStringList());
+        QVERIFY(p.Button("chkKeepAlpha")->isEnabled()); // only with a format that holds alpha
         // Another non-JPEG format keeps what was saved with the first.
         p.Choose("formatCombo", "TIF Files (*.tif)");
         p.Choose("formatCombo", "JPG Files (*.jpg)");
         QCOMPARE(batch.GetCompressionChoice(), int(CompressTargetSize));
         QCOMPARE(p.Enabled(), sizeOn);
+        QVERIFY(!p.Button("chkKeepAlpha")->isEnabled());
         QTest::mouseClick(p.Button("radioQuality"), Qt::LeftButton);
         QCOMPARE(batch.GetCompressionChoice(), int(CompressQuality));
         QCOMPARE(p.Enabled(), QStringList({ "radioQuality", "qualityEdit", "qualitySpin", "radioSize" }));

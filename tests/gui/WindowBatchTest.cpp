@@ -190,6 +190,20 @@ private slots:
         QVERIFY2(w.messages[1].contains("\n\n1 picture was written with a warning:\n")
                 && w.messages[1].contains("c.png: damaged: only part of the picture could be read"),
             qPrintable(w.messages[1]));
+
+        // A picture that stays over its target size even at the lowest quality is written and named.
+        w.OnClearAll();
+        testpics::WriteNoiseJpeg(dir / "noise.jpg", 400, 300);
+        w.Add({ Q(dir / "noise.jpg") });
+        w.GetBatch().SetCompressionChoice(CompressTargetSize);
+        w.GetBatch().SetTargetSizeKB(1);
+        w.Output()->setText(Q(dir / "fourth"));
+        w.OnStart();
+        QCOMPARE(w.messages.size(), 3);
+        QVERIFY2(w.messages[2].startsWith("1 picture was written over the target size:\n\nnoise.jpg: ")
+                && w.messages[2].contains(" KB, target 1 KB (quality 1)"),
+            qPrintable(w.messages[2]));
+        QVERIFY(QFile::exists(Q(dir / "fourth/noise.jpg")));
     }
 };
 
