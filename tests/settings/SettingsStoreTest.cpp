@@ -1,9 +1,7 @@
 #include "settings/SettingsStore.h"
 
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
-#include <set>
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -19,26 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Every test here sets HOME and XDG_CONFIG_HOME itself, and no other test of this program
-// reads them, so they are not put back afterwards.
-class Settings : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        fs::create_directory(m_home);
-        ::setenv("HOME", m_home.c_str(), 1);
-        ::unsetenv("XDG_CONFIG_HOME");
-        SettingsStore::SetSettingsFilePath(m_path);
-    }
-    void TearDown() override { SettingsStore::SetSettingsFilePath(""); }
-    std::set<fs::path> Tree() const { return { fs::recursive_directory_iterator(m_dir.Path()), {} }; }
-
-    testpics::TempDir m_dir;
-    const std::string m_home = m_dir / "home";
-    const std::string m_path = m_dir / "settings.ini";
-    const std::string m_default = m_home + "/Da Varozez Evozer";
-};
 
 TEST_F(Settings, FirstRunCreatesDataFolderSecondCreatesNothing)
 {
