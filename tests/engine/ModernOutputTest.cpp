@@ -138,7 +138,6 @@ TEST_P(ModernTargetSizeTest, MeetsOrReportsTheTarget)
         EXPECT_GT(work.Encode(format, { .quality = c.minQuality }).size(), limit) << "quality alone could not";
     } else if (o.overTarget) {
         EXPECT_EQ(o.quality, c.minQuality);
-        EXPECT_NE(o.reason.find("over the target"), std::string::npos);
     } else {
         EXPECT_EQ(std::tuple(o.width, o.height, o.scaledToFit), std::tuple(96, 72, false));
         EXPECT_EQ(bytes, work.Encode(format, { .quality = o.quality })) << "the file is the measured encoding";
