@@ -120,12 +120,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, GarbageSettings,
         { Good, "caf\xE9\x01\n" }, { GoodUtf16, "x" }, // 8-bit with a control character, odd length
         { GoodUtf16, std::string("\x00\xD8", 2) } })); // high surrogate at the end
 
-// A FIFO in place of the settings file or of a language file is not opened for a read
+// A FIFO in place of the settings file, of the folder list or of a language file is not opened for a read
 // that waits for a writer: the settings read as defaults and are not written, and the
 // language is not offered. Run in a child process that is killed if it hangs.
 TEST_F(Settings, FifoIsNeitherWaitedOnNorReplaced)
 {
     ASSERT_EQ(::mkfifo(m_path.c_str(), 0600), 0);
+    fs::create_directory(m_home + "/.config");
+    ASSERT_EQ(::mkfifo((m_home + "/.config/user-dirs.dirs").c_str(), 0600), 0);
     fs::create_directory(m_dir / "Language");
     ASSERT_EQ(::mkfifo((m_dir / "Language/fifo.ini").c_str(), 0600), 0);
     const pid_t child = ::fork();
