@@ -13,14 +13,23 @@ namespace {
 
 using Args = std::vector<std::string>;
 
+// The settings as the options leave them.
+ResizeSettings Applied(const cli::CliOptions& options)
+{
+    ResizeSettings settings;
+    std::string error;
+    EXPECT_TRUE(cli::ApplyCliOptions(options, settings, error)) << error;
+    return settings;
+}
+
 struct ApplyCase {
     const char* name;
     Args args;
     std::int32_t mode, unit;
     double width, height; // read back in the current unit
-    std::int32_t choice;
-    std::int32_t quality;
-    std::string extension;
+    std::int32_t choice = CompressQuality;
+    std::int32_t quality = 70;
+    std::string extension = ".jpg";
 };
 
 class ApplyCliOptionsTest : public testing::TestWithParam<ApplyCase> { };
@@ -32,9 +41,7 @@ TEST_P(ApplyCliOptionsTest, SetsTheOptionsAsTheWindowWould)
     args.insert(args.end(), { "--", "-picture.jpg" }); // after "--" not an option
     const cli::CliParseResult parsed = cli::ParseCliArguments(args);
     ASSERT_EQ(parsed.error, "");
-    ResizeSettings settings;
-    std::string error;
-    ASSERT_TRUE(cli::ApplyCliOptions(parsed.options, settings, error)) << error;
+    const ResizeSettings settings = Applied(parsed.options);
     EXPECT_EQ(std::tuple(settings.GetResizeMode(), settings.GetSizeUnit(), settings.GetWidthValue(CurrentUnit),
                   settings.GetHeightValue(CurrentUnit), settings.GetCompressionChoice(), settings.GetQuality(),
                   settings.GetOutputExtension()),
@@ -43,41 +50,32 @@ TEST_P(ApplyCliOptionsTest, SetsTheOptionsAsTheWindowWould)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ApplyCliOptionsTest,
-    testing::Values(ApplyCase { "DecimalPercent", { "-w", "33.33%", "--height=12.5%" }, ScaledImage, Percent, 33.33f,
-                        12.5, CompressQuality, 70, ".jpg" },
+    testing::Values(
+        ApplyCase { "DecimalPercent", { "-w", "33.33%", "--height=12.5%" }, ScaledImage, Percent, 33.33f, 12.5 },
         ApplyCase { "PixelUnitMakesAFixedSize", { "--unit", "pixel", "--width", "800", "-H", "600", "-q", "35" },
             FixImage, Pixel, 800, 600, CompressQuality, 35, ".jpg" },
         // Applied in the order mode, unit, width, height, whatever the order on the line.
         ApplyCase { "RestrictWidthInPercent", { "--unit", "percent", "--width", "40", "--mode", "width" },
-            RestrictWidth, Percent, 40, 40, CompressQuality, 70, ".jpg" },
+            RestrictWidth, Percent, 40, 40 },
         ApplyCase { "TargetSize", { "--target-size", "120", "-f", "jpeg" }, ScaledImage, Percent, 100, 100,
             CompressTargetSize, 70, ".jpeg" },
         // As the window's format box does: other formats use their own encoding.
         ApplyCase { "OtherFormatsUseTheirOwnEncoding", { "-q", "35", "--format", ".PNG" }, ScaledImage, Percent, 100,
             100, CompressFormatDefault, 35, ".png" },
         // Without --mode and --unit, sides are pixels (or "%") and the proportions are kept.
-        ApplyCase { "WidthAloneIsPixels", { "--width", "1600" }, RestrictWidth, Pixel, 1600, 1200, CompressQuality, 70,
-            ".jpg" },
-        ApplyCase {
-            "HeightAloneWithPx", { "-H", "800px" }, RestrictHeight, Pixel, 1067, 800, CompressQuality, 70, ".jpg" },
-        ApplyCase { "BothSidesFitInTheBox", { "-w", "1600", "-H", "1000" }, FitInBox, Pixel, 1600, 1000,
-            CompressQuality, 70, ".jpg" },
-        ApplyCase {
-            "PercentAloneScalesBoth", { "-w", "50%" }, ScaledImage, Percent, 50, 50, CompressQuality, 70, ".jpg" },
+        ApplyCase { "WidthAloneIsPixels", { "--width", "1600" }, RestrictWidth, Pixel, 1600, 1200 },
+        ApplyCase { "HeightAloneWithPx", { "-H", "800px" }, RestrictHeight, Pixel, 1067, 800 },
+        ApplyCase { "BothSidesFitInTheBox", { "-w", "1600", "-H", "1000" }, FitInBox, Pixel, 1600, 1000 },
+        ApplyCase { "PercentAloneScalesBoth", { "-w", "50%" }, ScaledImage, Percent, 50, 50 },
         // --resize as ImageMagick reads it.
-        ApplyCase { "ResizeBox", { "--resize", "800x500>" }, FitInBox, Pixel, 800, 500, CompressQuality, 70, ".jpg" },
-        ApplyCase { "ResizeExact", { "--resize", "640x480!" }, FixImage, Pixel, 640, 480, CompressQuality, 70, ".jpg" },
-        ApplyCase {
-            "ResizeWidth", { "--resize", "400x" }, RestrictWidth, Pixel, 400, 300, CompressQuality, 70, ".jpg" },
-        ApplyCase {
-            "ResizeHeight", { "--resize", "x300" }, RestrictHeight, Pixel, 400, 300, CompressQuality, 70, ".jpg" },
-        ApplyCase {
-            "ResizeEachSide", { "--resize", "60%x40%" }, ScaledImage, Percent, 60, 40, CompressQuality, 70, ".jpg" },
+        ApplyCase { "ResizeBox", { "--resize", "800x500>" }, FitInBox, Pixel, 800, 500 },
+        ApplyCase { "ResizeExact", { "--resize", "640x480!" }, FixImage, Pixel, 640, 480 },
+        ApplyCase { "ResizeWidth", { "--resize", "400x" }, RestrictWidth, Pixel, 400, 300 },
+        ApplyCase { "ResizeHeight", { "--resize", "x300" }, RestrictHeight, Pixel, 400, 300 },
+        ApplyCase { "ResizeEachSide", { "--resize", "60%x40%" }, ScaledImage, Percent, 60, 40 },
         // The window's newer modes spelled out: pixels whatever --unit says.
-        ApplyCase { "ModeBox", { "-m", "box", "-u", "percent", "-w", "300", "-H", "200" }, FitInBox, Pixel, 300, 200,
-            CompressQuality, 70, ".jpg" },
-        ApplyCase { "ModeShortEdge", { "-m", "short-edge", "-w", "480" }, ShortEdge, Pixel, 480, 600, CompressQuality,
-            70, ".jpg" },
+        ApplyCase { "ModeBox", { "-m", "box", "-u", "percent", "-w", "300", "-H", "200" }, FitInBox, Pixel, 300, 200 },
+        ApplyCase { "ModeShortEdge", { "-m", "short-edge", "-w", "480" }, ShortEdge, Pixel, 480, 600 },
         ApplyCase { "LongEdgeInWebp", { "--long-edge", "2048", "-f", "webp" }, LongEdge, Pixel, 2048, 600,
             CompressQuality, 70, ".webp" },
         ApplyCase { "TargetSizeInAvif", { "-s", "50", "-f", "avif", "--min-quality", "30", "--shrink-to-fit" },
@@ -103,16 +101,10 @@ TEST(CliFormats, HelpAndErrorListTheFormatsAsEver)
 TEST(ApplyCliOptions, SwitchesReachTheSettings)
 {
     for (const Args& args : { Args { "--resize", "50%>", "a.jpg" }, Args { "--no-enlarge", "-w", "9", "a.jpg" },
-             Args { "-m", "fixed", "--no-enlarge", "a.jpg" } }) {
-        ResizeSettings settings;
-        std::string error;
-        ASSERT_TRUE(cli::ApplyCliOptions(cli::ParseCliArguments(args).options, settings, error)) << error;
-        EXPECT_TRUE(settings.GetDoNotEnlarge()) << args[0];
-    }
-    ResizeSettings settings;
-    std::string error;
-    const auto parsed = cli::ParseCliArguments({ "--keep-alpha", "--lossless", "-f", "jxl", "a.png" });
-    ASSERT_TRUE(cli::ApplyCliOptions(parsed.options, settings, error)) << error;
+             Args { "-m", "fixed", "--no-enlarge", "a.jpg" } })
+        EXPECT_TRUE(Applied(cli::ParseCliArguments(args).options).GetDoNotEnlarge()) << args[0];
+    const ResizeSettings settings
+        = Applied(cli::ParseCliArguments({ "--keep-alpha", "--lossless", "-f", "jxl", "a.png" }).options);
     EXPECT_EQ(std::tuple(settings.GetDoNotEnlarge(), settings.GetKeepAlpha(), settings.GetLossless()),
         std::tuple(false, true, true));
 }

@@ -18,12 +18,7 @@ namespace {
 
 using Args = std::vector<std::string>;
 using namespace enginefix;
-
-std::string ReadText(const std::string& path)
-{
-    const auto b = testpics::ReadBytes(path);
-    return { b.begin(), b.end() };
-}
+using testpics::ReadText;
 
 // The program in a child process, its standard output and errors in files.
 class CliProcess {
@@ -55,40 +50,29 @@ public:
     // Waits a minute at most for standard output to hold `lines` lines; false at once if the program ended.
     bool ReadLines(std::ptrdiff_t lines)
     {
-        for (int i = 0; i < 6000 && std::ranges::count(Out(), '\n') < lines; ++i) {
-            int status = 0;
-            if (m_status < 0 && ::waitpid(m_pid, &status, WNOHANG) == m_pid)
-                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            if (m_status >= 0)
-                break;
+        for (int i = 0; i < 6000 && std::ranges::count(Out(), '\n') < lines && !Reap(WNOHANG); ++i)
             ::usleep(10000);
-        }
         return std::ranges::count(Out(), '\n') >= lines;
     }
     void Signal(int sig) { ::kill(m_pid, sig); }
-    // The exit status, 128 + n for a signal. With a time limit in seconds, a program still
-    // running then is killed.
-    int Wait(int seconds = -1)
+    // The exit status, 128 + n for a signal.
+    int Wait()
     {
-        for (int i = 0; m_status < 0 && seconds >= 0 && i < seconds * 100; ++i) {
-            int status = 0;
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid)
-                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            else
-                ::usleep(10000);
-        }
-        if (m_status >= 0)
-            return m_status;
-        if (seconds >= 0)
-            Signal(SIGKILL);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
-        return m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        Reap(0);
+        return m_status;
     }
     std::string Out() const { return ReadText(m_files / "stdout"); }
     std::string Err() const { return ReadText(m_files / "stderr"); }
 
 private:
+    // True once the program has ended and its status is known.
+    bool Reap(int options)
+    {
+        int status = 0;
+        if (m_status < 0 && ::waitpid(m_pid, &status, options) == m_pid)
+            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return m_status >= 0;
+    }
     testpics::TempDir m_files;
     pid_t m_pid = -1;
     int m_status = -1;
@@ -145,7 +129,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, UsageTest,
         UsageCase { "FractionOfAPixel", { "-u", "pixel", "-w", "10.5", "x.jpg" }, "whole number" },
         UsageCase { "OutputFolderOnAFile", { "-o", "file/out", "x.jpg" }, "cannot use the output folder" },
         UsageCase { "BadGeometry", { "--resize", "800y600", "x.jpg" }, "invalid value '800y600' for --resize" },
-        UsageCase { "ZeroSize", { "--resize", "0x600", "x.jpg" }, "more than zero" },
         UsageCase { "ZeroEdge", { "--long-edge", "0", "x.jpg" }, "invalid value '0' for --long-edge" },
         UsageCase { "QualityOutOfRange", { "-q", "101", "x.jpg" }, "invalid value '101' for --quality" },
         UsageCase { "LosslessJpeg", { "--lossless", "x.jpg" }, "--lossless: jpg has no lossless mode" },
@@ -342,7 +325,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 // Without --output the converter writes where the window would: the folder last used
-// there, else the default folder in the documents folder.
+// there, else the default folder in the documents folder. (A FIFO in their place: the settings tests.)
 TEST(CliRun, DefaultOutputIsTheWindowsFolder)
 {
     testpics::TempDir dir;
@@ -355,16 +338,8 @@ TEST(CliRun, DefaultOutputIsTheWindowsFolder)
         ASSERT_EQ(run.Wait(), 0) << run.Err();
         EXPECT_TRUE(std::filesystem::exists(dir / (folder + "/a.jpg")));
         const std::string settings = "[SETTING_INFO]\nLAST_FOLDER=" + (dir / "used") + "/\n";
-        testpics::WriteBytes(dir / "config/Lumisk Studio Data/settings.ini", { settings.begin(), settings.end() });
+        testpics::WriteText(dir / "config/Lumisk Studio Data/settings.ini", settings);
     }
-    // A FIFO in place of the settings file and of the folder list is not waited on.
-    for (const std::string fifo : { "config/Lumisk Studio Data/settings.ini", "config/user-dirs.dirs" }) {
-        std::filesystem::remove(dir / fifo);
-        ASSERT_EQ(::mkfifo((dir / fifo).c_str(), 0600), 0);
-    }
-    CliProcess run({ dir / "a.png" }, ".", env);
-    ASSERT_EQ(run.Wait(20), 0) << run.Err();
-    EXPECT_TRUE(std::filesystem::exists(dir / "home/Da Varozez Evozer/a(0).jpg"));
 }
 
 } // namespace

@@ -8,11 +8,11 @@ namespace {
 
 struct GeometryCase {
     const char* text;
-    ResizeMode mode;
-    SizeUnit unit;
-    double width, height;
-    bool noEnlarge;
     const char* error; // part of the reason; null when it parses
+    ResizeMode mode = ScaledImage;
+    SizeUnit unit = Percent;
+    double width = 0, height = 0;
+    bool noEnlarge = false;
 };
 
 class GeometryTest : public testing::TestWithParam<GeometryCase> { };
@@ -34,31 +34,24 @@ TEST_P(GeometryTest, Parses)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, GeometryTest,
-    testing::Values(GeometryCase { "800x600", FitInBox, Pixel, 800, 600, false, nullptr },
-        GeometryCase { "800X600>", FitInBox, Pixel, 800, 600, true, nullptr },
-        GeometryCase { "800x600!", FixImage, Pixel, 800, 600, false, nullptr },
-        GeometryCase { "800x600!>", FixImage, Pixel, 800, 600, true, nullptr },
-        GeometryCase { "800x", RestrictWidth, Pixel, 800, 0, false, nullptr },
-        GeometryCase { "800", RestrictWidth, Pixel, 800, 0, false, nullptr },
-        GeometryCase { "800px>", RestrictWidth, Pixel, 800, 0, true, nullptr },
-        GeometryCase { "x600", RestrictHeight, Pixel, 0, 600, false, nullptr },
-        GeometryCase { "50%", ScaledImage, Percent, 50, 50, false, nullptr },
-        GeometryCase { "12.5%", ScaledImage, Percent, 12.5, 12.5, false, nullptr },
-        GeometryCase { "60%x40%", ScaledImage, Percent, 60, 40, false, nullptr },
-        GeometryCase { "x40%", ScaledImage, Percent, 40, 40, false, nullptr },
-        GeometryCase { "800pxx600px", FitInBox, Pixel, 800, 600, false, nullptr },
-        GeometryCase { "", ScaledImage, Percent, 0, 0, false, "no size" },
-        GeometryCase { "x", ScaledImage, Percent, 0, 0, false, "no size" },
-        GeometryCase { "800y600", ScaledImage, Percent, 0, 0, false, "not a size" },
-        GeometryCase { "800x600x2", ScaledImage, Percent, 0, 0, false, "more than one 'x'" },
-        GeometryCase { "0x600", ScaledImage, Percent, 0, 0, false, "more than zero" },
-        GeometryCase { "0%", ScaledImage, Percent, 0, 0, false, "more than zero" },
-        GeometryCase { "-800", ScaledImage, Percent, 0, 0, false, "not a size" },
-        GeometryCase { "800.5", ScaledImage, Percent, 0, 0, false, "whole number" },
-        GeometryCase { "1.2.3%", ScaledImage, Percent, 0, 0, false, "not a percentage" },
-        GeometryCase { "60%x400", ScaledImage, Percent, 0, 0, false, "do not mix" },
-        GeometryCase { "800!", ScaledImage, Percent, 0, 0, false, "'!' needs both" },
-        GeometryCase { "800x600^", ScaledImage, Percent, 0, 0, false, "not a size" },
-        GeometryCase { "99999999", ScaledImage, Percent, 0, 0, false, "too large" }));
+    testing::Values(GeometryCase { "800x600", nullptr, FitInBox, Pixel, 800, 600 },
+        GeometryCase { "800X600>", nullptr, FitInBox, Pixel, 800, 600, true },
+        GeometryCase { "800x600!", nullptr, FixImage, Pixel, 800, 600 },
+        GeometryCase { "800x600!>", nullptr, FixImage, Pixel, 800, 600, true },
+        GeometryCase { "800x", nullptr, RestrictWidth, Pixel, 800, 0 },
+        GeometryCase { "800", nullptr, RestrictWidth, Pixel, 800, 0 },
+        GeometryCase { "800px>", nullptr, RestrictWidth, Pixel, 800, 0, true },
+        GeometryCase { "x600", nullptr, RestrictHeight, Pixel, 0, 600 },
+        GeometryCase { "50%", nullptr, ScaledImage, Percent, 50, 50 },
+        GeometryCase { "12.5%", nullptr, ScaledImage, Percent, 12.5, 12.5 },
+        GeometryCase { "60%x40%", nullptr, ScaledImage, Percent, 60, 40 },
+        GeometryCase { "x40%", nullptr, ScaledImage, Percent, 40, 40 },
+        GeometryCase { "800pxx600px", nullptr, FitInBox, Pixel, 800, 600 }, GeometryCase { "", "no size" },
+        GeometryCase { "x", "no size" }, GeometryCase { "800y600", "not a size" },
+        GeometryCase { "800x600x2", "more than one 'x'" }, GeometryCase { "0x600", "more than zero" },
+        GeometryCase { "0%", "more than zero" }, GeometryCase { "-800", "not a size" },
+        GeometryCase { "800.5", "whole number" }, GeometryCase { "1.2.3%", "not a percentage" },
+        GeometryCase { "60%x400", "do not mix" }, GeometryCase { "800!", "'!' needs both" },
+        GeometryCase { "800x600^", "not a size" }, GeometryCase { "99999999", "too large" }));
 
 } // namespace

@@ -27,7 +27,6 @@ protected:
             m_batch.AddEntry(std::move(entry));
         }
     }
-    int RefWidth() const { return m_batch.GetDimensions().referenceWidth; }
 
     testpics::TempDir m_dir;
     ImageBatch m_batch;
@@ -59,7 +58,7 @@ TEST_F(ImageBatchTest, RemovingAnEntryMovesTheSelectionOnlyWhenItWasSelected)
         m_batch.SelectEntry(selected);
         m_batch.RemoveEntry(removed);
         EXPECT_EQ(m_batch.GetSelectedIndex(), index) << selected << " " << removed;
-        EXPECT_EQ(RefWidth(), width) << selected << " " << removed;
+        EXPECT_EQ(m_batch.GetDimensions().referenceWidth, width) << selected << " " << removed;
     }
 }
 

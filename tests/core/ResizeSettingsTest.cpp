@@ -129,39 +129,9 @@ TEST(ResizeSettings, QualityIsClampedAndRoundingSaturates)
     EXPECT_EQ(Truncate32(-1e300), std::numeric_limits<std::int32_t>::min());
 }
 
+// The size matters only when the picture is resampled: the classic modes, the pixel-only modes on landscape,
+// portrait and square pictures, and Do Not Enlarge over every mode.
 struct TargetCase {
-    std::uint32_t width, height;
-    std::int32_t mode, unit;
-    float w, h;
-    std::int64_t expectWidth, expectHeight;
-    bool resample;
-};
-
-class TargetSizeTest : public testing::TestWithParam<TargetCase> { };
-
-// The size matters only when the picture is resampled.
-TEST_P(TargetSizeTest, Computes)
-{
-    const TargetCase& c = GetParam();
-    const TargetSize t = ComputeTargetSize(
-        c.width, c.height, static_cast<ResizeMode>(c.mode), static_cast<SizeUnit>(c.unit), c.w, c.h);
-    EXPECT_EQ((std::array<std::int64_t, 3> { t.resample, t.resample ? t.width : 0, t.resample ? t.height : 0 }),
-        (std::array<std::int64_t, 3> { c.resample, c.expectWidth, c.expectHeight }));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rules, TargetSizeTest,
-    testing::Values(TargetCase { 4000, 3000, ScaledImage, Percent, 50, 50, 2000, 1500, true },
-        TargetCase { 3000, 4000, RestrictHeight, Pixel, 800, 600, 450, 600, true },
-        // Fix Image takes both sides as given, aspect not kept.
-        TargetCase { 4000, 3000, FixImage, Pixel, 500, 500, 500, 500, true },
-        // The following axis rounds: 335 * 100 / 1000 = 33.5 gives 34.
-        TargetCase { 1000, 335, RestrictWidth, Pixel, 100, 0, 100, 34, true },
-        // Product before division: 4294967295 * 50 must not overflow 32 bits.
-        TargetCase { 4294967295u, 2, ScaledImage, Percent, 50, 50, 2147483648ll, 1, true },
-        TargetCase { 800, 600, ScaledImage, 7, 50, 50, 0, 0, false }));
-
-// The pixel-only modes on landscape, portrait and square pictures, and Do Not Enlarge over every mode.
-struct ModernCase {
     const char* name;
     std::uint32_t width, height;
     ResizeMode mode;
@@ -172,45 +142,51 @@ struct ModernCase {
     bool resample;
 };
 
-class ModernTargetSizeTest : public testing::TestWithParam<ModernCase> { };
+class TargetSizeTest : public testing::TestWithParam<TargetCase> { };
 
-TEST_P(ModernTargetSizeTest, Computes)
+TEST_P(TargetSizeTest, Computes)
 {
-    const ModernCase& c = GetParam();
+    const TargetCase& c = GetParam();
     const TargetSize t = ComputeTargetSize(c.width, c.height, c.mode, c.unit, c.w, c.h, c.doNotEnlarge);
     EXPECT_EQ((std::array<std::int64_t, 3> { t.resample, t.width, t.height }),
         (std::array<std::int64_t, 3> { c.resample, c.expectWidth, c.expectHeight }));
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, ModernTargetSizeTest,
-    testing::Values(
+INSTANTIATE_TEST_SUITE_P(Rules, TargetSizeTest,
+    testing::Values(TargetCase { "RestrictHeight", 3000, 4000, RestrictHeight, Pixel, 800, 600, false, 450, 600, true },
+        // The following axis rounds: 335 * 100 / 1000 = 33.5 gives 34.
+        TargetCase { "RestrictWidthRounds", 1000, 335, RestrictWidth, Pixel, 100, 0, false, 100, 34, true },
+        // Product before division: 4294967295 * 50 must not overflow 32 bits.
+        TargetCase { "NoOverflow", 4294967295u, 2, ScaledImage, Percent, 50, 50, false, 2147483648ll, 1, true },
+        TargetCase { "UnknownUnitKeepsTheSize", 800, 600, ScaledImage, static_cast<SizeUnit>(7), 50, 50, false, 800,
+            600, false },
         // Fit in Box: the side that reaches the box first sets the scale; the other rounds as Restrict Width does.
-        ModernCase { "BoxLandscape", 4000, 3000, FitInBox, Pixel, 1600, 1600, false, 1600, 1200, true },
-        ModernCase { "BoxPortrait", 3000, 4000, FitInBox, Pixel, 1600, 1600, false, 1200, 1600, true },
-        ModernCase { "BoxSquare", 1000, 1000, FitInBox, Pixel, 300, 200, false, 200, 200, true },
-        ModernCase { "BoxWideBoxTallPicture", 1000, 335, FitInBox, Pixel, 100, 500, false, 100, 34, true },
-        ModernCase { "BoxEnlarges", 400, 300, FitInBox, Pixel, 800, 800, false, 800, 600, true },
-        ModernCase { "BoxIgnoresTheUnit", 4000, 3000, FitInBox, Percent, 1600, 1600, false, 1600, 1200, true },
+        TargetCase { "BoxLandscape", 4000, 3000, FitInBox, Pixel, 1600, 1600, false, 1600, 1200, true },
+        TargetCase { "BoxPortrait", 3000, 4000, FitInBox, Pixel, 1600, 1600, false, 1200, 1600, true },
+        TargetCase { "BoxSquare", 1000, 1000, FitInBox, Pixel, 300, 200, false, 200, 200, true },
+        TargetCase { "BoxWideBoxTallPicture", 1000, 335, FitInBox, Pixel, 100, 500, false, 100, 34, true },
+        TargetCase { "BoxEnlarges", 400, 300, FitInBox, Pixel, 800, 800, false, 800, 600, true },
+        TargetCase { "BoxIgnoresTheUnit", 4000, 3000, FitInBox, Percent, 1600, 1600, false, 1600, 1200, true },
         // Long Edge and Short Edge take the width value.
-        ModernCase { "LongLandscape", 4000, 3000, LongEdge, Pixel, 1000, 0, false, 1000, 750, true },
-        ModernCase { "LongPortrait", 3000, 4000, LongEdge, Pixel, 1000, 0, false, 750, 1000, true },
-        ModernCase { "LongSquare", 500, 500, LongEdge, Pixel, 100, 0, false, 100, 100, true },
-        ModernCase { "ShortLandscape", 4000, 3000, ShortEdge, Pixel, 600, 0, false, 800, 600, true },
-        ModernCase { "ShortPortrait", 3000, 4000, ShortEdge, Pixel, 600, 0, false, 600, 800, true },
-        ModernCase { "ShortRounds", 1000, 335, ShortEdge, Pixel, 67, 0, false, 200, 67, true },
+        TargetCase { "LongPortrait", 3000, 4000, LongEdge, Pixel, 1000, 0, false, 750, 1000, true },
+        TargetCase { "LongSquare", 500, 500, LongEdge, Pixel, 100, 0, false, 100, 100, true },
+        TargetCase { "ShortLandscape", 4000, 3000, ShortEdge, Pixel, 600, 0, false, 800, 600, true },
+        TargetCase { "ShortPortrait", 3000, 4000, ShortEdge, Pixel, 600, 0, false, 600, 800, true },
+        TargetCase { "ShortRounds", 1000, 335, ShortEdge, Pixel, 67, 0, false, 200, 67, true },
         // A side never drops below a pixel.
-        ModernCase { "LongKeepsAPixel", 4000, 10, LongEdge, Pixel, 100, 0, false, 100, 1, true },
-        ModernCase { "ZeroEdge", 40, 30, ShortEdge, Pixel, 0, 0, false, 1, 1, true },
+        TargetCase { "LongKeepsAPixel", 4000, 10, LongEdge, Pixel, 100, 0, false, 100, 1, true },
+        TargetCase { "ZeroEdge", 40, 30, ShortEdge, Pixel, 0, 0, false, 1, 1, true },
         // Do Not Enlarge: larger in either side keeps the picture's size, smaller is as before.
-        ModernCase { "NoEnlargeBox", 400, 300, FitInBox, Pixel, 800, 800, true, 400, 300, false },
-        ModernCase { "NoEnlargeShrinks", 4000, 3000, LongEdge, Pixel, 1000, 0, true, 1000, 750, true },
-        ModernCase { "NoEnlargeShortPortrait", 300, 400, ShortEdge, Pixel, 301, 0, true, 300, 400, false },
-        ModernCase { "NoEnlargeEqualIsResampled", 300, 400, ShortEdge, Pixel, 300, 0, true, 300, 400, true },
-        ModernCase { "NoEnlargeScaled", 400, 300, ScaledImage, Percent, 150, 150, true, 400, 300, false },
-        ModernCase { "NoEnlargeScaledHalf", 400, 300, ScaledImage, Percent, 50, 50, true, 200, 150, true },
-        ModernCase { "NoEnlargeFixOneSide", 400, 300, FixImage, Pixel, 200, 301, true, 400, 300, false },
-        ModernCase { "NoEnlargeRestrictHeight", 3000, 4000, RestrictHeight, Pixel, 0, 4001, true, 3000, 4000, false },
-        ModernCase { "EnlargeFixOneSide", 400, 300, FixImage, Pixel, 200, 301, false, 200, 301, true }),
+        TargetCase { "NoEnlargeBox", 400, 300, FitInBox, Pixel, 800, 800, true, 400, 300, false },
+        TargetCase { "NoEnlargeShrinks", 4000, 3000, LongEdge, Pixel, 1000, 0, true, 1000, 750, true },
+        TargetCase { "NoEnlargeShortPortrait", 300, 400, ShortEdge, Pixel, 301, 0, true, 300, 400, false },
+        TargetCase { "NoEnlargeEqualIsResampled", 300, 400, ShortEdge, Pixel, 300, 0, true, 300, 400, true },
+        TargetCase { "NoEnlargeScaled", 400, 300, ScaledImage, Percent, 150, 150, true, 400, 300, false },
+        TargetCase { "NoEnlargeScaledHalf", 400, 300, ScaledImage, Percent, 50, 50, true, 200, 150, true },
+        TargetCase { "NoEnlargeFixOneSide", 400, 300, FixImage, Pixel, 200, 301, true, 400, 300, false },
+        TargetCase { "NoEnlargeRestrictHeight", 3000, 4000, RestrictHeight, Pixel, 0, 4001, true, 3000, 4000, false },
+        // Fix Image takes both sides as given, aspect not kept.
+        TargetCase { "EnlargeFixOneSide", 400, 300, FixImage, Pixel, 200, 301, false, 200, 301, true }),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(ResizeSettings, PixelOnlyModesStayInPixels)

@@ -11,22 +11,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Languages : public ::testing::Test {
+class Languages : public Settings {
 protected:
     void SetUp() override
     {
+        Settings::SetUp();
         fs::create_directory(m_dir.Path() / "Language");
-        SettingsStore::SetSettingsFilePath(m_settings);
     }
-    void TearDown() override { SettingsStore::SetSettingsFilePath(""); }
     // A language file with its name and STRING lines.
     void AddFile(const std::string& fileName, const std::string& name, const std::string& strings)
     {
         WriteText(m_dir / ("Language/" + fileName), "[INFO]\nLanguage=" + name + "\n\n[STRING]\n" + strings);
     }
 
-    testpics::TempDir m_dir;
-    const std::string m_settings = m_dir / "settings.ini";
     LanguageTable m_table { m_dir / "Language" };
 };
 
@@ -34,14 +31,14 @@ protected:
 TEST_F(Languages, StoredNameSelectsCaseSensitively)
 {
     AddFile("de.ini", "Deutsch", "strSelectFolder=Zielordner\n");
-    WriteText(m_settings, "[SETTING_INFO]\nLANGUAGE=deutsch\n");
+    WriteText(m_path, "[SETTING_INFO]\nLANGUAGE=deutsch\n");
     m_table.LoadLanguages();
     EXPECT_EQ(m_table.GetString("strSelectFolder"), "Select Destination Folder");
-    EXPECT_EQ(ReadText(m_settings), "[SETTING_INFO]\nLANGUAGE=deutsch\n");
-    WriteText(m_settings, "[SETTING_INFO]\nLANGUAGE =  Deutsch \n");
+    EXPECT_EQ(ReadText(m_path), "[SETTING_INFO]\nLANGUAGE=deutsch\n");
+    WriteText(m_path, "[SETTING_INFO]\nLANGUAGE =  Deutsch \n");
     m_table.LoadLanguages();
     EXPECT_EQ(m_table.GetString("strSelectFolder"), "Zielordner");
-    EXPECT_EQ(ReadText(m_settings), "[SETTING_INFO]\nLANGUAGE=Deutsch\n");
+    EXPECT_EQ(ReadText(m_path), "[SETTING_INFO]\nLANGUAGE=Deutsch\n");
 }
 
 // Files of the same name are applied in turn, so the one listed later wins; switching to another
@@ -52,7 +49,7 @@ TEST_F(Languages, SameNameTwiceLaterFileWinsAndSwitchingStartsAfresh)
     AddFile("b.ini", "Dup", "strOK=B-OK\n");
     WriteText(
         m_dir / "Language/el.ini", Utf16Le(u"[INFO]\r\nLanguage=\u0395\u03BB\r\n[STRING]\r\nstrOK=\u0395\u03BD\r\n"));
-    WriteText(m_settings, "[SETTING_INFO]\nLANGUAGE=Dup\n");
+    WriteText(m_path, "[SETTING_INFO]\nLANGUAGE=Dup\n");
     m_table.LoadLanguages();
     std::string last;
     for (const auto& entry : fs::directory_iterator(m_dir.Path() / "Language"))
@@ -71,7 +68,7 @@ TEST_F(Languages, NoFolderGivesEnglishAndOnlyNamedIniFilesCount)
     LanguageTable nowhere(m_dir / "nowhere");
     nowhere.LoadLanguages();
     EXPECT_EQ(nowhere.GetString("strSelectFolder"), "Select Destination Folder");
-    EXPECT_FALSE(fs::exists(m_settings));
+    EXPECT_FALSE(fs::exists(m_path));
     WriteText(m_dir / "Language/noname.ini", "[INFO]\nLanguage=   \n[STRING]\nstrOK=x\n");
     AddFile("other.txt", "Text", "strOK=x\n");
     AddFile("UPPER.INI", "Upper", "strOK=Oben\n");

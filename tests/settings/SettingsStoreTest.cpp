@@ -1,9 +1,7 @@
 #include "settings/SettingsStore.h"
 
 #include <climits>
-#include <cstdlib>
 #include <filesystem>
-#include <set>
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -19,26 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Every test here sets HOME and XDG_CONFIG_HOME itself, and no other test of this program
-// reads them, so they are not put back afterwards.
-class Settings : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        fs::create_directory(m_home);
-        ::setenv("HOME", m_home.c_str(), 1);
-        ::unsetenv("XDG_CONFIG_HOME");
-        SettingsStore::SetSettingsFilePath(m_path);
-    }
-    void TearDown() override { SettingsStore::SetSettingsFilePath(""); }
-    std::set<fs::path> Tree() const { return { fs::recursive_directory_iterator(m_dir.Path()), {} }; }
-
-    testpics::TempDir m_dir;
-    const std::string m_home = m_dir / "home";
-    const std::string m_path = m_dir / "settings.ini";
-    const std::string m_default = m_home + "/Da Varozez Evozer";
-};
 
 TEST_F(Settings, FirstRunCreatesDataFolderSecondCreatesNothing)
 {
@@ -142,12 +120,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, GarbageSettings,
         { Good, "caf\xE9\x01\n" }, { GoodUtf16, "x" }, // 8-bit with a control character, odd length
         { GoodUtf16, std::string("\x00\xD8", 2) } })); // high surrogate at the end
 
-// A FIFO in place of the settings file or of a language file is not opened for a read
+// A FIFO in place of the settings file, of the folder list or of a language file is not opened for a read
 // that waits for a writer: the settings read as defaults and are not written, and the
 // language is not offered. Run in a child process that is killed if it hangs.
 TEST_F(Settings, FifoIsNeitherWaitedOnNorReplaced)
 {
     ASSERT_EQ(::mkfifo(m_path.c_str(), 0600), 0);
+    fs::create_directory(m_home + "/.config");
+    ASSERT_EQ(::mkfifo((m_home + "/.config/user-dirs.dirs").c_str(), 0600), 0);
     fs::create_directory(m_dir / "Language");
     ASSERT_EQ(::mkfifo((m_dir / "Language/fifo.ini").c_str(), 0600), 0);
     const pid_t child = ::fork();

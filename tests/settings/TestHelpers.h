@@ -1,26 +1,22 @@
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "settings/SettingsStore.h"
 #include "tests/support/TestPictures.h"
 
 // Rows of the parameterised tables.
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 using Triples = std::vector<std::tuple<std::string, std::string, std::string>>;
 
-inline void WriteText(const std::string& path, const std::string& text)
-{
-    testpics::WriteBytes(path, { text.begin(), text.end() });
-}
-
-inline std::string ReadText(const std::string& path)
-{
-    const auto bytes = testpics::ReadBytes(path);
-    return { bytes.begin(), bytes.end() };
-}
+using testpics::ReadText, testpics::WriteText;
 
 // The bytes of a UTF-16LE file with its byte-order mark (characters of the BMP).
 inline std::string Utf16Le(const std::u16string& text)
@@ -35,3 +31,26 @@ inline long Entries(const std::filesystem::path& folder)
 {
     return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
 }
+
+// A settings file in a fresh folder, and HOME there too. Every settings test sets HOME and XDG_CONFIG_HOME
+// itself, and no other test of this program reads them, so they are not put back afterwards.
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directory(m_home);
+        ::setenv("HOME", m_home.c_str(), 1);
+        ::unsetenv("XDG_CONFIG_HOME");
+        SettingsStore::SetSettingsFilePath(m_path);
+    }
+    void TearDown() override { SettingsStore::SetSettingsFilePath(""); }
+    std::set<std::filesystem::path> Tree() const
+    {
+        return { std::filesystem::recursive_directory_iterator(m_dir.Path()), {} };
+    }
+
+    testpics::TempDir m_dir;
+    const std::string m_home = m_dir / "home";
+    const std::string m_path = m_dir / "settings.ini";
+    const std::string m_default = m_home + "/Da Varozez Evozer";
+};

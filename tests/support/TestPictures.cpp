@@ -35,16 +35,27 @@ TempDir::~TempDir()
 
 namespace {
 
+VImage Srgb(const VImage& img) { return img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)); }
+
+// Random samples in three bands, which compress badly.
+VImage Noise(int width, int height, unsigned seed)
+{
+    std::vector<std::uint8_t> px(static_cast<std::size_t>(width) * height * 3);
+    std::mt19937 rng(seed);
+    for (auto& p : px)
+        p = static_cast<std::uint8_t>(rng());
+    VImage copy = VImage::new_memory(); // the image outlives px
+    VImage::new_from_memory(px.data(), px.size(), width, height, 3, VIPS_FORMAT_UCHAR).write(copy);
+    return Srgb(copy);
+}
+
 VImage Gradient(int width, int height)
 {
     VImage x = VImage::xyz(width, height);
     VImage r = x.extract_band(0) * (255.0 / std::max(1, width - 1));
     VImage g = x.extract_band(1) * (255.0 / std::max(1, height - 1));
     VImage b = (r + g) * 0.5;
-    return r.bandjoin(g)
-        .bandjoin(b)
-        .cast(VIPS_FORMAT_UCHAR)
-        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    return Srgb(r.bandjoin(g).bandjoin(b).cast(VIPS_FORMAT_UCHAR));
 }
 
 void Save(VImage img, const std::string& path, const std::string& format, int quality)
@@ -91,9 +102,9 @@ void WriteSolid(
     const std::string& path, int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b, int quality)
 {
     InitImageLibrary();
-    VImage img = VImage::black(width, height).new_from_image(std::vector<double> { double(r), double(g), double(b) });
-    img = img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    Save(img, path, path.substr(path.find_last_of('.') + 1), quality);
+    const VImage img
+        = VImage::black(width, height).new_from_image(std::vector<double> { double(r), double(g), double(b) });
+    Save(Srgb(img), path, path.substr(path.find_last_of('.') + 1), quality);
 }
 
 void WriteBrightEdges(const std::string& path, int width, int height, int quality)
@@ -102,8 +113,7 @@ void WriteBrightEdges(const std::string& path, int width, int height, int qualit
     VImage xy = VImage::xyz(width, height);
     VImage r = (xy.extract_band(0) * (2.0 / std::max(1, width - 1)) - 1).abs() * 191 + 64;
     VImage g = (xy.extract_band(1) * (2.0 / std::max(1, height - 1)) - 1).abs() * 191 + 64;
-    VImage img = r.bandjoin(g).bandjoin((r + g) * 0.5).cast(VIPS_FORMAT_UCHAR);
-    Save(img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)), path,
+    Save(Srgb(r.bandjoin(g).bandjoin((r + g) * 0.5).cast(VIPS_FORMAT_UCHAR)), path,
         path.substr(path.find_last_of('.') + 1), quality);
 }
 
@@ -113,7 +123,7 @@ void WriteAlphaPng(const std::string& path, int width, int height)
     VImage x = VImage::xyz(width, height).extract_band(0);
     VImage alpha = (x < width / 2).ifthenelse(255, 0).cast(VIPS_FORMAT_UCHAR);
     VImage red = VImage::black(width, height).new_from_image(std::vector<double> { 255, 0, 0 });
-    red.bandjoin(alpha).copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB)).pngsave(path.c_str());
+    Srgb(red.bandjoin(alpha)).pngsave(path.c_str());
 }
 
 void WriteOrientedJpeg(const std::string& path, int storedWidth, int storedHeight, int orientation)
@@ -127,13 +137,7 @@ void WriteOrientedJpeg(const std::string& path, int storedWidth, int storedHeigh
 void WriteNoiseJpeg(const std::string& path, int width, int height, unsigned seed)
 {
     InitImageLibrary();
-    std::vector<std::uint8_t> px(static_cast<std::size_t>(width) * height * 3);
-    std::mt19937 rng(seed);
-    for (auto& p : px)
-        p = static_cast<std::uint8_t>(rng());
-    VImage img = VImage::new_from_memory(px.data(), px.size(), width, height, 3, VIPS_FORMAT_UCHAR);
-    img.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-        .jpegsave(path.c_str(), VImage::option()->set("Q", 95));
+    Noise(width, height, seed).jpegsave(path.c_str(), VImage::option()->set("Q", 95));
 }
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
@@ -150,18 +154,18 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path)
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
+void WriteText(const std::string& path, const std::string& text) { WriteBytes(path, { text.begin(), text.end() }); }
+
+std::string ReadText(const std::string& path)
+{
+    const auto bytes = ReadBytes(path);
+    return { bytes.begin(), bytes.end() };
+}
+
 void WriteDamaged(const std::string& path, const std::string& kind)
 {
     InitImageLibrary();
-    constexpr int w = 600, h = 400;
-    std::vector<std::uint8_t> px(static_cast<std::size_t>(w) * h * 3);
-    std::mt19937 rng(7);
-    for (auto& p : px)
-        p = static_cast<std::uint8_t>(rng());
-    VImage img = VImage::new_from_memory(px.data(), px.size(), w, h, 3, VIPS_FORMAT_UCHAR)
-                     .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    const std::string format = kind.substr(kind.find('.') + 1);
-    Save(img, path, format, 90);
+    Save(Noise(600, 400, 7), path, kind.substr(kind.find('.') + 1), 90);
     std::vector<std::uint8_t> bytes = ReadBytes(path);
     if (kind == "idat_crc.png") {
         const std::uint8_t idat[] = { 'I', 'D', 'A', 'T' };

@@ -45,6 +45,8 @@ void WriteNoiseJpeg(const std::string& path, int width, int height, unsigned see
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
+void WriteText(const std::string& path, const std::string& text);
+std::string ReadText(const std::string& path);
 
 // A placeable Windows metafile of width x height pixels (at 72 an inch), all red.
 std::vector<std::uint8_t> WmfBytes(int width, int height);
