@@ -2,6 +2,7 @@
 #include "ui/CKestrovaDlg.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -43,6 +44,32 @@ std::string WarningOf(const ConvertOutcome& outcome)
             warning.erase(at >= 2 && warning.compare(at - 2, 2, "; ") == 0 ? at - 2 : at);
     }
     return warning;
+}
+
+// One part of the end-of-run summary: its heading, then a line for each picture it takes,
+// at most kListedFailures of them; nothing when it takes none.
+void AppendSummarySection(QString& text, const std::vector<ConvertOutcome>& outcomes, const char* one, const char* many,
+    const std::function<bool(const ConvertOutcome&)>& takes,
+    const std::function<QString(const ConvertOutcome&)>& detail)
+{
+    const auto count = std::count_if(outcomes.begin(), outcomes.end(), takes);
+    if (count == 0)
+        return;
+    if (!text.isEmpty())
+        text += QStringLiteral("\n\n");
+    text += count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
+    int listed = 0;
+    for (const ConvertOutcome& outcome : outcomes) {
+        if (!takes(outcome))
+            continue;
+        if (listed++ == kListedFailures) {
+            text += QStringLiteral("\n... and %1 more").arg(count - kListedFailures);
+            break;
+        }
+        const PathParts parts = SplitPath(outcome.source);
+        text += QStringLiteral("\n%1%2: %3")
+                    .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension), detail(outcome));
+    }
 }
 
 } // namespace
@@ -210,68 +237,32 @@ void CKestrovaDlg::OnStart()
 void CKestrovaDlg::ReportConvertFailures()
 {
     const std::vector<ConvertOutcome>& outcomes = m_batch.GetConvertOutcomes();
-    const int failed = m_batch.GetConvertFailureCount();
-    // A picture written from a damaged file is listed too: it is not the whole picture.
-    const int warned = static_cast<int>(
-        std::count_if(outcomes.begin(), outcomes.end(), [](const ConvertOutcome& o) { return !WarningOf(o).empty(); }));
-    // Written all the same when nothing reached the target size: the user asked for less.
-    const int over = static_cast<int>(std::count_if(outcomes.begin(), outcomes.end(),
-        [](const ConvertOutcome& o) { return o.status == ConvertStatus::Written && o.overTarget; }));
-    if (failed == 0 && warned == 0 && over == 0)
-        return;
-    const auto list = [&outcomes](QString& text, bool written, int count) {
-        int listed = 0;
-        for (const ConvertOutcome& outcome : outcomes) {
-            const std::string warning = WarningOf(outcome);
-            if ((outcome.status == ConvertStatus::Written) != written || (written && warning.empty()))
-                continue;
-            if (listed++ == kListedFailures) {
-                text += QStringLiteral("\n... and %1 more").arg(count - kListedFailures);
-                break;
-            }
-            const PathParts parts = SplitPath(outcome.source);
-            text += QStringLiteral("\n%1%2: %3")
-                        .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension),
-                            QString::fromStdString(written   ? warning
-                                    : outcome.reason.empty() ? GetStatusName(outcome.status)
-                                                             : outcome.reason));
-        }
-    };
+    const auto kb = [](std::uint64_t bytes) { return QString::number((bytes + 1023) / 1024); };
     QString text;
-    if (failed > 0) {
-        text = failed == 1 ? QStringLiteral("1 picture could not be converted:\n")
-                           : QStringLiteral("%1 pictures could not be converted:\n").arg(failed);
-        list(text, false, failed);
-    }
-    if (warned > 0) {
-        if (!text.isEmpty())
-            text += QStringLiteral("\n\n");
-        text += warned == 1 ? QStringLiteral("1 picture was written with a warning:\n")
-                            : QStringLiteral("%1 pictures were written with a warning:\n").arg(warned);
-        list(text, true, warned);
-    }
-    if (over > 0) {
-        if (!text.isEmpty())
-            text += QStringLiteral("\n\n");
-        text += over == 1 ? QStringLiteral("1 picture was written over the target size:\n")
-                          : QStringLiteral("%1 pictures were written over the target size:\n").arg(over);
-        int listed = 0;
-        for (const ConvertOutcome& outcome : outcomes) {
-            if (outcome.status != ConvertStatus::Written || !outcome.overTarget)
-                continue;
-            if (listed++ == kListedFailures) {
-                text += QStringLiteral("\n... and %1 more").arg(over - kListedFailures);
-                break;
-            }
-            const PathParts parts = SplitPath(outcome.source);
-            const auto kb = [](std::uint64_t bytes) { return QString::number((bytes + 1023) / 1024); };
-            text += QStringLiteral("\n%1%2: %3 KB, target %4 KB")
-                        .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension),
-                            kb(outcome.bytes), kb(outcome.targetBytes));
-            const std::string lever = DescribeLever(outcome);
+    AppendSummarySection(
+        text, outcomes, "1 picture could not be converted:\n", "%1 pictures could not be converted:\n",
+        [](const ConvertOutcome& o) { return o.status != ConvertStatus::Written; },
+        [](const ConvertOutcome& o) {
+            return QString::fromStdString(o.reason.empty() ? GetStatusName(o.status) : o.reason);
+        });
+    // A picture written from a damaged file is listed too: it is not the whole picture.
+    AppendSummarySection(
+        text, outcomes, "1 picture was written with a warning:\n", "%1 pictures were written with a warning:\n",
+        [](const ConvertOutcome& o) { return !WarningOf(o).empty(); },
+        [](const ConvertOutcome& o) { return QString::fromStdString(WarningOf(o)); });
+    // Written all the same when nothing reached the target size: the user asked for less.
+    AppendSummarySection(
+        text, outcomes, "1 picture was written over the target size:\n",
+        "%1 pictures were written over the target size:\n",
+        [](const ConvertOutcome& o) { return o.status == ConvertStatus::Written && o.overTarget; },
+        [&kb](const ConvertOutcome& o) {
+            QString line = QStringLiteral("%1 KB, target %2 KB").arg(kb(o.bytes), kb(o.targetBytes));
+            const std::string lever = DescribeLever(o);
             if (!lever.empty())
-                text += QStringLiteral(" (%1)").arg(QString::fromStdString(lever));
-        }
-    }
+                line += QStringLiteral(" (%1)").arg(QString::fromStdString(lever));
+            return line;
+        });
+    if (text.isEmpty())
+        return;
     ShowMessage(text, QMessageBox::Warning);
 }
