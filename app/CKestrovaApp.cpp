@@ -5,7 +5,10 @@
 #include <QDir>
 
 #include "app/SingleInstance.h"
+#include "app/WindowLanguage.h"
 #include "settings/AppIdentity.h"
+#include "settings/DataDirectory.h"
+#include "settings/SettingsStore.h"
 #include "ui/MainWindowMark.h"
 
 namespace {
@@ -42,6 +45,10 @@ bool CKestrovaApp::InitInstance(const MainWindowFactory& createMainWindow)
     QDir::setCurrent(QCoreApplication::applicationDirPath());
     if (!CheckSingleInstance())
         return false;
+    // The window is built in its language, so the setting is read first; the window itself
+    // tells the user when the data folder cannot be prepared.
+    PrepareDataDirectory();
+    InstallWindowTranslations(ChooseWindowLanguage(SettingsStore::GetLanguage(), QLocale::system()));
     std::unique_ptr<QDialog> window
         = createMainWindow(QCoreApplication::applicationDirPath() + QStringLiteral("/skins/default.zip"));
     m_mainWindow = window.get();

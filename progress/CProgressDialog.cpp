@@ -21,8 +21,8 @@
 
 namespace {
 
-constexpr char ConvertingFormat[] = "Converting File %1/%2";
-constexpr char AddingFormat[] = "Adding File %1/%2";
+constexpr char ConvertingFormat[] = QT_TRANSLATE_NOOP("CProgressDialog", "Converting File %1/%2");
+constexpr char AddingFormat[] = QT_TRANSLATE_NOOP("CProgressDialog", "Adding File %1/%2");
 constexpr int BandHeight = 10;
 
 CProgressDialog::OpenFolderHook& OpenFolder()
@@ -52,7 +52,7 @@ CProgressDialog::CProgressDialog(QWidget* parent)
     m_status->setGeometry(14, 28, 380, 16);
     m_status->hide();
 
-    m_cancel = new CSkinButton(QStringLiteral("Cancel"), this);
+    m_cancel = new CSkinButton(tr("Cancel"), this);
     m_cancel->setGeometry(554, 88, 100, 30);
     // Enter must not reach the button as a click.
     m_cancel->setAutoDefault(false);
@@ -114,8 +114,7 @@ void CProgressDialog::OnAddProgress(std::uint32_t code, std::int64_t value)
     case AddCodeStart:
         StartJob();
         if (m_state == RunState::Running)
-            SetStatusText(
-                m_jobKind == AddFolder ? QStringLiteral("Scaning Folder Images...") : CountText(AddingFormat, 0));
+            SetStatusText(m_jobKind == AddFolder ? tr("Scaning Folder Images...") : CountText(AddingFormat, 0));
         break;
     case AddCodeTotal:
         m_total = static_cast<int>(value);
@@ -211,15 +210,12 @@ void CProgressDialog::WaitJobToTheEnd()
 {
     // A worker that outlives its wait is waited for again, never let go while it runs.
     while (!WaitJobOnce()) {
-        SetStatusText(QStringLiteral("Finishing..."));
+        SetStatusText(tr("Finishing..."));
         repaint();
     }
 }
 
-QString CProgressDialog::CountText(const char* format, int done) const
-{
-    return QString::fromLatin1(format).arg(done).arg(m_total);
-}
+QString CProgressDialog::CountText(const char* format, int done) const { return tr(format).arg(done).arg(m_total); }
 
 void CProgressDialog::ShowStep(std::int64_t position, const char* format)
 {
@@ -240,8 +236,8 @@ void CProgressDialog::EndJob(const char* format)
     if (m_state != RunState::Cancelling)
         SetStatusText(CountText(format, m_total));
     m_state = RunState::Finishing;
-    m_cancel->setText(QStringLiteral("Finishing..."));
-    SetStatusText(QStringLiteral("Finishing..."));
+    m_cancel->setText(tr("Finishing..."));
+    SetStatusText(tr("Finishing..."));
     m_cancel->setEnabled(false);
     repaint();
     WaitJobToTheEnd();
@@ -268,8 +264,8 @@ void CProgressDialog::OnBnClickedCancel()
     else
         m_cancelBeforeStart = true;
     m_state = RunState::Cancelling;
-    m_cancel->setText(QStringLiteral("Canceling..."));
-    SetStatusText(QStringLiteral("Canceling..."));
+    m_cancel->setText(tr("Canceling..."));
+    SetStatusText(tr("Canceling..."));
     m_cancel->setEnabled(false);
     if (running) {
         repaint();

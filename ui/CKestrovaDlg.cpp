@@ -31,16 +31,19 @@
 namespace {
 
 // In the order of ResizeMode.
-const char* const kResizeModes[]
-    = { "Scaled Image", "Fix Image", "Restrict Width", "Restrict Height", "Fit in Box", "Long Edge", "Short Edge" };
+const char* const kResizeModes[] = { QT_TRANSLATE_NOOP("CKestrovaDlg", "Scaled Image"),
+    QT_TRANSLATE_NOOP("CKestrovaDlg", "Fix Image"), QT_TRANSLATE_NOOP("CKestrovaDlg", "Restrict Width"),
+    QT_TRANSLATE_NOOP("CKestrovaDlg", "Restrict Height"), QT_TRANSLATE_NOOP("CKestrovaDlg", "Fit in Box"),
+    QT_TRANSLATE_NOOP("CKestrovaDlg", "Long Edge"), QT_TRANSLATE_NOOP("CKestrovaDlg", "Short Edge") };
 static_assert(std::size(kResizeModes) == ResizeModeCount);
-const char* const kUnits[] = { "Percent", "Pixel" };
+const char* const kUnits[]
+    = { QT_TRANSLATE_NOOP("CKestrovaDlg", "Percent"), QT_TRANSLATE_NOOP("CKestrovaDlg", "Pixel") };
 
 template <std::size_t N>
 void Fill(QComboBox* combo, const char* const (&items)[N])
 {
     for (const char* item : items)
-        combo->addItem(QString::fromLatin1(item));
+        combo->addItem(CKestrovaDlg::tr(item));
     combo->setCurrentIndex(0);
 }
 
@@ -87,14 +90,13 @@ bool CKestrovaDlg::InitDataDirectory()
     case DataDirectoryResult::Ready:
         return true;
     case DataDirectoryResult::CannotResolve:
-        problem = "Can not load the application data directory";
+        problem = QT_TR_NOOP("Can not load the application data directory");
         break;
     case DataDirectoryResult::CannotCreate:
-        problem = "Can not create the application data directory";
+        problem = QT_TR_NOOP("Can not create the application data directory");
         break;
     }
-    QMessageBox box(
-        QMessageBox::Warning, QCoreApplication::applicationName(), QString::fromUtf8(problem), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), tr(problem), QMessageBox::Ok);
     box.exec();
     return false;
 }
@@ -210,7 +212,7 @@ void CKestrovaDlg::BindMarkupControls()
         m_textCaption->setText(QStringLiteral("<b>%1</b>").arg(GetWindowName().toHtmlEscaped()));
     }
     if (m_labelCopyright)
-        m_labelCopyright->setText(QStringLiteral("Copyright \u00A9 2026 Lumisk Studio. All rights reserved."));
+        m_labelCopyright->setText(tr("Copyright \u00A9 2026 Lumisk Studio. All rights reserved."));
 
     const QSize minimum = GetRoot() ? GetRoot()->minimumSize() : QSize();
     if (!minimum.isEmpty())
@@ -406,12 +408,12 @@ void CKestrovaDlg::OnClearAll()
 void CKestrovaDlg::OnShowMenu(QWidget* sender)
 {
     if (!m_helpMenu) {
-        m_helpMenu = new QMenu(QStringLiteral("HELP"), this);
+        m_helpMenu = new QMenu(tr("HELP"), this);
         m_helpMenu->setObjectName(QStringLiteral("menuHelp"));
-        m_helpMenu->addAction(QStringLiteral("Help..."), this, &CKestrovaDlg::OnMenuHelp);
-        m_helpMenu->addAction(QStringLiteral("Homepage..."), this, &CKestrovaDlg::OnMenuHomepage);
+        m_helpMenu->addAction(tr("Help..."), this, &CKestrovaDlg::OnMenuHelp);
+        m_helpMenu->addAction(tr("Homepage..."), this, &CKestrovaDlg::OnMenuHomepage);
         m_helpMenu->addSeparator();
-        m_helpMenu->addAction(QStringLiteral("About..."), this, &CKestrovaDlg::OnMenuAbout);
+        m_helpMenu->addAction(tr("About..."), this, &CKestrovaDlg::OnMenuAbout);
     }
     if (!sender)
         return;

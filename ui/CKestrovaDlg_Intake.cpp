@@ -57,13 +57,13 @@ void AppendSummarySection(QString& text, const std::vector<ConvertOutcome>& outc
         return;
     if (!text.isEmpty())
         text += QStringLiteral("\n\n");
-    text += count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
+    text += count == 1 ? CKestrovaDlg::tr(one) : CKestrovaDlg::tr(many).arg(count);
     int listed = 0;
     for (const ConvertOutcome& outcome : outcomes) {
         if (!takes(outcome))
             continue;
         if (listed++ == kListedFailures) {
-            text += QStringLiteral("\n... and %1 more").arg(count - kListedFailures);
+            text += CKestrovaDlg::tr("\n... and %1 more").arg(count - kListedFailures);
             break;
         }
         const PathParts parts = SplitPath(outcome.source);
@@ -77,10 +77,10 @@ void AppendSummarySection(QString& text, const std::vector<ConvertOutcome>& outc
 QStringList CKestrovaDlg::OpenDialogFilters()
 {
     // Every read format first, in force when the dialog opens; then each one's own; then anything.
-    std::vector<OpenFilter> filters { { "Supported Files ", GetSupportedPatterns() } };
+    std::vector<OpenFilter> filters { { tr("Supported Files ").toStdString(), GetSupportedPatterns() } };
     for (OpenFilter& filter : GetOpenFilters())
         filters.push_back(std::move(filter));
-    filters.push_back({ "All Files (*.*)", "*" });
+    filters.push_back({ tr("All Files (*.*)").toStdString(), "*" });
     QStringList texts;
     for (const auto& [name, patterns] : filters)
         texts << '\t' + QString::fromStdString(name) + QStringLiteral(" (") + QString::fromStdString(patterns) + ')';
@@ -130,7 +130,7 @@ void CKestrovaDlg::OnAddFile()
 void CKestrovaDlg::OnAddFolder()
 {
     QString folder;
-    if (!BrowseForFolder(folder, QStringLiteral("Please select a folder")) || folder.isEmpty())
+    if (!BrowseForFolder(folder, tr("Please select a folder")) || folder.isEmpty())
         return;
     RunIntake(AddFolder, 0, folder);
 }
@@ -240,23 +240,25 @@ void CKestrovaDlg::ReportConvertFailures()
     const auto kb = [](std::uint64_t bytes) { return QString::number((bytes + 1023) / 1024); };
     QString text;
     AppendSummarySection(
-        text, outcomes, "1 picture could not be converted:\n", "%1 pictures could not be converted:\n",
+        text, outcomes, QT_TR_NOOP("1 picture could not be converted:\n"),
+        QT_TR_NOOP("%1 pictures could not be converted:\n"),
         [](const ConvertOutcome& o) { return o.status != ConvertStatus::Written; },
         [](const ConvertOutcome& o) {
             return QString::fromStdString(o.reason.empty() ? GetStatusName(o.status) : o.reason);
         });
     // A picture written from a damaged file is listed too: it is not the whole picture.
     AppendSummarySection(
-        text, outcomes, "1 picture was written with a warning:\n", "%1 pictures were written with a warning:\n",
+        text, outcomes, QT_TR_NOOP("1 picture was written with a warning:\n"),
+        QT_TR_NOOP("%1 pictures were written with a warning:\n"),
         [](const ConvertOutcome& o) { return !WarningOf(o).empty(); },
         [](const ConvertOutcome& o) { return QString::fromStdString(WarningOf(o)); });
     // Written all the same when nothing reached the target size: the user asked for less.
     AppendSummarySection(
-        text, outcomes, "1 picture was written over the target size:\n",
-        "%1 pictures were written over the target size:\n",
+        text, outcomes, QT_TR_NOOP("1 picture was written over the target size:\n"),
+        QT_TR_NOOP("%1 pictures were written over the target size:\n"),
         [](const ConvertOutcome& o) { return o.status == ConvertStatus::Written && o.overTarget; },
         [&kb](const ConvertOutcome& o) {
-            QString line = QStringLiteral("%1 KB, target %2 KB").arg(kb(o.bytes), kb(o.targetBytes));
+            QString line = tr("%1 KB, target %2 KB").arg(kb(o.bytes), kb(o.targetBytes));
             const std::string lever = DescribeLever(o);
             if (!lever.empty())
                 line += QStringLiteral(" (%1)").arg(QString::fromStdString(lever));

@@ -26,11 +26,12 @@ float ParseValue(const QString& text)
 
 int ParseInteger(const QString& text) { return SpinStep(text, 0, 0, INT_MAX); }
 
-QString Printf(const char* format, double a, double b = 0)
+// format: a translated text, whose translations keep every conversion in its order.
+QString Printf(const QString& format, double a, double b = 0)
 {
-    char buffer[160];
-    std::snprintf(buffer, sizeof buffer, format, a, b);
-    return QString::fromLatin1(buffer);
+    char buffer[256]; // room for two of the largest floats in the longest translation
+    std::snprintf(buffer, sizeof buffer, format.toUtf8().constData(), a, b);
+    return QString::fromUtf8(buffer);
 }
 
 } // namespace
@@ -64,7 +65,7 @@ void CKestrovaDlg::SetEditText(QLineEdit* edit, const QString& text)
 
 QString CKestrovaDlg::FormatValue(double value) const
 {
-    return Printf(m_batch.GetSizeUnit() == Percent ? "%.2f" : "%.0f", value);
+    return Printf(QLatin1String(m_batch.GetSizeUnit() == Percent ? "%.2f" : "%.0f"), value);
 }
 
 void CKestrovaDlg::OnResizeModeChanged()
@@ -101,20 +102,20 @@ void CKestrovaDlg::ApplyModeToControls()
         m_heightEdit->SetInputMode(m_savedInputModes.second);
     }
     m_pixelOnlyShown = pixelOnly;
-    const char* widthText = "Width";
-    const char* heightText = "Height";
+    QString widthText = tr("Width");
+    QString heightText = tr("Height");
     if (mode == FitInBox) {
-        widthText = "Box width";
-        heightText = "Box height";
+        widthText = tr("Box width");
+        heightText = tr("Box height");
     } else if (mode == LongEdge) {
-        widthText = "Long edge";
+        widthText = tr("Long edge");
     } else if (mode == ShortEdge) {
-        widthText = "Short edge";
+        widthText = tr("Short edge");
     }
     if (m_textWidth)
-        m_textWidth->setText(QString::fromLatin1(widthText));
+        m_textWidth->setText(widthText);
     if (m_textHeight)
-        m_textHeight->setText(QString::fromLatin1(heightText));
+        m_textHeight->setText(heightText);
 }
 
 void CKestrovaDlg::OnWidthUnitChanged()
@@ -181,33 +182,33 @@ void CKestrovaDlg::UpdateInfoText()
     switch (m_batch.GetResizeMode()) {
     case ScaledImage:
         if (static_cast<int>(w * 100) == static_cast<int>(h * 100))
-            text = Printf("Info : Images resize to %.2f%% \r\n", w);
+            text = Printf(tr("Info : Images resize to %.2f%% \r\n"), w);
         else
-            text = Printf("Info : Images resize to (%.2f%% Width) x (%.2f%% Height)", w, h);
+            text = Printf(tr("Info : Images resize to (%.2f%% Width) x (%.2f%% Height)"), w, h);
         break;
     case FixImage:
-        text = Printf("Info : Images resize to %.0f x %.0f", w, h);
+        text = Printf(tr("Info : Images resize to %.0f x %.0f"), w, h);
         break;
     case RestrictWidth:
         if (unit == Percent)
-            text = Printf("Info : Images resize to %.2f%% \r\n", w);
+            text = Printf(tr("Info : Images resize to %.2f%% \r\n"), w);
         else if (unit == Pixel)
-            text = Printf("Info : Images resize to %.0f x (%.0f * Propotions%%) ", w, w);
+            text = Printf(tr("Info : Images resize to %.0f x (%.0f * Propotions%%) "), w, w);
         break;
     case RestrictHeight:
         if (unit == Percent)
-            text = Printf("Info : Images resize to %.2f%% \r\n", w);
+            text = Printf(tr("Info : Images resize to %.2f%% \r\n"), w);
         else if (unit == Pixel)
-            text = Printf("Info : Images resize to (%.0f * Propotions%%) x %.0f ", h, h);
+            text = Printf(tr("Info : Images resize to (%.0f * Propotions%%) x %.0f "), h, h);
         break;
     case FitInBox:
-        text = Printf("Info : Images fit in a box of %.0f x %.0f", w, h);
+        text = Printf(tr("Info : Images fit in a box of %.0f x %.0f"), w, h);
         break;
     case LongEdge:
-        text = Printf("Info : The long edge of images becomes %.0f", w);
+        text = Printf(tr("Info : The long edge of images becomes %.0f"), w);
         break;
     case ShortEdge:
-        text = Printf("Info : The short edge of images becomes %.0f", w);
+        text = Printf(tr("Info : The short edge of images becomes %.0f"), w);
         break;
     default:
         break;
@@ -356,23 +357,23 @@ void CKestrovaDlg::UpdateOutputEstimate()
     const std::int64_t w = target.resample ? target.width : entry->GetPixelWidth();
     const std::int64_t h = target.resample ? target.height : entry->GetPixelHeight();
     if (w < 1 || h < 1) {
-        m_labelEstimate->setText(QStringLiteral("Output: nothing to write at this size"));
+        m_labelEstimate->setText(tr("Output: nothing to write at this size"));
         return;
     }
-    QString text = QStringLiteral("Output: %1 x %2 px").arg(w).arg(h);
+    QString text = tr("Output: %1 x %2 px").arg(w).arg(h);
     const std::string extension = m_batch.GetOutputExtension();
     const double kb = 1024.0;
     if (m_batch.GetCompressionChoice() == CompressTargetSize) {
-        text += QStringLiteral(", at most %1 KB").arg(m_batch.GetTargetSizeKB());
+        text += tr(", at most %1 KB").arg(m_batch.GetTargetSizeKB());
     } else if (m_batch.GetCompressionChoice() == CompressQuality && m_preview && !m_preview->IsRenderPending()
         && m_preview->GetPreviewJpegBytes() > 0 && !m_previewPixels.isEmpty()) {
         // The preview's JPEG, scaled by the pixel count: close enough to decide on a quality.
         const double pixels = static_cast<double>(m_previewPixels.width()) * m_previewPixels.height();
         const double bytes = static_cast<double>(m_preview->GetPreviewJpegBytes()) * (double(w) * double(h)) / pixels;
-        text += QStringLiteral(", about %1 KB").arg(bytes / kb, 0, 'f', bytes < 10 * kb ? 1 : 0);
+        text += tr(", about %1 KB").arg(bytes / kb, 0, 'f', bytes < 10 * kb ? 1 : 0);
     } else if (extension == ".bmp") {
         const double bytes = 54.0 + static_cast<double>((w * 3 + 3) / 4 * 4) * static_cast<double>(h);
-        text += QStringLiteral(", %1 KB").arg(bytes / kb, 0, 'f', 0);
+        text += tr(", %1 KB").arg(bytes / kb, 0, 'f', 0);
     }
     m_labelEstimate->setText(text);
 }

@@ -18,7 +18,7 @@ void CKestrovaDlg::OnBrowseOutput()
     QString folder = m_outputEdit->text();
     if (!BrowseForFolder(folder, title))
         return;
-    m_outputEdit->setText(folder.isEmpty() ? QStringLiteral("INVALID FOLDER") : folder);
+    m_outputEdit->setText(folder.isEmpty() ? tr("INVALID FOLDER") : folder);
 }
 
 void CKestrovaDlg::OnOpenOutput()

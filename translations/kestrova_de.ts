@@ -1,0 +1,378 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AppKestrova</name>
+    <message>
+        <source>Menu ▾</source>
+        <translation>Menü ▾</translation>
+    </message>
+    <message>
+        <source>Help, home page, about</source>
+        <translation>Hilfe, Webseite, Info</translation>
+    </message>
+    <message>
+        <source>Minimise</source>
+        <translation>Minimieren</translation>
+    </message>
+    <message>
+        <source>Maximise</source>
+        <translation>Maximieren</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>Wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Add Files...</source>
+        <translation>Dateien hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Add Folder...</source>
+        <translation>Ordner hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Clear All</source>
+        <translation>Alle entfernen</translation>
+    </message>
+    <message>
+        <source>Resize</source>
+        <translation>Größe ändern</translation>
+    </message>
+    <message>
+        <source>Mode</source>
+        <translation>Modus</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Breite</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Höhe</translation>
+    </message>
+    <message>
+        <source>Do not enlarge</source>
+        <translation>Nicht vergrößern</translation>
+    </message>
+    <message>
+        <source>A picture smaller than the size asked for keeps its own size</source>
+        <translation>Ein Bild, das kleiner als die gewünschte Größe ist, behält seine eigene Größe</translation>
+    </message>
+    <message>
+        <source>Compression</source>
+        <translation>Komprimierung</translation>
+    </message>
+    <message>
+        <source>JPEG quality</source>
+        <translation>JPEG-Qualität</translation>
+    </message>
+    <message>
+        <source>Target size (KB)</source>
+        <translation>Zielgröße (KB)</translation>
+    </message>
+    <message>
+        <source>Shrink to meet the size</source>
+        <translation>Verkleinern, bis die Größe passt</translation>
+    </message>
+    <message>
+        <source>When even the lowest quality is over the target size, make the picture smaller</source>
+        <translation>Wenn selbst die niedrigste Qualität über der Zielgröße liegt, das Bild verkleinern</translation>
+    </message>
+    <message>
+        <source>Save as</source>
+        <translation>Speichern als</translation>
+    </message>
+    <message>
+        <source>Overwrite existing files</source>
+        <translation>Überschreiben</translation>
+    </message>
+    <message>
+        <source>Keep transparency</source>
+        <translation>Transparenz behalten</translation>
+    </message>
+    <message>
+        <source>Formats that hold transparency keep it; the others are put on white</source>
+        <translation>Formate mit Transparenz behalten sie; die übrigen kommen auf Weiß</translation>
+    </message>
+    <message>
+        <source>Output folder</source>
+        <translation>Ausgabeordner</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Open when done</source>
+        <translation>Nach Abschluss öffnen</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>Starten</translation>
+    </message>
+</context>
+<context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>About Kestrova</source>
+        <translation>Über Kestrova</translation>
+    </message>
+    <message>
+        <source>Kestrova Version 3</source>
+        <translation>Kestrova, Version 3</translation>
+    </message>
+    <message>
+        <source>Lumisk Studio %1 — resizes and compresses pictures in batches.
+Pictures are read and written with libvips.</source>
+        <translation>Lumisk Studio %1 — ändert die Größe von Bildern und komprimiert sie stapelweise.
+Bilder werden mit libvips gelesen und geschrieben.</translation>
+    </message>
+</context>
+<context>
+    <name>CKestrovaDlg</name>
+    <message>
+        <source>Scaled Image</source>
+        <translation>Skaliertes Bild</translation>
+    </message>
+    <message>
+        <source>Fix Image</source>
+        <translation>Feste Größe</translation>
+    </message>
+    <message>
+        <source>Restrict Width</source>
+        <translation>Breite festlegen</translation>
+    </message>
+    <message>
+        <source>Restrict Height</source>
+        <translation>Höhe festlegen</translation>
+    </message>
+    <message>
+        <source>Fit in Box</source>
+        <translation>In Rahmen einpassen</translation>
+    </message>
+    <message>
+        <source>Long Edge</source>
+        <translation>Lange Kante</translation>
+    </message>
+    <message>
+        <source>Short Edge</source>
+        <translation>Kurze Kante</translation>
+    </message>
+    <message>
+        <source>Percent</source>
+        <translation>Prozent</translation>
+    </message>
+    <message>
+        <source>Pixel</source>
+        <translation>Pixel</translation>
+    </message>
+    <message>
+        <source>Can not load the application data directory</source>
+        <translation>Der Datenordner des Programms kann nicht geladen werden</translation>
+    </message>
+    <message>
+        <source>Can not create the application data directory</source>
+        <translation>Der Datenordner des Programms kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Copyright © 2026 Lumisk Studio. All rights reserved.</source>
+        <translation>Copyright © 2026 Lumisk Studio. Alle Rechte vorbehalten.</translation>
+    </message>
+    <message>
+        <source>HELP</source>
+        <translation>HILFE</translation>
+    </message>
+    <message>
+        <source>Help...</source>
+        <translation>Hilfe...</translation>
+    </message>
+    <message>
+        <source>Homepage...</source>
+        <translation>Webseite...</translation>
+    </message>
+    <message>
+        <source>About...</source>
+        <translation>Über...</translation>
+    </message>
+    <message>
+        <source>
+... and %1 more</source>
+        <translation>
+... und %1 weitere</translation>
+    </message>
+    <message>
+        <source>Supported Files </source>
+        <translation>Unterstützte Dateien </translation>
+    </message>
+    <message>
+        <source>All Files (*.*)</source>
+        <translation>Alle Dateien (*.*)</translation>
+    </message>
+    <message>
+        <source>Please select a folder</source>
+        <translation>Bitte einen Ordner wählen</translation>
+    </message>
+    <message>
+        <source>1 picture could not be converted:
+</source>
+        <translation>1 Bild konnte nicht umgewandelt werden:
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures could not be converted:
+</source>
+        <translation>%1 Bilder konnten nicht umgewandelt werden:
+</translation>
+    </message>
+    <message>
+        <source>1 picture was written with a warning:
+</source>
+        <translation>1 Bild wurde mit einer Warnung geschrieben:
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures were written with a warning:
+</source>
+        <translation>%1 Bilder wurden mit einer Warnung geschrieben:
+</translation>
+    </message>
+    <message>
+        <source>1 picture was written over the target size:
+</source>
+        <translation>1 Bild wurde größer als die Zielgröße geschrieben:
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures were written over the target size:
+</source>
+        <translation>%1 Bilder wurden größer als die Zielgröße geschrieben:
+</translation>
+    </message>
+    <message>
+        <source>%1 KB, target %2 KB</source>
+        <translation>%1 KB, Ziel %2 KB</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Breite</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Höhe</translation>
+    </message>
+    <message>
+        <source>Box width</source>
+        <translation>Rahmenbreite</translation>
+    </message>
+    <message>
+        <source>Box height</source>
+        <translation>Rahmenhöhe</translation>
+    </message>
+    <message>
+        <source>Long edge</source>
+        <translation>Lange Kante</translation>
+    </message>
+    <message>
+        <source>Short edge</source>
+        <translation>Kurze Kante</translation>
+    </message>
+    <message>
+        <source>Info : Images resize to %.2f%% <byte value="xd"/>
+</source>
+        <translation>Info: Bilder werden auf %.2f%% skaliert <byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>Info : Images resize to (%.2f%% Width) x (%.2f%% Height)</source>
+        <translation>Info: Bilder werden auf (%.2f%% Breite) x (%.2f%% Höhe) skaliert</translation>
+    </message>
+    <message>
+        <source>Info : Images resize to %.0f x %.0f</source>
+        <translation>Info: Bilder werden auf %.0f x %.0f skaliert</translation>
+    </message>
+    <message>
+        <source>Info : Images resize to %.0f x (%.0f * Propotions%%) </source>
+        <translation>Info: Bilder werden auf %.0f x (%.0f * Proportionen%%) skaliert </translation>
+    </message>
+    <message>
+        <source>Info : Images resize to (%.0f * Propotions%%) x %.0f </source>
+        <translation>Info: Bilder werden auf (%.0f * Proportionen%%) x %.0f skaliert </translation>
+    </message>
+    <message>
+        <source>Info : Images fit in a box of %.0f x %.0f</source>
+        <translation>Info: Bilder werden in einen Rahmen von %.0f x %.0f eingepasst</translation>
+    </message>
+    <message>
+        <source>Info : The long edge of images becomes %.0f</source>
+        <translation>Info: Die lange Kante der Bilder wird %.0f</translation>
+    </message>
+    <message>
+        <source>Info : The short edge of images becomes %.0f</source>
+        <translation>Info: Die kurze Kante der Bilder wird %.0f</translation>
+    </message>
+    <message>
+        <source>Output: nothing to write at this size</source>
+        <translation>Ausgabe: bei dieser Größe entsteht kein Bild</translation>
+    </message>
+    <message>
+        <source>Output: %1 x %2 px</source>
+        <translation>Ausgabe: %1 x %2 px</translation>
+    </message>
+    <message>
+        <source>, at most %1 KB</source>
+        <translation>, höchstens %1 KB</translation>
+    </message>
+    <message>
+        <source>, about %1 KB</source>
+        <translation>, etwa %1 KB</translation>
+    </message>
+    <message>
+        <source>, %1 KB</source>
+        <translation>, %1 KB</translation>
+    </message>
+    <message>
+        <source>INVALID FOLDER</source>
+        <translation>UNGÜLTIGER ORDNER</translation>
+    </message>
+</context>
+<context>
+    <name>CProgressDialog</name>
+    <message>
+        <source>Converting File %1/%2</source>
+        <translation>Datei %1/%2 wird umgewandelt</translation>
+    </message>
+    <message>
+        <source>Adding File %1/%2</source>
+        <translation>Datei %1/%2 wird hinzugefügt</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Scaning Folder Images...</source>
+        <translation>Ordner wird durchsucht...</translation>
+    </message>
+    <message>
+        <source>Finishing...</source>
+        <translation>Abschluss...</translation>
+    </message>
+    <message>
+        <source>Canceling...</source>
+        <translation>Abbruch...</translation>
+    </message>
+</context>
+</TS>
