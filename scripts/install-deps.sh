@@ -8,6 +8,7 @@ packages=(
     clang libclang-rt-14-dev
     libvips-dev libvips-tools
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev libquazip1-qt6-dev
+    qt6-l10n-tools qt6-translations-l10n
     libgtest-dev
     imagemagick python3 time xvfb xauth xdotool
 )
