@@ -42,9 +42,14 @@ wait_for() {
 }
 logged() { grep -q "$1" "$log"; }
 
-HOME=$sandbox/home XDG_CONFIG_HOME=$sandbox/config XDG_RUNTIME_DIR=$sandbox/run \
-    KESTROVA_TEST_EVENT_LOG=$log QT_QPA_PLATFORM=xcb "$program" &
-pid=$!
+# start LOCALE: the program in that locale's language, its events logged.
+start() {
+    HOME=$sandbox/home XDG_CONFIG_HOME=$sandbox/config XDG_RUNTIME_DIR=$sandbox/run \
+        KESTROVA_TEST_EVENT_LOG=$log QT_QPA_PLATFORM=xcb LC_ALL=$1 "$program" &
+    pid=$!
+}
+# The clicks and titles below are the English window's.
+start C.UTF-8
 wait_for 30 logged marked || fail "the window did not come up"
 wait_for 10 xdotool search --name "Lumisk Studio" || fail "no window named Lumisk Studio"
 win=$(xdotool search --name "Lumisk Studio" | head -n 1)
@@ -96,4 +101,15 @@ for f in "$sandbox"/pictures/*; do
     [ "$got" = "$want" ] || fail "$name has $got bands, expected $want"
 done
 [ "$(vipsheader -f bands "$out/alpha.webp")" = 4 ] || fail "alpha.webp lost its transparency"
-echo "window-e2e: $written pictures added, converted and decoded, then written as WebP with transparency kept"
+
+# A German desktop gets the German window: its Add Folder button opens a German chooser.
+kill "$pid"
+wait "$pid" 2>/dev/null || true
+: >"$log"
+start de_DE.UTF-8
+wait_for 30 logged marked || fail "the German window did not come up"
+sleep 1
+click 250 608 # Ordner hinzufügen...
+wait_for 10 xdotool search --name "Bitte einen Ordner w" || fail "the German window's folder chooser did not open"
+[ -n "$shots" ] && import -window root "$shots/e2e-german.png"
+echo "window-e2e: $written pictures added, converted and decoded, then written as WebP with transparency kept; the German window opened its German chooser"

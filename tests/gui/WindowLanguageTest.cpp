@@ -214,6 +214,8 @@ private slots:
             cancel->setText(QCoreApplication::translate("CProgressDialog", text));
             const QStringList cut = CutTexts(progress);
             QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
+            if (const QString shots = qEnvironmentVariable("KESTROVA_SCREENSHOT_DIR"); !shots.isEmpty())
+                progress.grab().save(QStringLiteral("%1/progress-%2-%3.png").arg(shots, language, text));
         }
     }
 
