@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QIcon>
 
 #include "app/SingleInstance.h"
 #include "settings/AppIdentity.h"
@@ -20,6 +21,17 @@ CKestrovaApp::CKestrovaApp(int& argc, char** argv)
     : m_application(std::make_unique<QApplication>(argc, argv))
 {
     g_app = this;
+    QApplication::setWindowIcon(ProgramIcon());
+    // Ties the windows to kestrova.desktop, whose icon and name a Wayland desktop shows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kestrova"));
+}
+
+QIcon CKestrovaApp::ProgramIcon()
+{
+    QIcon icon;
+    for (int size : { 16, 32, 48, 64, 128, 256 })
+        icon.addFile(QStringLiteral(":/icons/%1/kestrova.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 CKestrovaApp::~CKestrovaApp()

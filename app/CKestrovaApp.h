@@ -6,6 +6,7 @@
 #include <QString>
 
 class QApplication;
+class QIcon;
 class QDialog;
 class SingleInstance;
 
@@ -40,6 +41,9 @@ public:
     QDialog* GetMainWindow() const { return m_mainWindow; }
     // The lock and socket of this start; null before CheckSingleInstance.
     SingleInstance* GetSingleInstance() const { return m_instance.get(); }
+
+    // The program's icon, from the resources compiled into the window layer.
+    static QIcon ProgramIcon();
 
 private:
     void BringMainWindowForward();

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QSignalSpy>
@@ -52,6 +53,12 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(window.isVisible() && window.windowState() == Qt::WindowNoState, 5000);
         else
             QVERIFY(window.isMinimized());
+    }
+
+    void windowIconIsCompiledIn()
+    {
+        for (int size : { 16, 48, 256 })
+            QCOMPARE(QApplication::windowIcon().pixmap(QSize(size, size)).size(), QSize(size, size));
     }
 };
 
