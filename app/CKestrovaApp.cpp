@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QIcon>
 
+#include "app/ProgramPaths.h"
 #include "app/SingleInstance.h"
 #include "settings/AppIdentity.h"
 #include "ui/MainWindowMark.h"
@@ -50,12 +51,12 @@ int CKestrovaApp::Run(const MainWindowFactory& createMainWindow)
 
 bool CKestrovaApp::InitInstance(const MainWindowFactory& createMainWindow)
 {
-    // Language files and help are found relative to the program, wherever it was started from.
-    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    // Language files and help are found relative to the program's data, wherever it was started from.
+    const QString data = FindProgramData(QCoreApplication::applicationDirPath());
+    QDir::setCurrent(data);
     if (!CheckSingleInstance())
         return false;
-    std::unique_ptr<QDialog> window
-        = createMainWindow(QCoreApplication::applicationDirPath() + QStringLiteral("/skins/default.zip"));
+    std::unique_ptr<QDialog> window = createMainWindow(data + QStringLiteral("/skins/default.zip"));
     m_mainWindow = window.get();
     window->exec();
     m_mainWindow = nullptr;

@@ -14,10 +14,10 @@ class SingleInstance;
 // keeps the program to one instance per user session and shows the main window
 // modally. Exactly one exists, made by main(); interface thread only.
 //
-// The main window comes from a factory that is given "skins/default.zip" beside the
-// program, so the real window and a placeholder are interchangeable. A main window
-// marks itself first thing in its initialisation (MarkMainWindow) and unmarks itself
-// when it closes; a later start brings the marked window forward.
+// The main window comes from a factory that is given "skins/default.zip" of the program's
+// data folder (FindProgramData), so the real window and a placeholder are interchangeable.
+// A main window marks itself first thing in its initialisation (MarkMainWindow) and
+// unmarks itself when it closes; a later start brings the marked window forward.
 class CKestrovaApp {
 public:
     using MainWindowFactory = std::function<std::unique_ptr<QDialog>(const QString& skinArchive)>;

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -8,12 +9,13 @@
 #include <sys/stat.h>
 
 #include "app/CKestrovaApp.h"
+#include "app/ProgramPaths.h"
 #include "app/SingleInstance.h"
 #include "settings/AppIdentity.h"
 #include "ui/MainWindowMark.h"
 
-// What a second instance's request does to the window, in this process; ProgramStartTest
-// starts the real program twice, and kills it.
+// What a second instance's request does to the window, in this process, and where the
+// program looks for its files; ProgramStartTest starts the real program twice, and kills it.
 class AppShellTest : public QObject {
     Q_OBJECT
 
@@ -53,6 +55,23 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(window.isVisible() && window.windowState() == Qt::WindowNoState, 5000);
         else
             QVERIFY(window.isMinimized());
+    }
+
+    // From the build folder the files are beside the program; installed, in share/kestrova.
+    void programDataBesideOrInstalled()
+    {
+        QTemporaryDir tree;
+        const QString root = tree.path();
+        for (const char* skin : { "/build/app/skins", "/usr/share/kestrova/skins", "/usr/bin" })
+            QVERIFY(QDir().mkpath(root + skin));
+        for (const char* zip : { "/build/app/skins/default.zip", "/usr/share/kestrova/skins/default.zip" }) {
+            QFile file(root + zip);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(FindProgramData(root + "/build/app", "../share/kestrova"), root + "/build/app");
+        QCOMPARE(FindProgramData(root + "/usr/bin", "../share/kestrova"), root + "/usr/share/kestrova");
+        QCOMPARE(FindProgramData(root + "/usr/bin"), root + "/usr/share/kestrova"); // this build's layout
+        QCOMPARE(FindProgramData(root + "/nowhere", "../share/kestrova"), root + "/nowhere");
     }
 
     void windowIconIsCompiledIn()
