@@ -4,6 +4,7 @@
 #include <memory>
 
 #include <QString>
+#include <QStringList>
 
 class QApplication;
 class QIcon;
@@ -17,7 +18,9 @@ class SingleInstance;
 // The main window comes from a factory that is given "skins/default.zip" of the program's
 // data folder (FindProgramData), so the real window and a placeholder are interchangeable.
 // A main window marks itself first thing in its initialisation (MarkMainWindow) and
-// unmarks itself when it closes; a later start brings the marked window forward.
+// unmarks itself when it closes; a later start brings the marked window forward. The
+// files named on the command line, and those a later start passes on, go to the marked
+// window's list when it is the real one.
 class CKestrovaApp {
 public:
     using MainWindowFactory = std::function<std::unique_ptr<QDialog>(const QString& skinArchive)>;
@@ -34,8 +37,9 @@ public:
     // another instance runs.
     bool InitInstance(const MainWindowFactory& createMainWindow);
     int ExitInstance();
-    // True when this process may go on; false after asking the running one to come forward.
-    bool CheckSingleInstance();
+    // True when this process may go on; false after asking the running one to come forward
+    // and add the paths.
+    bool CheckSingleInstance(const QStringList& paths = {});
 
     static CKestrovaApp* Instance();
     QDialog* GetMainWindow() const { return m_mainWindow; }
@@ -47,8 +51,11 @@ public:
 
 private:
     void BringMainWindowForward();
+    // Hands the paths waiting for a window to the marked one, if there is one yet.
+    void DeliverPendingPaths();
 
     std::unique_ptr<QApplication> m_application;
     std::unique_ptr<SingleInstance> m_instance;
     QDialog* m_mainWindow = nullptr;
+    QStringList m_pendingPaths;
 };

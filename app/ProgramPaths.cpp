@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
+#include <QUrl>
 
 QString FindProgramData(const QString& programDir, const QString& dataFromProgram)
 {
@@ -16,4 +18,25 @@ QString FindProgramData(const QString& programDir, const QString& dataFromProgra
 QString FindProgramData(const QString& programDir)
 {
     return FindProgramData(programDir, QStringLiteral(KESTROVA_DATA_FROM_PROGRAM));
+}
+
+OpenArguments ResolveOpenArguments(const QStringList& arguments, const QString& workingDir)
+{
+    OpenArguments result;
+    QSet<QString> seen;
+    const QDir start(workingDir);
+    for (const QString& argument : arguments) {
+        if (argument.isEmpty())
+            continue;
+        const QUrl url(argument);
+        const QString name = url.isLocalFile() ? url.toLocalFile() : argument;
+        const QString path = QDir::cleanPath(start.absoluteFilePath(name));
+        if (!QFileInfo::exists(path))
+            result.missing << argument;
+        else if (!seen.contains(path)) {
+            seen.insert(path);
+            result.paths << path;
+        }
+    }
+    return result;
 }

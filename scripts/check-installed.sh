@@ -1,7 +1,8 @@
 #!/bin/sh
 # Checks an installed Kestrova the way a user meets it: kestrova-cli converts the sample
-# pictures, kestrova-info decodes every file written, and the window starts (offscreen)
-# and loads its skin and language files from the installed data folder, not a build folder.
+# pictures, kestrova-info decodes every file written, and the window starts (offscreen),
+# loads its skin and language files from the installed data folder, not a build folder,
+# and adds the sample pictures named on its command line.
 #   check-installed.sh PREFIX              an installed tree (/usr for the Debian package)
 #   check-installed.sh --stage BUILD_DIR   cmake --install BUILD_DIR into a temporary prefix first
 set -eu
@@ -68,12 +69,13 @@ settings="$sandbox/config/Lumisk Studio Data/settings.ini"
 printf '[SETTING_INFO]\nLANGUAGE =   Deutsch  \n' >"$settings"
 cd "$sandbox/elsewhere"
 HOME=$sandbox/home XDG_CONFIG_HOME=$sandbox/config XDG_RUNTIME_DIR=$sandbox/run QT_QPA_PLATFORM=offscreen \
-    KESTROVA_TEST_EVENT_LOG=$log "$prefix/bin/kestrova" 2>"$sandbox/window.err" &
+    KESTROVA_TEST_EVENT_LOG=$log "$prefix/bin/kestrova" "$samples" 2>"$sandbox/window.err" &
 pid=$!
 wait_for 30 logged marked || fail "the window did not come up"
 logged "skin $data/skins/default.zip" || fail "the window did not load $data/skins/default.zip"
+wait_for 60 logged "added $expected" || fail "the window did not add the $expected samples named on its command line"
 wait_for 20 grep -qx 'LANGUAGE=Deutsch' "$settings" || fail "the window did not find its language files"
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 pid=
-echo "check-installed: $prefix: $written samples converted and decoded; the window loaded its skin and languages"
+echo "check-installed: $prefix: $written samples converted and decoded; the window loaded its skin and languages and added $expected pictures"
