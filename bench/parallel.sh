@@ -2,7 +2,8 @@
 # Pictures side by side: kestrova-cli and kestrova-info with 1 and 2 jobs against sharp
 # (npm, installed into the cache) and Pillow (Debian), on the same large photo-like JPEGs:
 #   fit     fit inside 800 x 800 at quality 70: ours -j 1 / -j 2 vs sharp with 1 / 2 in flight
-#   target  JPEG at most 100 KB: ours vs sharp's and Pillow's in-memory bisection over the quality
+#   target  fit inside 1600 x 1600, JPEG at most 100 KB: ours vs sharp's and Pillow's in-memory
+#           bisection over the quality
 #   intake  80 x 60 thumbnail and information text: kestrova-info -j 1 / -j 2 vs
 #           vipsthumbnail -s 80x60 and Pillow's draft thumbnail, both one at a time
 # Runs are interleaved, the order rotating every round; medians and ratios are printed.
@@ -46,7 +47,7 @@ async function one(f) {
     const name = path.join(out, path.basename(f, path.extname(f)) + '.jpg');
     if (job === 'fit')
         return sharp(f).resize(800, 800, { fit: 'inside' }).jpeg({ quality: 70 }).toFile(name);
-    const { data, info } = await sharp(f).raw().toBuffer({ resolveWithObject: true });
+    const { data, info } = await sharp(f).resize(1600, 1600, { fit: 'inside' }).raw().toBuffer({ resolveWithObject: true });
     const raw = { raw: { width: info.width, height: info.height, channels: info.channels } };
     const encode = (q) => sharp(data, raw).jpeg({ quality: q }).toBuffer();
     let lo = 1, hi = 100, best = await encode(1);
@@ -76,7 +77,7 @@ for f in files:
         image.save(stem + ".png")
         print(f, image.size, os.path.getsize(f))
         continue
-    image.load()
+    image.thumbnail((1600, 1600), Image.BICUBIC)
     def encode(q):
         buffer = io.BytesIO()
         image.save(buffer, "JPEG", quality=q)
@@ -105,8 +106,8 @@ run() {
     ours-j2/fit) "$cli" --quiet -j 2 --resize 800x800 -q 70 -o "$work/out" "${corpus[@]}" ;;
     sharp-1/fit) "${sharp[@]}" fit 1 "$work/out" "${corpus[@]}" ;;
     sharp-2/fit) "${sharp[@]}" fit 2 "$work/out" "${corpus[@]}" ;;
-    ours-j1/target) "$cli" --quiet -j 1 -s 100 -o "$work/out" "${corpus[@]}" ;;
-    ours-j2/target) "$cli" --quiet -j 2 -s 100 -o "$work/out" "${corpus[@]}" ;;
+    ours-j1/target) "$cli" --quiet -j 1 --resize 1600x1600 -s 100 -o "$work/out" "${corpus[@]}" ;;
+    ours-j2/target) "$cli" --quiet -j 2 --resize 1600x1600 -s 100 -o "$work/out" "${corpus[@]}" ;;
     sharp-1/target) "${sharp[@]}" target 1 "$work/out" "${corpus[@]}" ;;
     pillow/target) /usr/bin/python3 "$work/pillow.py" target "$work/out" "${corpus[@]}" ;;
     ours-j1/intake) "$info" -j 1 --thumbnails "$work/out" "${corpus[@]}" >/dev/null ;;

@@ -11,6 +11,7 @@ packages=(
     qt6-l10n-tools qt6-translations-l10n
     libgtest-dev
     imagemagick python3 time xvfb xauth xdotool
+    dpkg-dev file desktop-file-utils
 )
 
 missing=()
