@@ -12,6 +12,7 @@
 
 int AddFilesJob(ImageBatch& batch)
 {
+    batch.ClearRejectedFiles();
     if (batch.GetScanFolderFlag()) {
         // A folder that cannot be read simply yields nothing, like an empty one.
         std::string error;
@@ -33,6 +34,9 @@ int AddFilesJob(ImageBatch& batch)
             entry->BuildInfoText();
             entry->FreeImage();
             batch.AddEntry(std::move(entry));
+        } else {
+            const std::string& reason = entry->GetLastError();
+            batch.AddRejectedFile({ entry->GetPath(), reason.empty() ? "not a picture" : reason });
         }
         if (batch.TestAddStop())
             break;
