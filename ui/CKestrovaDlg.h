@@ -104,7 +104,8 @@ private:
     void CreateChildWindows();
     void FillOptionControls();
     void UpdateCaptionButtons(bool wasMaximised);
-    // Loads the entry and hands its screen-sized copy to the preview; false when it cannot be read.
+    // Hands the entry's file to the preview, which decodes a screen-sized copy on its worker;
+    // false when there is no such entry.
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
     void ReportConvertFailures();
@@ -155,7 +156,6 @@ private:
     QPointer<QWidget> m_btnMax;
     QPointer<QWidget> m_btnRestore;
 
-    QSize m_previewPixels; // the size of the picture the preview encodes
     QMenu* m_helpMenu = nullptr;
     bool m_wasMaximised = false;
     bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode

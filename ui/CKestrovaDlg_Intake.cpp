@@ -166,9 +166,7 @@ void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
         m_batch.ResetDimensions();
         RefreshOptionControls();
         m_batch.SelectEntry(0);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
         ShowInPreview(0);
-        QApplication::restoreOverrideCursor();
         OnQualityEdited();
         UpdateOutputEstimate();
     }

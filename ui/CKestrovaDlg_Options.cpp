@@ -359,16 +359,20 @@ void CKestrovaDlg::UpdateOutputEstimate()
         m_labelEstimate->setText(QStringLiteral("Output: nothing to write at this size"));
         return;
     }
+    // The preview shows the encoder the run uses.
+    if (m_preview)
+        m_preview->SetPreviewSettings(TakeConvertSnapshot(m_batch));
     QString text = QStringLiteral("Output: %1 x %2 px").arg(w).arg(h);
     const std::string extension = m_batch.GetOutputExtension();
     const double kb = 1024.0;
+    const QSize previewPixels = m_preview ? m_preview->GetPreviewPixels() : QSize();
     if (m_batch.GetCompressionChoice() == CompressTargetSize) {
         text += QStringLiteral(", at most %1 KB").arg(m_batch.GetTargetSizeKB());
     } else if (m_batch.GetCompressionChoice() == CompressQuality && m_preview && !m_preview->IsRenderPending()
-        && m_preview->GetPreviewJpegBytes() > 0 && !m_previewPixels.isEmpty()) {
-        // The preview's JPEG, scaled by the pixel count: close enough to decide on a quality.
-        const double pixels = static_cast<double>(m_previewPixels.width()) * m_previewPixels.height();
-        const double bytes = static_cast<double>(m_preview->GetPreviewJpegBytes()) * (double(w) * double(h)) / pixels;
+        && m_preview->GetPreviewBytes() > 0 && !previewPixels.isEmpty()) {
+        // The preview's encoding, scaled by the pixel count: close enough to decide on a quality.
+        const double pixels = static_cast<double>(previewPixels.width()) * previewPixels.height();
+        const double bytes = static_cast<double>(m_preview->GetPreviewBytes()) * (double(w) * double(h)) / pixels;
         text += QStringLiteral(", about %1 KB").arg(bytes / kb, 0, 'f', bytes < 10 * kb ? 1 : 0);
     } else if (extension == ".bmp") {
         const double bytes = 54.0 + static_cast<double>((w * 3 + 3) / 4 * 4) * static_cast<double>(h);
