@@ -108,6 +108,7 @@ void CKestrovaDlg::OnInitDialog()
     CreateChildWindows();
     BindMarkupControls();
     ConnectOptionControls();
+    ConnectPreviewWork();
     FillOptionControls();
     setAcceptDrops(true);
 }

@@ -13,6 +13,7 @@
 class CEditEx;
 class CImageListCtrlEx;
 class CPictureBox;
+class OutputEstimator;
 class CSpinButton;
 class QComboBox;
 class QLabel;
@@ -74,8 +75,10 @@ public:
     void OnOutputOptionToggled();
     void RefreshOptionControls();
     void UpdateInfoText();
-    // What the selected picture becomes under the current options, under the preview.
+    // What the selected picture becomes under the current options, under the preview: its size
+    // at once, the bytes exactly once the worker has converted it in memory.
     void UpdateOutputEstimate();
+    OutputEstimator* GetEstimator() const { return m_estimator; }
 
     QMenu* GetHelpMenu() const { return m_helpMenu; }
     static QString GetWindowName();
@@ -109,6 +112,8 @@ private:
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
     void ReportConvertFailures();
+    // The estimate's worker, which updates the line under the preview.
+    void ConnectPreviewWork();
     // The width and height fields, their units and labels as the shown mode asks.
     void ApplyModeToControls();
     // Shrink to Fit goes with the target size; Keep Transparency with a format that holds alpha.
@@ -152,6 +157,7 @@ private:
     QPointer<QLabel> m_labelCopyright;
     QPointer<QLabel> m_labelInfos;
     QPointer<QLabel> m_labelEstimate;
+    OutputEstimator* m_estimator = nullptr;
     CaptionButtons m_captionButtons;
     QPointer<QWidget> m_btnMax;
     QPointer<QWidget> m_btnRestore;

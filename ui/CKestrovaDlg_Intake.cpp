@@ -24,6 +24,7 @@
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
 #include "ui/MainWindowMark.h"
+#include "ui/OutputEstimator.h"
 
 namespace {
 
@@ -219,6 +220,9 @@ void CKestrovaDlg::OnStart()
     SettingsStore::SetLastFolder(folder.toStdString());
     SettingsStore::SetOpenFolder(m_batch.GetOpenFolderAfterRun());
     m_batch.SetOutputFolder(folder.toStdString());
+    // The run has the processor to itself; an estimate not made yet is made afterwards.
+    if (m_estimator->IsPending())
+        m_estimator->Clear();
     {
         CProgressDialog progress(this);
         progress.SetJobKind(Convert);
@@ -230,6 +234,7 @@ void CKestrovaDlg::OnStart()
                      .arg(m_batch.GetConvertOutcomes().size())
                      .arg(m_batch.GetConvertFailureCount()));
     ReportConvertFailures();
+    UpdateOutputEstimate();
 }
 
 void CKestrovaDlg::ReportConvertFailures()

@@ -6,12 +6,14 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 
 #include "imaging/ImageEntry.h"
 #include "imaging/PictureFormat.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CKestrovaDlg.h"
 #include "ui/CPictureBox.h"
+#include "ui/OutputEstimator.h"
 
 namespace {
 
@@ -47,6 +49,7 @@ public:
         findChild<QLineEdit*>(edit)->clear();
         QTest::keyClicks(findChild<QLineEdit*>(edit), text);
     }
+    QString Estimate() { return qobject_cast<QLabel*>(FindControl("labelEstimate"))->text(); }
 };
 
 } // namespace
@@ -59,7 +62,7 @@ private slots:
     void initTestCase() { QVERIFY(InitImageLibrary()); }
 
     // A picture that takes seconds to decode: the event loop keeps running, choosing another
-    // picture stops it, and what ends up on screen is the last picture's.
+    // picture stops it, and what ends up on screen and under it is the last picture's.
     void aSlowPictureNeverHoldsUpTheWindow()
     {
         testpics::WriteSolid(m_dir / "slow.png", 6000, 6000, 0, 0, 255);
@@ -84,7 +87,7 @@ private slots:
         QElapsedTimer moved;
         moved.start();
         w.SelectEntryForPreview(1);
-        QTRY_VERIFY_WITH_TIMEOUT(!w.GetPreview()->IsRenderPending(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(w.Estimate().contains("exactly"), 20000);
         const qint64 toSmall = moved.elapsed();
         ticker.stop();
         qInfo("longest gap %lld ms, the next picture after %lld ms", longestGap, toSmall);
@@ -95,6 +98,7 @@ private slots:
         const QImage shown = w.GetPreview()->GetDisplayPicture();
         QVERIFY(!shown.isNull());
         QVERIFY(qRed(shown.pixel(shown.rect().center())) > 240 && qBlue(shown.pixel(shown.rect().center())) < 20);
+        QVERIFY2(w.Estimate().startsWith("Output: 200 x 100 px, exactly "), qPrintable(w.Estimate()));
     }
 
     // The preview is the output format's own encoding decoded back; a lossless format shows the pixels.
@@ -137,6 +141,56 @@ private slots:
         QCOMPARE(rendered.count(), 1);
         QCOMPARE(box.GetPreviewBytes(), row.lossless ? 0 : qint64(bytes.size()));
         QCOMPARE(box.GetDisplayPicture(), expected);
+    }
+
+    // The exact estimate is the size of the file the run then writes with the same settings.
+    void theEstimateIsTheSizeTheRunWrites_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("quality"); // empty: a target size
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("jpeg quality") << "JPG Files (*.jpg)"
+                                      << "60"
+                                      << "Output: 300 x 200 px, exactly ";
+        QTest::newRow("webp quality") << "WebP Files (*.webp)"
+                                      << "35"
+                                      << "Output: 300 x 200 px, exactly ";
+        QTest::newRow("jpeg target size") << "JPG Files (*.jpg)"
+                                          << ""
+                                          << " at quality ";
+    }
+
+    void theEstimateIsTheSizeTheRunWrites()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, quality);
+        QFETCH(QString, expected);
+        testpics::TempDir dir;
+        testpics::WriteNoiseJpeg(dir / "noise.jpg", 600, 400);
+        Window w;
+        w.Put(dir / "noise.jpg");
+        w.SelectEntryForPreview(0);
+        w.Type("widthEdit", "50");
+        w.Type("heightEdit", "50");
+        w.Choose("formatCombo", format);
+        if (quality.isEmpty()) {
+            QTest::mouseClick(qobject_cast<QAbstractButton*>(w.FindControl("radioSize")), Qt::LeftButton);
+            w.Type("sizeEdit", "20");
+        } else {
+            w.Type("qualityEdit", quality);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(w.Estimate().contains(expected) && w.Estimate().contains("exactly"), 10000);
+        const ConvertOutcome estimate = *w.GetEstimator()->GetResult();
+        const QString label = w.Estimate();
+        w.findChild<QLineEdit*>("outputEdit")->setText(QString::fromStdString(dir / "out"));
+        w.OnStart();
+        QCOMPARE(w.GetBatch().GetConvertOutcomes().size(), std::size_t(1));
+        const ConvertOutcome& written = w.GetBatch().GetConvertOutcomes()[0];
+        QCOMPARE(std::filesystem::file_size(written.output), estimate.bytes);
+        QCOMPARE(estimate.quality, written.quality);
+        const QString kb = QString::number(double(written.bytes) / 1024, 'f', written.bytes < 10240 ? 1 : 0);
+        QVERIFY2(label.contains(", exactly " + kb + " KB"), qPrintable(label));
+        QCOMPARE(w.Estimate(), label); // the same settings: nothing to make again
     }
 };
 
