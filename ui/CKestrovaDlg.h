@@ -78,6 +78,8 @@ public:
     // What the selected picture becomes under the current options, under the preview: its size
     // at once, the bytes exactly once the worker has converted it in memory.
     void UpdateOutputEstimate();
+    // The selected picture before and after, side by side (a CCompareDialog child of the window).
+    void OnCompare();
     OutputEstimator* GetEstimator() const { return m_estimator; }
 
     QMenu* GetHelpMenu() const { return m_helpMenu; }
@@ -112,7 +114,7 @@ private:
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
     void ReportConvertFailures();
-    // The estimate's worker, which updates the line under the preview.
+    // The estimate's worker, which updates the line under the preview, and the Compare button.
     void ConnectPreviewWork();
     // The width and height fields, their units and labels as the shown mode asks.
     void ApplyModeToControls();
@@ -157,6 +159,7 @@ private:
     QPointer<QLabel> m_labelCopyright;
     QPointer<QLabel> m_labelInfos;
     QPointer<QLabel> m_labelEstimate;
+    QPointer<QAbstractButton> m_btnCompare;
     OutputEstimator* m_estimator = nullptr;
     CaptionButtons m_captionButtons;
     QPointer<QWidget> m_btnMax;

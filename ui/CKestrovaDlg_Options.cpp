@@ -354,6 +354,8 @@ void CKestrovaDlg::UpdateOutputEstimate()
                                     : TargetSize {};
     const std::int64_t w = !entry ? 0 : target.resample ? target.width : entry->GetPixelWidth();
     const std::int64_t h = !entry ? 0 : target.resample ? target.height : entry->GetPixelHeight();
+    if (m_btnCompare)
+        m_btnCompare->setEnabled(entry && w >= 1 && h >= 1);
     m_labelEstimate->setToolTip(QString());
     if (!entry) {
         m_estimator->Clear();

@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +13,7 @@
 #include "imaging/ImageEntry.h"
 #include "imaging/PictureFormat.h"
 #include "tests/support/TestPictures.h"
+#include "ui/CCompareDialog.h"
 #include "ui/CKestrovaDlg.h"
 #include "ui/CPictureBox.h"
 #include "ui/OutputEstimator.h"
@@ -191,6 +194,43 @@ private slots:
         const QString kb = QString::number(double(written.bytes) / 1024, 'f', written.bytes < 10240 ? 1 : 0);
         QVERIFY2(label.contains(", exactly " + kb + " KB"), qPrintable(label));
         QCOMPARE(w.Estimate(), label); // the same settings: nothing to make again
+    }
+
+    // Compare, reached from the keyboard: before is the picture at the output's size, after the file the run writes.
+    void compareShowsBeforeAndTheWrittenFileScrollingTogether()
+    {
+        testpics::TempDir dir;
+        testpics::WriteColour(dir / "wide.jpg", 1600, 1200, "jpg", 95);
+        Window w;
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.Put(dir / "wide.jpg");
+        w.SelectEntryForPreview(0);
+        w.Type("qualityEdit", "5");
+        auto* compare = qobject_cast<QAbstractButton*>(w.FindControl("btnCompare"));
+        QVERIFY(compare && compare->isEnabled() && compare->focusPolicy() & Qt::TabFocus);
+        compare->setFocus();
+        QTest::keyClick(compare, Qt::Key_Space);
+        CCompareDialog* dialog = w.findChild<CCompareDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(dialog->IsReady(), 20000);
+
+        w.findChild<QLineEdit*>("outputEdit")->setText(QString::fromStdString(dir / "out"));
+        w.OnStart();
+        const std::string written = w.GetBatch().GetConvertOutcomes().at(0).output;
+        QCOMPARE(dialog->GetAfterBytes(), qint64(std::filesystem::file_size(written)));
+        QCOMPARE(dialog->GetAfter(), ToImage(Picture::DecodeBytes(testpics::ReadBytes(written)).ToRgb888()));
+        QCOMPARE(dialog->GetBefore().size(), QSize(1600, 1200));
+        QVERIFY(dialog->GetBefore() != dialog->GetAfter());
+        for (QScrollArea* view : { dialog->GetBeforeView(), dialog->GetAfterView() })
+            QVERIFY(view->isVisible() && !qobject_cast<QLabel*>(view->widget())->pixmap().isNull());
+        QScrollBar* h = dialog->GetBeforeView()->horizontalScrollBar();
+        QVERIFY(h->maximum() > 0);
+        h->setValue(h->maximum() / 2);
+        QCOMPARE(dialog->GetAfterView()->horizontalScrollBar()->value(), h->maximum() / 2);
+        dialog->GetAfterView()->verticalScrollBar()->setValue(77);
+        QCOMPARE(dialog->GetBeforeView()->verticalScrollBar()->value(), 77);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QTRY_VERIFY(!w.findChild<CCompareDialog*>());
     }
 };
 
