@@ -14,6 +14,7 @@ class CEditEx;
 class CImageListCtrlEx;
 class CPictureBox;
 class OutputEstimator;
+struct SummaryText;
 class CSpinButton;
 class QComboBox;
 class QLabel;
@@ -93,7 +94,10 @@ protected:
     virtual QStringList ChooseFilesToAdd();
     virtual bool BrowseForFolder(QString& folder, const QString& title);
     virtual void ShowMessage(const QString& text, QMessageBox::Icon icon);
-    virtual void OpenFolder(const QString& folder);
+    // False when the folder could not be opened.
+    virtual bool OpenFolder(const QString& folder);
+    // The end of a run or an intake; folder: the output folder to offer, or empty.
+    virtual void ShowSummary(const SummaryText& summary, const QString& folder);
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -113,8 +117,9 @@ private:
     // false when there is no such entry.
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
-    void ReportConvertFailures();
-    // The estimate's worker, which updates the line under the preview, and the Compare button.
+    // The summary of the run that just ended, which took `milliseconds`.
+    void ReportConvertFailures(qint64 milliseconds);
+    // The preview's decode, render and estimate work and the Compare button.
     void ConnectPreviewWork();
     // The width and height fields, their units and labels as the shown mode asks.
     void ApplyModeToControls();

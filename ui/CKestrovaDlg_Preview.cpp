@@ -1,10 +1,14 @@
-// The selected picture's preview work and its before-and-after view.
+// The selected picture's preview work, its before-and-after view, and the summaries of runs.
 #include "ui/CKestrovaDlg.h"
 
 #include <QAbstractButton>
 
 #include "ui/CCompareDialog.h"
+#include "ui/CPictureBox.h"
+#include "ui/CSummaryDialog.h"
+#include "ui/MainWindowMark.h"
 #include "ui/OutputEstimator.h"
+#include "ui/RunSummary.h"
 
 void CKestrovaDlg::ConnectPreviewWork()
 {
@@ -25,4 +29,13 @@ void CKestrovaDlg::OnCompare()
     auto* dialog = new CCompareDialog(entry->GetPath(), TakeConvertSnapshot(m_batch), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
+}
+
+void CKestrovaDlg::ShowSummary(const SummaryText& summary, const QString& folder)
+{
+    CSummaryDialog dialog(
+        summary, folder, [this](const QString& f) { return OpenFolder(f); }, this);
+    dialog.show();
+    LogTestEvent(QStringLiteral("summary shown"));
+    dialog.exec();
 }

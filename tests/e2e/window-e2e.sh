@@ -65,7 +65,13 @@ wait_for 60 logged "added $expected" || fail "expected $expected pictures to be 
 
 click 875 661 # Start
 wait_for 120 logged "converted $expected failed 0" || fail "the run did not convert every picture"
+# The summary follows every run; Return closes it.
+wait_for 10 logged "summary shown" || fail "no summary after the run"
+wait_for 10 xdotool search --name "^Summary" || fail "no summary window"
+sleep 0.5
 [ -n "$shots" ] && import -window root "$shots/e2e-converted.png"
+xdotool key Return
+wait_for 10 sh -c '! xdotool search --name "^Summary"' || fail "Return did not close the summary"
 
 written=0
 for f in "$out"/*; do

@@ -17,6 +17,7 @@
 #include "ui/CKestrovaDlg.h"
 #include "ui/CPictureBox.h"
 #include "ui/OutputEstimator.h"
+#include "ui/RunSummary.h"
 
 namespace {
 
@@ -53,6 +54,10 @@ public:
         QTest::keyClicks(findChild<QLineEdit*>(edit), text);
     }
     QString Estimate() { return qobject_cast<QLabel*>(FindControl("labelEstimate"))->text(); }
+    QList<SummaryText> summaries;
+
+protected:
+    void ShowSummary(const SummaryText& summary, const QString&) override { summaries << summary; }
 };
 
 } // namespace
