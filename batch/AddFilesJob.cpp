@@ -9,10 +9,35 @@
 #include "batch/FolderScan.h"
 #include "batch/ImageBatch.h"
 #include "batch/JobSignals.h"
+#include "batch/OrderedRun.h"
+#include "imaging/Picture.h"
+
+namespace {
+
+// The entry of one file, with its thumbnail and information text; null when none of
+// its pixels decode (it would only show a blank thumbnail and fail at Start), with why.
+std::unique_ptr<ImageEntry> MakeEntry(const std::string& path, std::string& why)
+{
+    try {
+        auto entry = std::make_unique<ImageEntry>();
+        entry->SetPath(path);
+        if (!entry->Load() || !entry->MakeThumbnail(80, 60)) {
+            why = entry->GetLastError().empty() ? "not a picture" : entry->GetLastError();
+            return nullptr;
+        }
+        entry->BuildInfoText();
+        entry->FreeImage();
+        return entry;
+    } catch (const std::exception& e) {
+        why = std::string("unreadable: ") + e.what();
+        return nullptr;
+    }
+}
+
+} // namespace
 
 int AddFilesJob(ImageBatch& batch)
 {
-    batch.ClearRejectedFiles();
     if (batch.GetScanFolderFlag()) {
         // A folder that cannot be read simply yields nothing, like an empty one.
         std::string error;
@@ -21,27 +46,34 @@ int AddFilesJob(ImageBatch& batch)
             batch.AddPendingPath(path);
         batch.PostProgress(WM_ADD_PROGRESS, AddCodeTotal, static_cast<std::int64_t>(found.size()));
     }
+    batch.ClearRejectedFiles();
     const int count = batch.GetPendingCount();
-    for (int i = 0; i < count; ++i) {
-        if (batch.TestAddStop())
-            break;
-        batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 1);
-        auto entry = std::make_unique<ImageEntry>();
-        entry->SetPath(batch.GetPendingPath(i));
-        // A file none of whose pixels decode is not a picture of the list: it would
-        // only show a blank thumbnail and fail at Start.
-        if (entry->Load() && entry->MakeThumbnail(80, 60)) {
-            entry->BuildInfoText();
-            entry->FreeImage();
-            batch.AddEntry(std::move(entry));
-        } else {
-            const std::string& reason = entry->GetLastError();
-            batch.AddRejectedFile({ entry->GetPath(), reason.empty() ? "not a picture" : reason });
-        }
-        if (batch.TestAddStop())
-            break;
-        batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
-    }
+    const int jobs = batch.GetJobs();
+    const LibraryThreads threads(jobs);
+    std::vector<std::unique_ptr<ImageEntry>> made(static_cast<std::size_t>(count));
+    std::vector<std::string> why(static_cast<std::size_t>(count));
+    // Rows join the list in the order of the files, whichever is read first.
+    OrderedRun run(count, jobs,
+        { .testStop = [&batch] { return batch.TestAddStop(); },
+            .started
+            = [&batch](
+                  int i) { batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 1); },
+            .finished =
+                [&batch, &made, &why](int i, bool stopSeen) {
+                    const auto at = static_cast<std::size_t>(i);
+                    if (made[at])
+                        batch.AddEntry(std::move(made[at]));
+                    else
+                        batch.AddRejectedFile({ batch.GetPendingPath(i), why[at] });
+                    if (stopSeen)
+                        return false;
+                    batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
+                    return true;
+                } });
+    run.Run([&](int i) {
+        const auto at = static_cast<std::size_t>(i);
+        made[at] = MakeEntry(batch.GetPendingPath(i), why[at]);
+    });
     batch.PostProgress(WM_ADD_PROGRESS, AddCodeEnd, 0);
     return 0;
 }

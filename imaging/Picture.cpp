@@ -90,12 +90,6 @@ VImage ComputeInMemory(VImage in)
     return VImage(target);
 }
 
-std::mutex& DecodeMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
 bool LibraryErrorPending()
 {
     // A copy taken under the library's lock: its worker threads may be writing.
@@ -108,7 +102,7 @@ bool LibraryErrorPending()
 std::string TakeVipsError(const vips::VError& e)
 {
     std::string s = CleanMessage(e.what());
-    vips_error_clear();
+    ClearLibraryErrors();
     return s;
 }
 
@@ -120,7 +114,7 @@ VImage ToSrgb(VImage img)
                 "srgb", VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL));
         } catch (const vips::VError&) {
             // A profile that does not fit the pixels: show the numbers as they are.
-            vips_error_clear();
+            ClearLibraryErrors();
             img.remove("icc-profile-data");
         }
     }
@@ -209,6 +203,7 @@ Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes) { return Decode
 
 Picture Picture::DecodeBytes(std::span<const std::uint8_t> bytes)
 {
+    LibraryUse use;
     Picture result;
     if (!InitImageLibrary() || bytes.empty()) {
         result.Fail(PictureError::NotAPicture, "not a picture: no data");
@@ -239,6 +234,7 @@ Picture Picture::DecodeBytes(std::span<const std::uint8_t> bytes)
 
 void Picture::IncreaseBpp24()
 {
+    LibraryUse use;
     if (!m_impl || (m_impl->flatten && m_impl->bpp == 24))
         return;
     auto impl = std::make_shared<Impl>(*m_impl);
@@ -257,6 +253,7 @@ void Picture::IncreaseBpp24()
 
 bool Picture::Realize()
 {
+    LibraryUse use;
     if (!m_impl)
         return false;
     if (!m_impl->fromFile)
@@ -271,6 +268,7 @@ bool Picture::Realize()
 
 bool Picture::Resample2(int width, int height)
 {
+    LibraryUse use;
     if (!m_impl || width < 1 || height < 1)
         return false;
     if (OverLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)))
@@ -292,6 +290,7 @@ bool Picture::Resample2(int width, int height)
 
 bool Picture::Thumbnail(int width, int height)
 {
+    LibraryUse use;
     if (!m_impl || width < 1 || height < 1)
         return false;
     int fitW = 0, fitH = 0;

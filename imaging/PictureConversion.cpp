@@ -87,7 +87,7 @@ void Written(ConvertOutcome& outcome, std::uint64_t bytes, int quality)
 }
 
 // Writes the bytes through a temporary file and fills in where the picture went.
-void PublishBytes(std::string path, bool overwrite, const std::vector<std::uint8_t>& bytes, int quality,
+void PublishBytes(std::string path, const ConvertSnapshot& s, const std::vector<std::uint8_t>& bytes, int quality,
     ConvertOutcome& outcome, const Destination& to)
 {
     if (to.memory) {
@@ -98,7 +98,7 @@ void PublishBytes(std::string path, bool overwrite, const std::vector<std::uint8
     std::string error;
     const WriteToFile write
         = [&bytes](const std::string& temp, std::string& e) { return WriteFileBytes(temp, bytes, e); };
-    if (!WriteOutputFile(path, overwrite, write, error)) {
+    if (!WriteOutputFile(path, s.overwrite, write, error, s.beforeNaming)) {
         outcome = Failed(ConvertStatus::WriteFailed, error);
         return;
     }
@@ -108,7 +108,7 @@ void PublishBytes(std::string path, bool overwrite, const std::vector<std::uint8
 }
 
 // Encodes the picture in the format, into the file or into memory.
-void PublishPicture(std::string path, bool overwrite, const Picture& picture, PictureFormat format,
+void PublishPicture(std::string path, const ConvertSnapshot& s, const Picture& picture, PictureFormat format,
     const EncodeOptions& options, int quality, ConvertOutcome& outcome, const Destination& to)
 {
     const auto failed = [&picture] { return picture.GetError().empty() ? "could not write" : picture.GetError(); };
@@ -127,7 +127,7 @@ void PublishPicture(std::string path, bool overwrite, const Picture& picture, Pi
         e = failed();
         return false;
     };
-    if (!WriteOutputFile(path, overwrite, write, error)) {
+    if (!WriteOutputFile(path, s.overwrite, write, error, s.beforeNaming)) {
         outcome = Failed(ConvertStatus::WriteFailed, error);
         return;
     }
@@ -147,8 +147,8 @@ ConvertOutcome ConvertFixedQuality(
         return outcome;
     const PictureFormat written = own ? format.format : PictureFormat::Jpeg;
     const int quality = own && s.options.lossless && format.offersLossless ? 0 : s.quality;
-    PublishPicture(s.folder + title + s.extension, s.overwrite, work, written, EncodingOf(s, format, s.quality),
-        quality, outcome, to);
+    PublishPicture(
+        s.folder + title + s.extension, s, work, written, EncodingOf(s, format, s.quality), quality, outcome, to);
     return outcome;
 }
 
@@ -161,8 +161,8 @@ ConvertOutcome ConvertFormatDefault(
         return outcome;
     const bool lossless = s.options.lossless && format.offersLossless;
     const int quality = format.takesQuality && !lossless ? s.quality : 0;
-    PublishPicture(s.folder + title + s.extension, s.overwrite, work, format.format, EncodingOf(s, format, s.quality),
-        quality, outcome, to);
+    PublishPicture(
+        s.folder + title + s.extension, s, work, format.format, EncodingOf(s, format, s.quality), quality, outcome, to);
     return outcome;
 }
 
@@ -305,7 +305,7 @@ ConvertOutcome ConvertTargetSize(
         atFloor.quality = quality;
         if (ShrinkUntilItFits(
                 work, encoded, atFloor, targetBytes, cache.At(quality)->size(), bytes, width, height, error)) {
-            PublishBytes(s.folder + title + (own ? s.extension : ".jpg"), s.overwrite, bytes, quality, outcome, to);
+            PublishBytes(s.folder + title + (own ? s.extension : ".jpg"), s, bytes, quality, outcome, to);
             outcome.width = width;
             outcome.height = height;
             outcome.scaledToFit = outcome.status == ConvertStatus::Written;
@@ -315,7 +315,7 @@ ConvertOutcome ConvertTargetSize(
         outcome.reason = outcome.reason.empty() ? error : outcome.reason + "; " + error;
     }
     const std::string reason = outcome.reason;
-    PublishBytes(s.folder + title + extension, s.overwrite, *cache.At(quality), quality, outcome, to);
+    PublishBytes(s.folder + title + extension, s, *cache.At(quality), quality, outcome, to);
     if (outcome.status == ConvertStatus::Written)
         outcome.reason = reason;
     MarkOverTarget(outcome, targetBytes);

@@ -175,6 +175,7 @@ bool ClassicKeepsAlpha(PictureFormat format, bool keepAlpha)
 
 std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOptions& options) const
 {
+    LibraryUse use;
     m_failure = {};
     if (StopScope::Requested()) {
         Fail(PictureError::Stopped, kStopped);
@@ -217,6 +218,7 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
 
 std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 {
+    LibraryUse use;
     if (StopScope::Requested())
         return {};
     VImage img;
@@ -226,7 +228,7 @@ std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
     try {
         return EncodeClassic(img, PictureFormat::Jpeg, quality);
     } catch (const vips::VError&) {
-        vips_error_clear();
+        ClearLibraryErrors();
         return {};
     }
 }
@@ -238,6 +240,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, int quality) c
 
 bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOptions& options) const
 {
+    LibraryUse use;
     m_failure = {};
     // PNG and TIFF stream into the file, the others are as small as their pixels or smaller.
     if (format != PictureFormat::Png && format != PictureFormat::Tif) {
@@ -265,6 +268,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOp
 
 Rgb888 Picture::ToRgb888() const
 {
+    LibraryUse use;
     Rgb888 px;
     VImage img;
     PictureFailure ignored;
@@ -278,7 +282,7 @@ Rgb888 Picture::ToRgb888() const
         px.bytes.assign(static_cast<std::uint8_t*>(mem), static_cast<std::uint8_t*>(mem) + size);
         g_free(mem);
     } catch (const vips::VError&) {
-        vips_error_clear();
+        ClearLibraryErrors();
         px = Rgb888 {};
     }
     return px;

@@ -5,11 +5,12 @@
 // through Picture.h, which knows nothing of the library.
 
 #include <cstdint>
-#include <mutex>
+#include <optional>
 #include <string>
 
 #include <vips/vips8>
 
+#include "imaging/LibraryErrors.h"
 #include "imaging/Picture.h"
 
 namespace picture_impl {
@@ -34,53 +35,58 @@ std::string TooLarge(std::uint64_t w, std::uint64_t h);
 inline constexpr const char* kDamaged = "damaged: only part of the picture could be read";
 inline constexpr const char* kNothingDecoded = "damaged: none of the picture could be read";
 
-// True when the library's error buffer holds a message; empties it.
+// True when the library's error buffer holds a message.
 bool LibraryErrorPending();
 
 // The pipeline computed into memory, like VImage::copy_memory; under a StopScope whose flag
 // turns true the computation ends early, throwing like any failure.
 VImage ComputeInMemory(VImage in);
-// Held by every decode: the library's error buffer, which tells a damaged file, is one for all
-// threads, so two decodes at once would read each other's messages.
-std::mutex& DecodeMutex();
 inline constexpr const char* kStopped = "stopped before the end";
 
 // Decodes a pipeline into memory. The first decode counts every decoder warning
 // as an error; a decoder error met in one of the library's worker threads does not
 // always come back as an exception, but it always leaves its message in the error
-// buffer, so that is read too. A damaged file is decoded again taking what can be
-// read, and keeps the warning; if even that fails, nothing of it could be read.
-// Work stopped by a StopScope fails with PictureError::Stopped, never as damaged.
+// buffer, so that is read too. Other pictures may be decoded at the same time, so a
+// message there counts only once the decode has been repeated alone. A damaged file
+// is decoded again taking what can be read, and keeps the warning; if even that
+// fails, nothing of it could be read. Work stopped by a StopScope fails with
+// PictureError::Stopped, never as damaged.
 template <class Build>
 bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure& failure)
 {
-    std::lock_guard lock(DecodeMutex());
     const auto stopped = [&failure] {
-        vips_error_clear();
+        ClearLibraryErrors();
         failure = { PictureError::Stopped, kStopped };
         return false;
     };
-    vips_error_clear();
-    try {
-        VImage strict = ComputeInMemory(build(VIPS_FAIL_ON_WARNING));
-        if (!LibraryErrorPending()) {
-            out = strict;
-            return true;
+    for (const bool alone : { false, true }) {
+        std::optional<DecodeWatch> watch;
+        std::optional<DecodeAlone> onlyThis;
+        if (alone)
+            onlyThis.emplace();
+        else
+            watch.emplace();
+        try {
+            VImage strict = ComputeInMemory(build(VIPS_FAIL_ON_WARNING));
+            if (!(alone ? LibraryErrorPending() : watch->End())) {
+                out = strict;
+                return true;
+            }
+        } catch (const vips::VError&) {
+            break; // its own failure: damaged, whatever else the buffer holds
         }
-    } catch (const vips::VError&) {
     }
     if (StopScope::Requested())
         return stopped();
-    vips_error_clear();
     try {
         out = ComputeInMemory(build(VIPS_FAIL_ON_NONE));
-        vips_error_clear();
+        ClearLibraryErrors();
         warning = kDamaged;
         return true;
     } catch (const vips::VError&) {
         if (StopScope::Requested())
             return stopped();
-        vips_error_clear();
+        ClearLibraryErrors();
         failure = { PictureError::Damaged, kNothingDecoded };
         return false;
     }

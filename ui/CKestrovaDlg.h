@@ -56,6 +56,10 @@ public:
     // kind: AddFiles or AddFolder; total: the collected paths (none for a folder).
     void RunIntake(int kind, int total, const QString& folder = QString());
     void OnDropFiles(const QStringList& paths);
+    // Files and folders named on the command line or passed on by a later start: the files
+    // are added as Add File adds them, each folder as Add Folder does, once no dialog or
+    // menu of the window is open.
+    void QueuePathsToAdd(const QStringList& paths);
     void OnBrowseOutput();
     void OnOpenOutput();
     void OnOpenFolderToggled();
@@ -121,6 +125,8 @@ private:
     void ReportConvertFailures(qint64 milliseconds);
     // The preview's decode, render and estimate work and the Compare button.
     void ConnectPreviewWork();
+    void AddQueuedPaths();
+    void ScheduleQueuedPaths(int delayMs);
     // The width and height fields, their units and labels as the shown mode asks.
     void ApplyModeToControls();
     // Shrink to Fit goes with the target size; Keep Transparency with a format that holds alpha.
@@ -174,6 +180,8 @@ private:
     bool m_wasMaximised = false;
     bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode
     std::pair<int, int> m_savedInputModes { 0, 0 }; // theirs before it
+    QStringList m_queuedPaths;                      // waiting for QueuePathsToAdd's turn
+    bool m_queueScheduled = false;
 };
 
 // The program's main window, for the application object.

@@ -6,6 +6,17 @@
 #include "imaging/Picture.h"
 #include "ui/LatestWorker.h"
 
+namespace {
+
+// The settings that decide what is written; where it goes does not matter here.
+bool SameOutput(const ConvertSnapshot& a, const ConvertSnapshot& b)
+{
+    return a.choice == b.choice && a.mode == b.mode && a.extension == b.extension && a.quality == b.quality
+        && a.unit == b.unit && a.w == b.w && a.h == b.h && a.targetKB == b.targetKB && a.options == b.options;
+}
+
+} // namespace
+
 OutputEstimator::OutputEstimator(QObject* parent)
     : QObject(parent)
     , m_worker(new LatestWorker(this))
@@ -16,7 +27,8 @@ void OutputEstimator::Request(const std::string& path, ConvertSnapshot snapshot)
 {
     snapshot.folder.clear();
     snapshot.overwrite = false;
-    if (m_requested && path == m_path && snapshot == m_snapshot)
+    snapshot.beforeNaming = nullptr;
+    if (m_requested && path == m_path && SameOutput(snapshot, m_snapshot))
         return;
     m_requested = true;
     m_path = path;
