@@ -123,6 +123,14 @@
         <source>Start</source>
         <translation>Starten</translation>
     </message>
+    <message>
+        <source>Compare...</source>
+        <translation>Vergleich...</translation>
+    </message>
+    <message>
+        <source>The selected picture before and after, side by side at full size</source>
+        <translation>Das gewählte Bild vorher und nachher, nebeneinander in voller Größe</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -139,6 +147,41 @@
 Pictures are read and written with libvips.</source>
         <translation>Lumisk Studio %1 — ändert die Größe von Bildern und komprimiert sie stapelweise.
 Bilder werden mit libvips gelesen und geschrieben.</translation>
+    </message>
+</context>
+<context>
+    <name>CCompareDialog</name>
+    <message>
+        <source>Before and after</source>
+        <translation>Vorher und nachher</translation>
+    </message>
+    <message>
+        <source>Before: making the picture...</source>
+        <translation>Vorher: Bild wird erstellt...</translation>
+    </message>
+    <message>
+        <source>After: converting...</source>
+        <translation>Nachher: wird umgewandelt...</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Vorher</translation>
+    </message>
+    <message>
+        <source>After: cannot be made: %1</source>
+        <translation>Nachher: kann nicht erstellt werden: %1</translation>
+    </message>
+    <message>
+        <source>Before: %1 x %2 px, as the run resizes it</source>
+        <translation>Vorher: %1 x %2 px, skaliert wie bei der Umwandlung</translation>
+    </message>
+    <message>
+        <source>After: the %1 file, %2 KB</source>
+        <translation>Nachher: die %1-Datei, %2 KB</translation>
+    </message>
+    <message>
+        <source> at quality %1</source>
+        <translation> bei Qualität %1</translation>
     </message>
 </context>
 <context>
@@ -208,12 +251,6 @@ Bilder werden mit libvips gelesen und geschrieben.</translation>
         <translation>Über...</translation>
     </message>
     <message>
-        <source>
-... and %1 more</source>
-        <translation>
-... und %1 weitere</translation>
-    </message>
-    <message>
         <source>Supported Files </source>
         <translation>Unterstützte Dateien </translation>
     </message>
@@ -224,46 +261,6 @@ Bilder werden mit libvips gelesen und geschrieben.</translation>
     <message>
         <source>Please select a folder</source>
         <translation>Bitte einen Ordner wählen</translation>
-    </message>
-    <message>
-        <source>1 picture could not be converted:
-</source>
-        <translation>1 Bild konnte nicht umgewandelt werden:
-</translation>
-    </message>
-    <message>
-        <source>%1 pictures could not be converted:
-</source>
-        <translation>%1 Bilder konnten nicht umgewandelt werden:
-</translation>
-    </message>
-    <message>
-        <source>1 picture was written with a warning:
-</source>
-        <translation>1 Bild wurde mit einer Warnung geschrieben:
-</translation>
-    </message>
-    <message>
-        <source>%1 pictures were written with a warning:
-</source>
-        <translation>%1 Bilder wurden mit einer Warnung geschrieben:
-</translation>
-    </message>
-    <message>
-        <source>1 picture was written over the target size:
-</source>
-        <translation>1 Bild wurde größer als die Zielgröße geschrieben:
-</translation>
-    </message>
-    <message>
-        <source>%1 pictures were written over the target size:
-</source>
-        <translation>%1 Bilder wurden größer als die Zielgröße geschrieben:
-</translation>
-    </message>
-    <message>
-        <source>%1 KB, target %2 KB</source>
-        <translation>%1 KB, Ziel %2 KB</translation>
     </message>
     <message>
         <source>Width</source>
@@ -347,6 +344,33 @@ Bilder werden mit libvips gelesen und geschrieben.</translation>
         <source>INVALID FOLDER</source>
         <translation>UNGÜLTIGER ORDNER</translation>
     </message>
+    <message>
+        <source>Output: %1 x %2 px, %3 KB, over the target</source>
+        <translation>Ausgabe: %1 x %2 px, %3 KB, über dem Ziel</translation>
+    </message>
+    <message>
+        <source>Output: %1 x %2 px, exactly %3 KB</source>
+        <translation>Ausgabe: %1 x %2 px, genau %3 KB</translation>
+    </message>
+    <message>
+        <source> at quality %1</source>
+        <translation> bei Qualität %1</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
+    </message>
+    <message>
+        <source>Output: %1 x %2 px, cannot be written</source>
+        <translation>Ausgabe: %1 x %2 px, kann nicht geschrieben werden</translation>
+    </message>
+</context>
+<context>
+    <name>CPictureBox</name>
+    <message>
+        <source>Loading the preview...</source>
+        <translation>Vorschau wird geladen...</translation>
+    </message>
 </context>
 <context>
     <name>CProgressDialog</name>
@@ -373,6 +397,158 @@ Bilder werden mit libvips gelesen und geschrieben.</translation>
     <message>
         <source>Canceling...</source>
         <translation>Abbruch...</translation>
+    </message>
+</context>
+<context>
+    <name>CSummaryDialog</name>
+    <message>
+        <source>Summary - %1</source>
+        <translation>Zusammenfassung - %1</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>Puts the whole summary on the clipboard</source>
+        <translation>Legt die ganze Zusammenfassung in die Zwischenablage</translation>
+    </message>
+    <message>
+        <source>&amp;Open Output Folder</source>
+        <translation>&amp;Ausgabeordner öffnen</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened.</source>
+        <translation>Der Ordner %1 konnte nicht geöffnet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>RunSummary</name>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 Bytes</translation>
+    </message>
+    <message>
+        <source>%1 KB</source>
+        <translation>%1 KB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 pictures</source>
+        <translation>Angehalten nach %1 von %2 Bildern</translation>
+    </message>
+    <message>
+        <source>The picture was written</source>
+        <translation>Das Bild wurde geschrieben</translation>
+    </message>
+    <message>
+        <source>All %1 pictures were written</source>
+        <translation>Alle %1 Bilder wurden geschrieben</translation>
+    </message>
+    <message>
+        <source>%1 of %2 pictures were written</source>
+        <translation>%1 von %2 Bildern wurden geschrieben</translation>
+    </message>
+    <message>
+        <source>Written: %1
+Failed: %2
+Skipped: %3
+Over target: %4
+Damaged: %5</source>
+        <translation>Geschrieben: %1
+Fehlgeschlagen: %2
+Übersprungen: %3
+Über dem Ziel: %4
+Beschädigt: %5</translation>
+    </message>
+    <message>
+        <source>
+Size of the pictures written: %1 before, %2 after</source>
+        <translation>
+Größe der geschriebenen Bilder: %1 vorher, %2 nachher</translation>
+    </message>
+    <message>
+        <source>
+Time taken: %1</source>
+        <translation>
+Benötigte Zeit: %1</translation>
+    </message>
+    <message>
+        <source>1 picture could not be converted:
+</source>
+        <translation>1 Bild konnte nicht umgewandelt werden:
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures could not be converted:
+</source>
+        <translation>%1 Bilder konnten nicht umgewandelt werden:
+</translation>
+    </message>
+    <message>
+        <source>1 picture was written with a warning:
+</source>
+        <translation>1 Bild wurde mit einer Warnung geschrieben:
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures were written with a warning:
+</source>
+        <translation>%1 Bilder wurden mit einer Warnung geschrieben:
+</translation>
+    </message>
+    <message>
+        <source>1 picture was written over the target size:
+</source>
+        <translation>1 Bild wurde größer als die Zielgröße geschrieben:
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures were written over the target size:
+</source>
+        <translation>%1 Bilder wurden größer als die Zielgröße geschrieben:
+</translation>
+    </message>
+    <message>
+        <source>%1 KB, target %2 KB</source>
+        <translation>%1 KB, Ziel %2 KB</translation>
+    </message>
+    <message>
+        <source>%1 of 1 file was added</source>
+        <translation>%1 von 1 Datei wurde hinzugefügt</translation>
+    </message>
+    <message>
+        <source>%1 of %2 files were added</source>
+        <translation>%1 von %2 Dateien wurden hinzugefügt</translation>
+    </message>
+    <message>
+        <source>Added: %1
+Not added: %2</source>
+        <translation>Hinzugefügt: %1
+Nicht hinzugefügt: %2</translation>
+    </message>
+    <message>
+        <source>1 file was not added:
+</source>
+        <translation>1 Datei wurde nicht hinzugefügt:
+</translation>
+    </message>
+    <message>
+        <source>%1 files were not added:
+</source>
+        <translation>%1 Dateien wurden nicht hinzugefügt:
+</translation>
     </message>
 </context>
 </TS>

@@ -123,6 +123,14 @@
         <source>Start</source>
         <translation>Iniciar</translation>
     </message>
+    <message>
+        <source>Compare...</source>
+        <translation>Comparar...</translation>
+    </message>
+    <message>
+        <source>The selected picture before and after, side by side at full size</source>
+        <translation>La imagen seleccionada antes y después, una junto a otra a tamaño completo</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -139,6 +147,41 @@
 Pictures are read and written with libvips.</source>
         <translation>Lumisk Studio %1 — redimensiona y comprime imágenes por lotes.
 Las imágenes se leen y se escriben con libvips.</translation>
+    </message>
+</context>
+<context>
+    <name>CCompareDialog</name>
+    <message>
+        <source>Before and after</source>
+        <translation>Antes y después</translation>
+    </message>
+    <message>
+        <source>Before: making the picture...</source>
+        <translation>Antes: preparando la imagen...</translation>
+    </message>
+    <message>
+        <source>After: converting...</source>
+        <translation>Después: convirtiendo...</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Antes</translation>
+    </message>
+    <message>
+        <source>After: cannot be made: %1</source>
+        <translation>Después: no se puede crear: %1</translation>
+    </message>
+    <message>
+        <source>Before: %1 x %2 px, as the run resizes it</source>
+        <translation>Antes: %1 x %2 px, redimensionada como en la conversión</translation>
+    </message>
+    <message>
+        <source>After: the %1 file, %2 KB</source>
+        <translation>Después: el archivo %1, %2 KB</translation>
+    </message>
+    <message>
+        <source> at quality %1</source>
+        <translation> con calidad %1</translation>
     </message>
 </context>
 <context>
@@ -208,12 +251,6 @@ Las imágenes se leen y se escriben con libvips.</translation>
         <translation>Acerca de...</translation>
     </message>
     <message>
-        <source>
-... and %1 more</source>
-        <translation>
-... y %1 más</translation>
-    </message>
-    <message>
         <source>Supported Files </source>
         <translation>Archivos compatibles </translation>
     </message>
@@ -224,46 +261,6 @@ Las imágenes se leen y se escriben con libvips.</translation>
     <message>
         <source>Please select a folder</source>
         <translation>Seleccione una carpeta</translation>
-    </message>
-    <message>
-        <source>1 picture could not be converted:
-</source>
-        <translation>No se pudo convertir 1 imagen:
-</translation>
-    </message>
-    <message>
-        <source>%1 pictures could not be converted:
-</source>
-        <translation>No se pudieron convertir %1 imágenes:
-</translation>
-    </message>
-    <message>
-        <source>1 picture was written with a warning:
-</source>
-        <translation>1 imagen se escribió con una advertencia:
-</translation>
-    </message>
-    <message>
-        <source>%1 pictures were written with a warning:
-</source>
-        <translation>%1 imágenes se escribieron con una advertencia:
-</translation>
-    </message>
-    <message>
-        <source>1 picture was written over the target size:
-</source>
-        <translation>1 imagen se escribió por encima del tamaño objetivo:
-</translation>
-    </message>
-    <message>
-        <source>%1 pictures were written over the target size:
-</source>
-        <translation>%1 imágenes se escribieron por encima del tamaño objetivo:
-</translation>
-    </message>
-    <message>
-        <source>%1 KB, target %2 KB</source>
-        <translation>%1 KB, objetivo %2 KB</translation>
     </message>
     <message>
         <source>Width</source>
@@ -347,6 +344,33 @@ Las imágenes se leen y se escriben con libvips.</translation>
         <source>INVALID FOLDER</source>
         <translation>CARPETA NO VÁLIDA</translation>
     </message>
+    <message>
+        <source>Output: %1 x %2 px, %3 KB, over the target</source>
+        <translation>Salida: %1 x %2 px, %3 KB, por encima del objetivo</translation>
+    </message>
+    <message>
+        <source>Output: %1 x %2 px, exactly %3 KB</source>
+        <translation>Salida: %1 x %2 px, exactamente %3 KB</translation>
+    </message>
+    <message>
+        <source> at quality %1</source>
+        <translation> con calidad %1</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>Output: %1 x %2 px, cannot be written</source>
+        <translation>Salida: %1 x %2 px, no se puede escribir</translation>
+    </message>
+</context>
+<context>
+    <name>CPictureBox</name>
+    <message>
+        <source>Loading the preview...</source>
+        <translation>Cargando la vista previa...</translation>
+    </message>
 </context>
 <context>
     <name>CProgressDialog</name>
@@ -373,6 +397,158 @@ Las imágenes se leen y se escriben con libvips.</translation>
     <message>
         <source>Canceling...</source>
         <translation>Cancelando...</translation>
+    </message>
+</context>
+<context>
+    <name>CSummaryDialog</name>
+    <message>
+        <source>Summary - %1</source>
+        <translation>Resumen - %1</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Copiar</translation>
+    </message>
+    <message>
+        <source>Puts the whole summary on the clipboard</source>
+        <translation>Copia todo el resumen al portapapeles</translation>
+    </message>
+    <message>
+        <source>&amp;Open Output Folder</source>
+        <translation>&amp;Abrir la carpeta de salida</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened.</source>
+        <translation>No se pudo abrir la carpeta %1.</translation>
+    </message>
+</context>
+<context>
+    <name>RunSummary</name>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>%1 KB</source>
+        <translation>%1 KB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 pictures</source>
+        <translation>Detenido tras %1 de %2 imágenes</translation>
+    </message>
+    <message>
+        <source>The picture was written</source>
+        <translation>La imagen se escribió</translation>
+    </message>
+    <message>
+        <source>All %1 pictures were written</source>
+        <translation>Se escribieron las %1 imágenes</translation>
+    </message>
+    <message>
+        <source>%1 of %2 pictures were written</source>
+        <translation>Se escribieron %1 de %2 imágenes</translation>
+    </message>
+    <message>
+        <source>Written: %1
+Failed: %2
+Skipped: %3
+Over target: %4
+Damaged: %5</source>
+        <translation>Escritas: %1
+Fallidas: %2
+Omitidas: %3
+Por encima del objetivo: %4
+Dañadas: %5</translation>
+    </message>
+    <message>
+        <source>
+Size of the pictures written: %1 before, %2 after</source>
+        <translation>
+Tamaño de las imágenes escritas: %1 antes, %2 después</translation>
+    </message>
+    <message>
+        <source>
+Time taken: %1</source>
+        <translation>
+Tiempo empleado: %1</translation>
+    </message>
+    <message>
+        <source>1 picture could not be converted:
+</source>
+        <translation>No se pudo convertir 1 imagen:
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures could not be converted:
+</source>
+        <translation>No se pudieron convertir %1 imágenes:
+</translation>
+    </message>
+    <message>
+        <source>1 picture was written with a warning:
+</source>
+        <translation>1 imagen se escribió con una advertencia:
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures were written with a warning:
+</source>
+        <translation>%1 imágenes se escribieron con una advertencia:
+</translation>
+    </message>
+    <message>
+        <source>1 picture was written over the target size:
+</source>
+        <translation>1 imagen se escribió por encima del tamaño objetivo:
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures were written over the target size:
+</source>
+        <translation>%1 imágenes se escribieron por encima del tamaño objetivo:
+</translation>
+    </message>
+    <message>
+        <source>%1 KB, target %2 KB</source>
+        <translation>%1 KB, objetivo %2 KB</translation>
+    </message>
+    <message>
+        <source>%1 of 1 file was added</source>
+        <translation>Se añadió %1 de 1 archivo</translation>
+    </message>
+    <message>
+        <source>%1 of %2 files were added</source>
+        <translation>Se añadieron %1 de %2 archivos</translation>
+    </message>
+    <message>
+        <source>Added: %1
+Not added: %2</source>
+        <translation>Añadidos: %1
+No añadidos: %2</translation>
+    </message>
+    <message>
+        <source>1 file was not added:
+</source>
+        <translation>No se añadió 1 archivo:
+</translation>
+    </message>
+    <message>
+        <source>%1 files were not added:
+</source>
+        <translation>No se añadieron %1 archivos:
+</translation>
     </message>
 </context>
 </TS>

@@ -123,6 +123,14 @@
         <source>Start</source>
         <translation>Démarrer</translation>
     </message>
+    <message>
+        <source>Compare...</source>
+        <translation>Comparer...</translation>
+    </message>
+    <message>
+        <source>The selected picture before and after, side by side at full size</source>
+        <translation>L’image choisie avant et après, côte à côte en taille réelle</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -139,6 +147,41 @@
 Pictures are read and written with libvips.</source>
         <translation>Lumisk Studio %1 — redimensionne et compresse des images par lots.
 Les images sont lues et écrites avec libvips.</translation>
+    </message>
+</context>
+<context>
+    <name>CCompareDialog</name>
+    <message>
+        <source>Before and after</source>
+        <translation>Avant et après</translation>
+    </message>
+    <message>
+        <source>Before: making the picture...</source>
+        <translation>Avant : préparation de l’image...</translation>
+    </message>
+    <message>
+        <source>After: converting...</source>
+        <translation>Après : conversion...</translation>
+    </message>
+    <message>
+        <source>Before</source>
+        <translation>Avant</translation>
+    </message>
+    <message>
+        <source>After: cannot be made: %1</source>
+        <translation>Après : impossible à produire : %1</translation>
+    </message>
+    <message>
+        <source>Before: %1 x %2 px, as the run resizes it</source>
+        <translation>Avant : %1 x %2 px, redimensionnée comme lors de la conversion</translation>
+    </message>
+    <message>
+        <source>After: the %1 file, %2 KB</source>
+        <translation>Après : le fichier %1, %2 Ko</translation>
+    </message>
+    <message>
+        <source> at quality %1</source>
+        <translation> en qualité %1</translation>
     </message>
 </context>
 <context>
@@ -208,12 +251,6 @@ Les images sont lues et écrites avec libvips.</translation>
         <translation>À propos...</translation>
     </message>
     <message>
-        <source>
-... and %1 more</source>
-        <translation>
-... et %1 de plus</translation>
-    </message>
-    <message>
         <source>Supported Files </source>
         <translation>Fichiers pris en charge </translation>
     </message>
@@ -224,46 +261,6 @@ Les images sont lues et écrites avec libvips.</translation>
     <message>
         <source>Please select a folder</source>
         <translation>Veuillez choisir un dossier</translation>
-    </message>
-    <message>
-        <source>1 picture could not be converted:
-</source>
-        <translation>1 image n’a pas pu être convertie :
-</translation>
-    </message>
-    <message>
-        <source>%1 pictures could not be converted:
-</source>
-        <translation>%1 images n’ont pas pu être converties :
-</translation>
-    </message>
-    <message>
-        <source>1 picture was written with a warning:
-</source>
-        <translation>1 image a été écrite avec un avertissement :
-</translation>
-    </message>
-    <message>
-        <source>%1 pictures were written with a warning:
-</source>
-        <translation>%1 images ont été écrites avec un avertissement :
-</translation>
-    </message>
-    <message>
-        <source>1 picture was written over the target size:
-</source>
-        <translation>1 image a été écrite au-dessus de la taille cible :
-</translation>
-    </message>
-    <message>
-        <source>%1 pictures were written over the target size:
-</source>
-        <translation>%1 images ont été écrites au-dessus de la taille cible :
-</translation>
-    </message>
-    <message>
-        <source>%1 KB, target %2 KB</source>
-        <translation>%1 Ko, cible %2 Ko</translation>
     </message>
     <message>
         <source>Width</source>
@@ -347,6 +344,33 @@ Les images sont lues et écrites avec libvips.</translation>
         <source>INVALID FOLDER</source>
         <translation>DOSSIER NON VALIDE</translation>
     </message>
+    <message>
+        <source>Output: %1 x %2 px, %3 KB, over the target</source>
+        <translation>Sortie : %1 x %2 px, %3 Ko, au-dessus de la cible</translation>
+    </message>
+    <message>
+        <source>Output: %1 x %2 px, exactly %3 KB</source>
+        <translation>Sortie : %1 x %2 px, exactement %3 Ko</translation>
+    </message>
+    <message>
+        <source> at quality %1</source>
+        <translation> en qualité %1</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 octets</translation>
+    </message>
+    <message>
+        <source>Output: %1 x %2 px, cannot be written</source>
+        <translation>Sortie : %1 x %2 px, écriture impossible</translation>
+    </message>
+</context>
+<context>
+    <name>CPictureBox</name>
+    <message>
+        <source>Loading the preview...</source>
+        <translation>Chargement de l’aperçu...</translation>
+    </message>
 </context>
 <context>
     <name>CProgressDialog</name>
@@ -373,6 +397,158 @@ Les images sont lues et écrites avec libvips.</translation>
     <message>
         <source>Canceling...</source>
         <translation>Annulation...</translation>
+    </message>
+</context>
+<context>
+    <name>CSummaryDialog</name>
+    <message>
+        <source>Summary - %1</source>
+        <translation>Résumé - %1</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Copier</translation>
+    </message>
+    <message>
+        <source>Puts the whole summary on the clipboard</source>
+        <translation>Copie tout le résumé dans le presse-papiers</translation>
+    </message>
+    <message>
+        <source>&amp;Open Output Folder</source>
+        <translation>&amp;Ouvrir le dossier de sortie</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened.</source>
+        <translation>Le dossier %1 n’a pas pu être ouvert.</translation>
+    </message>
+</context>
+<context>
+    <name>RunSummary</name>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 octets</translation>
+    </message>
+    <message>
+        <source>%1 KB</source>
+        <translation>%1 Ko</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 Mo</translation>
+    </message>
+    <message>
+        <source>Stopped after %1 of %2 pictures</source>
+        <translation>Arrêt après %1 images sur %2</translation>
+    </message>
+    <message>
+        <source>The picture was written</source>
+        <translation>L’image a été écrite</translation>
+    </message>
+    <message>
+        <source>All %1 pictures were written</source>
+        <translation>Les %1 images ont toutes été écrites</translation>
+    </message>
+    <message>
+        <source>%1 of %2 pictures were written</source>
+        <translation>%1 images sur %2 ont été écrites</translation>
+    </message>
+    <message>
+        <source>Written: %1
+Failed: %2
+Skipped: %3
+Over target: %4
+Damaged: %5</source>
+        <translation>Écrites : %1
+Échecs : %2
+Ignorées : %3
+Au-dessus de la cible : %4
+Endommagées : %5</translation>
+    </message>
+    <message>
+        <source>
+Size of the pictures written: %1 before, %2 after</source>
+        <translation>
+Taille des images écrites : %1 avant, %2 après</translation>
+    </message>
+    <message>
+        <source>
+Time taken: %1</source>
+        <translation>
+Durée : %1</translation>
+    </message>
+    <message>
+        <source>1 picture could not be converted:
+</source>
+        <translation>1 image n’a pas pu être convertie :
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures could not be converted:
+</source>
+        <translation>%1 images n’ont pas pu être converties :
+</translation>
+    </message>
+    <message>
+        <source>1 picture was written with a warning:
+</source>
+        <translation>1 image a été écrite avec un avertissement :
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures were written with a warning:
+</source>
+        <translation>%1 images ont été écrites avec un avertissement :
+</translation>
+    </message>
+    <message>
+        <source>1 picture was written over the target size:
+</source>
+        <translation>1 image a été écrite au-dessus de la taille cible :
+</translation>
+    </message>
+    <message>
+        <source>%1 pictures were written over the target size:
+</source>
+        <translation>%1 images ont été écrites au-dessus de la taille cible :
+</translation>
+    </message>
+    <message>
+        <source>%1 KB, target %2 KB</source>
+        <translation>%1 Ko, cible %2 Ko</translation>
+    </message>
+    <message>
+        <source>%1 of 1 file was added</source>
+        <translation>%1 fichier sur 1 a été ajouté</translation>
+    </message>
+    <message>
+        <source>%1 of %2 files were added</source>
+        <translation>%1 fichiers sur %2 ont été ajoutés</translation>
+    </message>
+    <message>
+        <source>Added: %1
+Not added: %2</source>
+        <translation>Ajoutés : %1
+Non ajoutés : %2</translation>
+    </message>
+    <message>
+        <source>1 file was not added:
+</source>
+        <translation>1 fichier n’a pas été ajouté :
+</translation>
+    </message>
+    <message>
+        <source>%1 files were not added:
+</source>
+        <translation>%1 fichiers n’ont pas été ajoutés :
+</translation>
     </message>
 </context>
 </TS>

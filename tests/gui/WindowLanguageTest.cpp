@@ -14,27 +14,43 @@
 #include "app/WindowLanguage.h"
 #include "progress/CProgressDialog.h"
 #include "ui/CKestrovaDlg.h"
+#include "ui/CSummaryDialog.h"
 
 namespace {
 
-// The texts a user reads on the window, by control: labels, buttons, group titles and the menu.
-QMap<QString, QString> VisibleTexts(CKestrovaDlg& dlg)
+// The texts a user reads on a window, by control (its name, or its text when it has none):
+// labels, buttons and group titles.
+QMap<QString, QString> VisibleTexts(QWidget& window)
 {
     QMap<QString, QString> texts;
-    for (QWidget* w : dlg.findChildren<QWidget*>()) {
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        QString text;
         if (auto* label = qobject_cast<QLabel*>(w))
-            texts[w->objectName()] = label->text();
+            text = label->text();
         else if (auto* button = qobject_cast<QAbstractButton*>(w))
-            texts[w->objectName()] = button->text();
+            text = button->text();
         else if (auto* group = qobject_cast<QGroupBox*>(w))
-            texts[w->objectName()] = group->title();
+            text = group->title();
+        else
+            continue;
+        texts[w->objectName().isEmpty() ? text : w->objectName()] = text;
     }
+    return texts;
+}
+
+// The main window's texts and its menu's, the menu's keyed "menu " and their text.
+QMap<QString, QString> WindowTexts(CKestrovaDlg& dlg)
+{
+    QMap<QString, QString> texts = VisibleTexts(dlg);
     dlg.OnShowMenu(nullptr);
     for (QAction* action : dlg.GetHelpMenu()->actions())
         if (!action->isSeparator())
             texts[QStringLiteral("menu ") + action->text()] = action->text();
     return texts;
 }
+
+// The summary after a stopped run, with the output folder to offer.
+SummaryText StoppedRun() { return SummarizeRun({}, 3, true, 1500); }
 
 // The mnemonic letter of a text, lower case, or nothing.
 QChar Mnemonic(const QString& text)
@@ -79,9 +95,9 @@ QStringList CutTexts(QWidget& window)
             const int room = radio->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, radio).width();
             report(w, radio->text(), radio->fontMetrics().horizontalAdvance(Shown(radio->text())), room);
         } else if (auto* button = qobject_cast<QAbstractButton*>(w); button && !button->text().isEmpty()) {
-            // A few pixels each side, so the text does not touch the button's frame.
-            report(w, button->text(), button->fontMetrics().horizontalAdvance(Shown(button->text())) + 12,
-                button->width());
+            // What the style asks for, or a few pixels each side where it asks for more.
+            const int text = button->fontMetrics().horizontalAdvance(Shown(button->text()));
+            report(w, button->text(), std::min(button->sizeHint().width(), text + 12), button->width());
         } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
             // The title starts 10 pixels in and has 4 pixels of padding each side.
             report(w, group->title(), group->fontMetrics().horizontalAdvance(group->title()) + 18, group->width());
@@ -153,10 +169,10 @@ private slots:
     void germanWindowIsTranslated()
     {
         CKestrovaDlg english(KESTROVA_TEST_SKIN);
-        const QMap<QString, QString> before = VisibleTexts(english);
+        const QMap<QString, QString> before = WindowTexts(english);
         QVERIFY(InstallWindowTranslations(QStringLiteral("de")));
         CKestrovaDlg german(KESTROVA_TEST_SKIN);
-        const QMap<QString, QString> after = VisibleTexts(german);
+        const QMap<QString, QString> after = WindowTexts(german);
         int compared = 0;
         for (auto it = before.begin(); it != before.end(); ++it) {
             static const QRegularExpression words(QStringLiteral("[A-Za-z]{2}"));
@@ -217,31 +233,44 @@ private slots:
             if (const QString shots = qEnvironmentVariable("KESTROVA_SCREENSHOT_DIR"); !shots.isEmpty())
                 progress.grab().save(QStringLiteral("%1/progress-%2-%3.png").arg(shots, language, text));
         }
+        CSummaryDialog summary(StoppedRun(), QStringLiteral("/tmp"), {});
+        summary.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&summary));
+        const QStringList cut = CutTexts(summary);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
     }
 
     void mnemonicsUnique_data() { textsFit_data(); }
 
-    // Within the window and within its menu, no two controls share a mnemonic, and no language
-    // has fewer of them than English.
+    // Within the window, its menu and the summary, no two controls share a mnemonic, and no
+    // language has fewer of them than English.
     void mnemonicsUnique()
     {
         QFETCH(QString, language);
-        const auto count = [](const QString& lang) {
+        const auto owners = [](const QString& lang) {
             InstallWindowTranslations(lang);
             CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
-            QMap<QString, QStringList> owners; // "window a" or "menu a" -> the controls using it
-            const QMap<QString, QString> texts = VisibleTexts(dlg);
-            for (auto it = texts.begin(); it != texts.end(); ++it)
-                if (const QChar m = Mnemonic(it.value()); !m.isNull())
-                    owners[(it.key().startsWith(QLatin1String("menu ")) ? "menu " : "window ") + QString(m)]
-                        << it.key();
-            return owners;
+            CSummaryDialog summary(StoppedRun(), QStringLiteral("/tmp"), {});
+            QMap<QString, QStringList> found; // "window a", "menu a" or "summary a" -> the controls using it
+            const auto add = [&found](const QString& scope, const QMap<QString, QString>& texts) {
+                for (auto it = texts.begin(); it != texts.end(); ++it)
+                    if (const QChar m = Mnemonic(it.value()); !m.isNull())
+                        found[(scope == QLatin1String("window") && it.key().startsWith(QLatin1String("menu "))
+                                      ? QStringLiteral("menu")
+                                      : scope)
+                            + ' ' + m]
+                            << it.key();
+            };
+            add(QStringLiteral("window"), WindowTexts(dlg));
+            add(QStringLiteral("summary"), VisibleTexts(summary));
+            return found;
         };
-        const qsizetype english = count(QStringLiteral("en")).size();
-        const QMap<QString, QStringList> owners = count(language);
-        for (auto it = owners.begin(); it != owners.end(); ++it)
+        const qsizetype english = owners(QStringLiteral("en")).size();
+        QVERIFY(english >= 2); // the summary's Copy and Open Output Folder at least
+        const QMap<QString, QStringList> found = owners(language);
+        for (auto it = found.begin(); it != found.end(); ++it)
             QVERIFY2(it.value().size() == 1, qPrintable(it.key() + " is used by " + it.value().join(", ")));
-        QVERIFY2(owners.size() >= english, qPrintable(QStringLiteral("%1 of %2").arg(owners.size()).arg(english)));
+        QVERIFY2(found.size() >= english, qPrintable(QStringLiteral("%1 of %2").arg(found.size()).arg(english)));
     }
 };
 
