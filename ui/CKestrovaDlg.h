@@ -108,7 +108,8 @@ private:
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
     void ReportConvertFailures();
-    // The width and height fields, their units and labels as the shown mode asks.
+    // The width and height fields, their units and labels as the shown mode asks; runs on
+    // every change of the mode combo, whoever makes it.
     void ApplyModeToControls();
     // Shrink to Fit goes with the target size; Keep Transparency with a format that holds alpha.
     void UpdateOptionChecks();

@@ -37,6 +37,8 @@ QString Printf(const char* format, double a, double b = 0)
 
 void CKestrovaDlg::ConnectOptionControls()
 {
+    // The fields follow the mode shown, however it came to be shown.
+    connect(m_resizeModeCombo, &QComboBox::currentIndexChanged, this, &CKestrovaDlg::ApplyModeToControls);
     // activated: the user's choice only; selections the program makes raise nothing.
     connect(m_resizeModeCombo, &QComboBox::activated, this, &CKestrovaDlg::OnResizeModeChanged);
     connect(m_widthUnitCombo, &QComboBox::activated, this, &CKestrovaDlg::OnWidthUnitChanged);

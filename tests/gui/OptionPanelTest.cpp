@@ -265,6 +265,28 @@ private slots:
         }
     }
 
+    // Whatever resets the mode, the fields follow it: a field left off would hold a stale value.
+    void fieldsFollowTheModeAfterClearAllAndTheFirstPicture()
+    {
+        testpics::TempDir dir;
+        testpics::WriteColour(dir / "a.png", 40, 30, "png");
+        Panel p;
+        const QStringList all { "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" };
+        p.Add(dir / "a.png");
+        p.Choose("resizeModeCombo", "Restrict Width");
+        p.OnClearAll();
+        QCOMPARE(p.Combo("resizeModeCombo")->currentText(), QString("Scaled Image"));
+        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }), all);
+        p.Choose("resizeModeCombo", "Restrict Height");
+        p.Add(dir / "a.png");
+        QCOMPARE(p.Combo("resizeModeCombo")->currentText(), QString("Scaled Image"));
+        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }), all);
+        // The mode set from code is shown with its fields too.
+        p.Combo("resizeModeCombo")->setCurrentIndex(RestrictHeight);
+        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }),
+            QStringList({ "heightEdit", "heightUnitCombo" }));
+    }
+
     void compressionControlsFollowTheChoiceAndFormat()
     {
         Panel p;
