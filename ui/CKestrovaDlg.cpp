@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QUrl>
 #include <climits>
 #include <iterator>
@@ -39,6 +40,7 @@ const char* const kUnits[] = { "Percent", "Pixel" };
 template <std::size_t N>
 void Fill(QComboBox* combo, const char* const (&items)[N])
 {
+    const QSignalBlocker quiet(combo); // filling is no choice
     for (const char* item : items)
         combo->addItem(QString::fromLatin1(item));
     combo->setCurrentIndex(0);
@@ -142,8 +144,6 @@ void CKestrovaDlg::CreateChildWindows()
     m_heightEdit->setObjectName(QStringLiteral("heightEdit"));
     m_outputEdit->setObjectName(QStringLiteral("outputEdit"));
     m_formatCombo->setObjectName(QStringLiteral("formatCombo"));
-    m_sizeEdit->setEnabled(false);
-    m_sizeSpin->setEnabled(false);
 }
 
 void CKestrovaDlg::BindMarkupControls()
@@ -236,12 +236,14 @@ void CKestrovaDlg::FillOptionControls()
     m_sizeEdit->setText(QStringLiteral("100"));
     m_sizeSpin->SetBuddy(m_sizeEdit);
     m_sizeSpin->SetRange(1, 1024);
-    for (const FormatRow* format : GetWrittenFormats())
-        m_formatCombo->addItem(QString::fromLatin1(format->saveAsText.data(), format->saveAsText.size()));
-    m_formatCombo->setCurrentIndex(0);
-    m_savedCompressionChoice = CompressFormatDefault;
+    {
+        const QSignalBlocker quiet(m_formatCombo);
+        for (const FormatRow* format : GetWrittenFormats())
+            m_formatCombo->addItem(QString::fromLatin1(format->saveAsText.data(), format->saveAsText.size()));
+        m_formatCombo->setCurrentIndex(0);
+    }
     ApplyModeToControls();
-    UpdateOptionChecks();
+    ApplyCompressionToControls();
 }
 
 void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
@@ -260,15 +262,6 @@ void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
     case DlgAction::Restore:
         OnSysCommand(SC_RESTORE);
         break;
-    case DlgAction::QualityChosen:
-        OnQualityChosen();
-        break;
-    case DlgAction::SizeChosen:
-        OnSizeChosen();
-        break;
-    case DlgAction::OverwriteToggled:
-        OnOverwriteToggled();
-        break;
     case DlgAction::AddFile:
         OnAddFile();
         break;
@@ -283,9 +276,6 @@ void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
         break;
     case DlgAction::OpenOutput:
         OnOpenOutput();
-        break;
-    case DlgAction::OpenFolderToggled:
-        OnOpenFolderToggled();
         break;
     case DlgAction::RemoveFiles:
         OnRemoveFiles();

@@ -58,7 +58,8 @@ public:
     void OnOpenOutput();
     void OnOpenFolderToggled();
 
-    // The option panel: every change goes into the batch at once.
+    // The option panel: every change goes into the batch at once, whether the mouse, the
+    // keyboard or the program made it, and reaches its handler once.
     void OnResizeModeChanged();
     void OnWidthUnitChanged();
     void OnHeightUnitChanged();
@@ -66,8 +67,8 @@ public:
     void OnHeightEdited();
     void OnQualityEdited();
     void OnTargetSizeEdited();
-    void OnQualityChosen();
-    void OnSizeChosen();
+    // The checked compression radio, as far as the output format takes a quality.
+    void OnCompressionChosen();
     void OnOverwriteToggled();
     void OnOutputFormatChanged();
     // Do Not Enlarge, Keep Transparency, Shrink to Fit: into the batch and the settings.
@@ -82,6 +83,10 @@ public:
     static QString GetHomepageAddress();
     // The name filters of the Open dialog, the one in force first.
     static QStringList OpenDialogFilters();
+
+signals:
+    // An option control's change went into the batch; control: its object name.
+    void OptionApplied(const QString& control);
 
 protected:
     // The desktop's dialogs and the file manager; tests put their own answers here.
@@ -111,6 +116,8 @@ private:
     // The width and height fields, their units and labels as the shown mode asks; runs on
     // every change of the mode combo, whoever makes it.
     void ApplyModeToControls();
+    // The compression controls and the batch's choice from the format and the checked radio.
+    void ApplyCompressionToControls();
     // Shrink to Fit goes with the target size; Keep Transparency with a format that holds alpha.
     void UpdateOptionChecks();
     // The preview's scale: what the run will write for the selected picture.
@@ -136,7 +143,7 @@ private:
     CEditEx* m_heightEdit = nullptr;
     QLineEdit* m_outputEdit = nullptr;
     QComboBox* m_formatCombo = nullptr;
-    CompressionChoice m_savedCompressionChoice = CompressFormatDefault;
+    bool m_syncingControls = false; // the program shows the batch's values: no handler runs
 
     // Markup controls, owned by the content.
     QPointer<QAbstractButton> m_radioQuality;

@@ -32,8 +32,8 @@ void CKestrovaDlg::OnOpenOutput()
 
 void CKestrovaDlg::OnOpenFolderToggled()
 {
-    // Notified before the check box changes: the new state is the opposite of what it shows.
-    const bool open = m_chkOpenFolder && !m_chkOpenFolder->isChecked();
+    const bool open = m_chkOpenFolder && m_chkOpenFolder->isChecked();
     m_batch.SetOpenFolderAfterRun(open);
     SettingsStore::SetOpenFolder(open);
+    emit OptionApplied(QStringLiteral("chkOpenFolder"));
 }

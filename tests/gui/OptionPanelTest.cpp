@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "controls/CEditEx.h"
@@ -50,7 +51,8 @@ public:
     void Tick(const char* name)
     {
         QAbstractButton* box = Button(name);
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->sizeHint().width() - 4, box->height() / 2));
+        const int textEnd = std::min(box->sizeHint().width(), box->width());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(textEnd - 4, box->height() / 2));
     }
     void Type(const char* edit, const QString& text)
     {
@@ -265,6 +267,67 @@ private slots:
         }
     }
 
+    // Mouse, Space, arrows and code all change an option; its handler runs once and the change is in force.
+    void everyWayOfChangingAnOptionAppliesItOnce_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("way");
+        for (const char* way : { "mouse", "space", "arrow", "code" })
+            QTest::addRow("radioSize by %s", way) << "radioSize" << way;
+        for (const char* check : { "chkOverwrite", "chkOpenFolder", "chkDoNotEnlarge" })
+            for (const char* way : { "mouse", "space", "code" })
+                QTest::addRow("%s by %s", check, way) << check << way;
+        for (const char* combo : { "resizeModeCombo", "widthUnitCombo", "heightUnitCombo", "formatCombo" })
+            for (const char* way : { "arrow", "code" })
+                QTest::addRow("%s by %s", combo, way) << combo << way;
+    }
+
+    void everyWayOfChangingAnOptionAppliesItOnce()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, way);
+        OwnSettings settings;
+        Panel p;
+        QVERIFY(QTest::qWaitForWindowActive(&p));
+        QSignalSpy applied(&p, &CKestrovaDlg::OptionApplied);
+        auto* target = p.findChild<QWidget*>(control);
+        auto* button = qobject_cast<QAbstractButton*>(target);
+        // The Down arrow goes to the option that has the focus, the one before the target.
+        QWidget* focus = control == "radioSize" && way == "arrow" ? p.FindControl("radioQuality") : target;
+        if (way == "mouse" && control == "radioSize")
+            QTest::mouseClick(button, Qt::LeftButton);
+        else if (way == "mouse")
+            p.Tick(qPrintable(control));
+        else if (way == "space" || way == "arrow") {
+            focus->setFocus();
+            QTest::keyClick(focus, way == "space" ? Qt::Key_Space : Qt::Key_Down);
+        } else if (button)
+            button->setChecked(true);
+        else
+            qobject_cast<QComboBox*>(target)->setCurrentIndex(1);
+        QCOMPARE(applied.count(), 1);
+        QCOMPARE(applied[0][0].toString(), control);
+        const ImageBatch& b = p.GetBatch();
+        if (control == "radioSize") {
+            QCOMPARE(b.GetCompressionChoice(), CompressTargetSize);
+            QCOMPARE(
+                p.Enabled(), QStringList({ "radioQuality", "radioSize", "sizeEdit", "sizeSpin", "chkShrinkToFit" }));
+        } else if (button) {
+            QVERIFY(button->isChecked());
+            const bool inForce[] = { b.GetOverwriteExisting(),
+                b.GetOpenFolderAfterRun() && SettingsStore::GetOpenFolder(), b.GetDoNotEnlarge() };
+            QCOMPARE(std::count(std::begin(inForce), std::end(inForce), true), 1);
+        } else if (control == "formatCombo") {
+            QCOMPARE(b.GetOutputExtension(), std::string(".jpeg"));
+        } else {
+            // Any of the three: Fix Image, pixels in both unit lists, every field on.
+            QCOMPARE(b.GetResizeMode(), FixImage);
+            QCOMPARE(p.Combo("widthUnitCombo")->currentText() + p.Combo("heightUnitCombo")->currentText(),
+                QString("PixelPixel"));
+            QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }).size(), 4);
+        }
+    }
+
     // Whatever resets the mode, the fields follow it: a field left off would hold a stale value.
     void fieldsFollowTheModeAfterClearAllAndTheFirstPicture()
     {
@@ -283,6 +346,7 @@ private slots:
         QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }), all);
         // The mode set from code is shown with its fields too.
         p.Combo("resizeModeCombo")->setCurrentIndex(RestrictHeight);
+        QCOMPARE(p.GetBatch().GetResizeMode(), RestrictHeight);
         QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }),
             QStringList({ "heightEdit", "heightUnitCombo" }));
     }
