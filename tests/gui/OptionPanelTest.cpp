@@ -1,9 +1,11 @@
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 
 #include "controls/CEditEx.h"
 #include "settings/SettingsStore.h"
@@ -86,6 +88,17 @@ private:
     testpics::TempDir m_dir;
     QByteArray m_saved;
 };
+
+// The contrast ratio of two colours, 1 (none) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 } // namespace
 
@@ -325,6 +338,31 @@ private slots:
             QCOMPARE(p.Combo("widthUnitCombo")->currentText() + p.Combo("heightUnitCombo")->currentText(),
                 QString("PixelPixel"));
             QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }).size(), 4);
+        }
+    }
+
+    // The row under the keyboard in each drop-down list is drawn in the highlight and reads in it.
+    void dropDownListsShowTheirHighlightedRow()
+    {
+        Panel p;
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+        for (const char* name : { "resizeModeCombo", "widthUnitCombo", "formatCombo" }) {
+            QComboBox* combo = p.Combo(name);
+            combo->showPopup();
+            QAbstractItemView* view = combo->view();
+            QTRY_VERIFY(view->isVisible());
+            view->setCurrentIndex(view->model()->index(1, 0));
+            const QRect row
+                = (view->visualRect(view->currentIndex()) & view->viewport()->rect()).adjusted(3, 3, -3, -3);
+            const QImage shot = view->viewport()->grab().toImage();
+            const QColor highlight = view->palette().color(QPalette::Highlight);
+            QCOMPARE(shot.pixelColor(row.right(), row.center().y()), highlight); // past the text
+            QVERIFY2(Contrast(highlight, view->palette().color(QPalette::HighlightedText)) >= 4.5, name);
+            double text = 1;
+            for (int x = row.left(); x <= row.right(); ++x)
+                text = std::max(text, Contrast(highlight, shot.pixelColor(x, row.center().y())));
+            QVERIFY2(text >= 3, name);
+            combo->hidePopup();
         }
     }
 
