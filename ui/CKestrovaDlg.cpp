@@ -212,7 +212,8 @@ void CKestrovaDlg::BindMarkupControls()
     if (m_labelCopyright)
         m_labelCopyright->setText(QStringLiteral("Copyright \u00A9 2026 Lumisk Studio. All rights reserved."));
 
-    const QSize minimum = GetRoot() ? GetRoot()->minimumSize() : QSize();
+    // The skin's least size, or more where its controls need more: squeezed, they would overlap.
+    const QSize minimum = GetRoot() ? GetRoot()->minimumSize().expandedTo(GetRoot()->minimumSizeHint()) : QSize();
     if (!minimum.isEmpty())
         setMinimumSize(
             minimum + QSize(GetSizeBox().left() + GetSizeBox().right(), GetSizeBox().top() + GetSizeBox().bottom()));

@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -363,6 +364,44 @@ private slots:
                 text = std::max(text, Contrast(highlight, shot.pixelColor(x, row.center().y())));
             QVERIFY2(text >= 3, name);
             combo->hidePopup();
+        }
+    }
+
+    // At its least size and at its first size the window shows every control whole: no two
+    // overlap, each text has the room it asks for, with the longest texts the panel shows.
+    void nothingOverlapsOrIsCutAtTheLeastSize()
+    {
+        testpics::TempDir dir;
+        testpics::WriteColour(dir / "a.png", 4000, 3000, "png");
+        Panel p;
+        p.Add(dir / "a.png");
+        p.Type("widthEdit", "99");
+        p.Type("heightEdit", "98"); // "Info : Images resize to (99.00% Width) x (98.00% Height)"
+        p.Choose("formatCombo", "BMP Files (*.bmp)");
+        for (const QSize size : { p.minimumSize(), p.size() }) {
+            p.resize(size);
+            QTRY_COMPARE(p.size(), size);
+            QApplication::processEvents();
+            QList<QWidget*> parents = p.findChildren<QWidget*>();
+            parents << &p;
+            for (QWidget* parent : parents) {
+                QList<QWidget*> shown;
+                for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                    if (child->isVisible() && !child->isWindow())
+                        shown << child;
+                for (int i = 0; i < shown.size(); ++i) {
+                    for (int j = i + 1; j < shown.size(); ++j)
+                        QVERIFY2(!shown[i]->geometry().intersects(shown[j]->geometry()),
+                            qPrintable(shown[i]->objectName() + " over " + shown[j]->objectName()));
+                    const auto* label = qobject_cast<QLabel*>(shown[i]);
+                    const auto* button = qobject_cast<QAbstractButton*>(shown[i]);
+                    const bool text = (label && !label->text().isEmpty()) || (button && !button->text().isEmpty());
+                    const QSize need = label && label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
+                                                                  : shown[i]->sizeHint();
+                    QVERIFY2(!text || (shown[i]->width() >= need.width() && shown[i]->height() >= need.height()),
+                        qPrintable(shown[i]->objectName() + " is cut"));
+                }
+            }
         }
     }
 
