@@ -294,7 +294,6 @@ void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
 
 void CKestrovaDlg::OnSysCommand(SysCommand command)
 {
-    const bool wasMaximised = IsMaximisedNow();
     switch (command) {
     case SC_MINIMIZE:
         setWindowState(windowState() | Qt::WindowMinimized);
@@ -306,15 +305,13 @@ void CKestrovaDlg::OnSysCommand(SysCommand command)
         setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         break;
     }
-    UpdateCaptionButtons(wasMaximised);
+    UpdateCaptionButtons();
 }
 
-void CKestrovaDlg::UpdateCaptionButtons(bool wasMaximised)
+void CKestrovaDlg::UpdateCaptionButtons()
 {
+    // From the state itself, never from what the buttons showed before.
     const bool maximised = IsMaximisedNow();
-    m_wasMaximised = maximised;
-    if (maximised == wasMaximised)
-        return;
     if (m_btnMax)
         m_btnMax->setVisible(!maximised);
     if (m_btnRestore)
@@ -325,7 +322,7 @@ void CKestrovaDlg::changeEvent(QEvent* event)
 {
     // The window manager may change the state too (a double click on the caption, a shortcut).
     if (event->type() == QEvent::WindowStateChange)
-        UpdateCaptionButtons(m_wasMaximised);
+        UpdateCaptionButtons();
     CUILibDialog::changeEvent(event);
 }
 

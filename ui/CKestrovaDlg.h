@@ -42,8 +42,7 @@ public:
     void OnMenuHelp();
     void OnMenuHomepage();
     void OnMenuAbout();
-    // Minimise, maximise or restore, and swap the max/restore buttons when the
-    // maximised state changed.
+    // Minimise, maximise or restore; the max/restore buttons follow the state.
     enum SysCommand { SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE };
     void OnSysCommand(SysCommand command);
 
@@ -108,7 +107,8 @@ private:
     void BindMarkupControls();
     void CreateChildWindows();
     void FillOptionControls();
-    void UpdateCaptionButtons(bool wasMaximised);
+    // Maximise or Restore, as the window's state asks: run on every change of the state.
+    void UpdateCaptionButtons();
     // Loads the entry and hands its screen-sized copy to the preview; false when it cannot be read.
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
@@ -165,7 +165,6 @@ private:
 
     QSize m_previewPixels; // the size of the picture the preview encodes
     QMenu* m_helpMenu = nullptr;
-    bool m_wasMaximised = false;
     bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode
     std::pair<int, int> m_savedInputModes { 0, 0 }; // theirs before it
 };

@@ -1,6 +1,7 @@
 #include "ui/CUILibDialog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -127,6 +128,9 @@ void CUILibDialog::WatchControls()
 {
     for (QAbstractButton* button : m_root->findChildren<QAbstractButton*>())
         button->installEventFilter(this);
+    // A label keeps the mouse moves of a press on it, the caption's text among them.
+    for (QLabel* label : m_root->findChildren<QLabel*>())
+        label->installEventFilter(this);
 }
 
 QWidget* CUILibDialog::FindControl(const QString& name) const
@@ -195,6 +199,8 @@ void CUILibDialog::Notify(const QString&, QWidget*) { }
 
 bool CUILibDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseMove && StartMoveOnDrag(static_cast<QMouseEvent*>(event)))
+        return true;
     auto* button = qobject_cast<QAbstractButton*>(watched);
     if (button && button->isEnabled() && button->isDown()) {
         bool activates = false;
@@ -233,7 +239,10 @@ void CUILibDialog::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton && windowHandle()) {
         const FrameHit hit = HitTest(event->position().toPoint());
         if (hit == FrameHit::Caption) {
-            windowHandle()->startSystemMove();
+            // The move starts when the mouse moves: started here, the window manager would
+            // take the second click of a double click.
+            m_movePress = event->globalPosition().toPoint();
+            m_moveArmed = true;
             return;
         }
         if (const Qt::Edges edges = EdgesOf(hit)) {
@@ -246,12 +255,31 @@ void CUILibDialog::mousePressEvent(QMouseEvent* event)
 
 void CUILibDialog::mouseMoveEvent(QMouseEvent* event)
 {
+    if (StartMoveOnDrag(event))
+        return;
     setCursor(CursorFor(HitTest(event->position().toPoint())));
     QDialog::mouseMoveEvent(event);
 }
 
+bool CUILibDialog::StartMoveOnDrag(const QMouseEvent* event)
+{
+    if (!m_moveArmed || !(event->buttons() & Qt::LeftButton) || !windowHandle()
+        || (event->globalPosition().toPoint() - m_movePress).manhattanLength() < QApplication::startDragDistance())
+        return false;
+    m_moveArmed = false;
+    windowHandle()->startSystemMove();
+    return true;
+}
+
+void CUILibDialog::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_moveArmed = false;
+    QDialog::mouseReleaseEvent(event);
+}
+
 void CUILibDialog::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    m_moveArmed = false;
     // As on any desktop: double-clicking the caption maximises or restores.
     if (event->button() == Qt::LeftButton && HitTest(event->position().toPoint()) == FrameHit::Caption) {
         if (IsMaximisedNow())
@@ -263,6 +291,13 @@ void CUILibDialog::mouseDoubleClickEvent(QMouseEvent* event)
     QDialog::mouseDoubleClickEvent(event);
 }
 
+void CUILibDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        ApplyRoundCorners();
+}
+
 void CUILibDialog::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
@@ -271,7 +306,8 @@ void CUILibDialog::resizeEvent(QResizeEvent* event)
 
 void CUILibDialog::ApplyRoundCorners()
 {
-    if (isMinimized() || (m_roundCorner.width() == 0 && m_roundCorner.height() == 0)) {
+    // A maximised window fills its screen to the corners.
+    if (isMinimized() || IsMaximisedNow() || (m_roundCorner.width() == 0 && m_roundCorner.height() == 0)) {
         clearMask();
         return;
     }

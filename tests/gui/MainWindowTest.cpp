@@ -144,6 +144,35 @@ private slots:
         QVERIFY(!max->isHidden() && restore->isHidden());
     }
 
+    // Maximise or Restore shows as the window's state asks, whoever changed the state.
+    void captionButtonFollowsTheWindowState()
+    {
+        CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QWidget* max = dlg.FindControl("btnMax");
+        QWidget* restore = dlg.FindControl("btnRestore");
+        QWidget* caption = dlg.FindControl("textCaption");
+        const auto shows = [&](bool maximised) {
+            return dlg.isMaximized() == maximised && max->isVisible() != maximised && restore->isVisible() == maximised;
+        };
+        dlg.showMaximized();
+        QTRY_VERIFY(shows(true));
+        dlg.showNormal();
+        QTRY_VERIFY(shows(false));
+        QTest::mouseDClick(caption, Qt::LeftButton);
+        QTRY_VERIFY(shows(true));
+        dlg.OnSysCommand(CKestrovaDlg::SC_MINIMIZE);
+        dlg.setWindowState(dlg.windowState() & ~Qt::WindowMinimized); // back from the task bar
+        QTRY_VERIFY(shows(true));
+        QTest::mouseClick(restore, Qt::LeftButton);
+        QTRY_VERIFY(shows(false));
+        QTest::mouseClick(max, Qt::LeftButton);
+        QTRY_VERIFY(shows(true));
+        QTest::mouseDClick(caption, Qt::LeftButton);
+        QTRY_VERIFY(shows(false));
+    }
+
     void brokenSkinOpensAnEmptyWindow()
     {
         QTemporaryDir dir;
