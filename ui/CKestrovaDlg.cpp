@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QUrl>
 #include <climits>
 #include <iterator>
@@ -400,9 +402,21 @@ void CKestrovaDlg::OnShowMenu(QWidget* sender)
         m_helpMenu->addAction(QStringLiteral("Homepage..."), this, &CKestrovaDlg::OnMenuHomepage);
         m_helpMenu->addSeparator();
         m_helpMenu->addAction(QStringLiteral("About..."), this, &CKestrovaDlg::OnMenuAbout);
+        // While the menu is up the link hears no leave and is not painted again; a mouse gone
+        // from it by the time the menu closes must not leave it looking hovered.
+        connect(m_helpMenu, &QMenu::aboutToHide, this, [this] {
+            QTimer::singleShot(0, this, [this] {
+                QWidget* link = m_menuLink;
+                if (link && !link->rect().contains(link->mapFromGlobal(QCursor::pos()))) {
+                    link->setAttribute(Qt::WA_UnderMouse, false);
+                    link->update();
+                }
+            });
+        });
     }
     if (!sender)
         return;
+    m_menuLink = sender;
     // Left edges aligned, just below the button.
     m_helpMenu->popup(sender->mapToGlobal(QPoint(0, sender->height())));
 }

@@ -165,6 +165,7 @@ private:
 
     QSize m_previewPixels; // the size of the picture the preview encodes
     QMenu* m_helpMenu = nullptr;
+    QPointer<QWidget> m_menuLink;                   // the control that opened it
     bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode
     std::pair<int, int> m_savedInputModes { 0, 0 }; // theirs before it
 };

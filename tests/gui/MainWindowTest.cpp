@@ -173,6 +173,28 @@ private slots:
         QTRY_VERIFY(shows(false));
     }
 
+    // The Menu link looks hovered only while the mouse is on it, also after its menu closed elsewhere.
+    // Through the window system, as the mouse goes, so enter and leave are the desktop's.
+    void menuLinkLosesItsHoverWhenItsMenuCloses()
+    {
+        CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QWidget* button = dlg.FindControl("btnMenu");
+        const QPoint on = button->mapTo(&dlg, button->rect().center());
+        QTest::mouseMove(dlg.windowHandle(), on - QPoint(30, 0)); // from beside it: an entry
+        QTest::mouseMove(dlg.windowHandle(), on);
+        QTRY_VERIFY(button->underMouse());
+        QTest::mouseClick(dlg.windowHandle(), Qt::LeftButton, {}, on);
+        QMenu* menu = dlg.GetHelpMenu();
+        QTRY_VERIFY(menu && menu->isVisible());
+        const QPoint elsewhere = menu->mapFromGlobal(dlg.mapToGlobal(QPoint(300, 300)));
+        QTest::mouseMove(menu->windowHandle(), elsewhere);
+        QTest::mouseClick(menu->windowHandle(), Qt::LeftButton, {}, elsewhere);
+        QTRY_VERIFY(!menu->isVisible());
+        QTRY_VERIFY(!button->underMouse());
+    }
+
     void brokenSkinOpensAnEmptyWindow()
     {
         QTemporaryDir dir;
