@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRadioButton>
 #include <QUiLoader>
@@ -119,6 +120,7 @@ void CUILibDialog::ReadGeometry()
     m_sizeBox = ParseMargins(m_root->property("sizeBox"));
     m_caption = ParseMargins(m_root->property("caption"));
     m_roundCorner = ParseSize(m_root->property("roundCorner"));
+    m_frameColour = QColor(m_root->property("frameColor").toString());
     // The size box is the frame: the content keeps clear of it.
     layout()->setContentsMargins(m_sizeBox);
     ApplyRoundCorners();
@@ -289,6 +291,18 @@ void CUILibDialog::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     QDialog::mouseDoubleClickEvent(event);
+}
+
+void CUILibDialog::paintEvent(QPaintEvent* event)
+{
+    // The size box around the content: the skin's frame, not the desktop's pale ground.
+    if (m_frameColour.isValid() && m_root) {
+        QPainter painter(this);
+        painter.setClipRegion(QRegion(rect()).subtracted(m_root->geometry()));
+        painter.fillRect(rect(), m_frameColour);
+        return;
+    }
+    QDialog::paintEvent(event);
 }
 
 void CUILibDialog::changeEvent(QEvent* event)

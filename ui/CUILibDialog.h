@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QDialog>
 #include <QMargins>
 #include <QSize>
@@ -51,6 +52,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void WatchControls();
@@ -64,6 +66,7 @@ private:
     QMargins m_sizeBox;
     QMargins m_caption;
     QSize m_roundCorner;
+    QColor m_frameColour;     // the skin's, for the size box; invalid: the desktop's
     QPoint m_movePress;       // where a press on the caption was, on the screen
     bool m_moveArmed = false; // it may still become a move
 };

@@ -195,6 +195,22 @@ private slots:
         QTRY_VERIFY(!button->underMouse());
     }
 
+    // The ring the size box keeps around the content is the skin's frame colour all round.
+    void frameRingIsTheSkinsColour()
+    {
+        CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QColor frame(dlg.GetRoot()->property("frameColor").toString());
+        QVERIFY(frame.isValid());
+        const QImage shot = dlg.grab().toImage();
+        const int w = shot.width(), h = shot.height();
+        for (const QPoint at : { QPoint(w / 2, 0), QPoint(w / 2, 3), QPoint(1, 20), QPoint(w - 2, 20), QPoint(2, h / 2),
+                 QPoint(w / 2, h - 1) })
+            QCOMPARE(shot.pixelColor(at), frame);
+        QVERIFY(shot.pixelColor(w / 2, 4) != frame); // the caption starts inside it
+    }
+
     void brokenSkinOpensAnEmptyWindow()
     {
         QTemporaryDir dir;
