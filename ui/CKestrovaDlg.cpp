@@ -61,8 +61,6 @@ QString CKestrovaDlg::GetWindowName()
     return QString::fromUtf8(AppIdentity::DisplayName) + QString::fromUtf8(AppIdentity::VersionText);
 }
 
-QString CKestrovaDlg::GetHomepageAddress() { return QStringLiteral("https://kestrova.example.org/"); }
-
 CKestrovaDlg::CKestrovaDlg(const QString& skinArchive, QWidget* parent)
     : CUILibDialog(parent)
     , m_skinArchive(skinArchive)
@@ -426,7 +424,14 @@ void CKestrovaDlg::OnMenuHelp()
     QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("help/index.html"))));
 }
 
-void CKestrovaDlg::OnMenuHomepage() { QDesktopServices::openUrl(QUrl(GetHomepageAddress())); }
+bool CKestrovaDlg::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+void CKestrovaDlg::OnMenuHomepage()
+{
+    const QString page = QString::fromLatin1(AppIdentity::HomepageUrl);
+    if (!OpenUrl(QUrl(page)))
+        ShowMessage(QStringLiteral("Could not open %1: no web browser was found.").arg(page), QMessageBox::Warning);
+}
 
 void CKestrovaDlg::OnMenuAbout()
 {

@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QAbstractButton;
+class QUrl;
 
 // The main window: builds its content from the skin, owns the picture batch and the
 // option controls, and sends every notification, menu command and caption button
@@ -79,7 +80,6 @@ public:
 
     QMenu* GetHelpMenu() const { return m_helpMenu; }
     static QString GetWindowName();
-    static QString GetHomepageAddress();
     // The name filters of the Open dialog, the one in force first.
     static QStringList OpenDialogFilters();
 
@@ -93,6 +93,8 @@ protected:
     virtual bool BrowseForFolder(QString& folder, const QString& title);
     virtual void ShowMessage(const QString& text, QMessageBox::Icon icon);
     virtual void OpenFolder(const QString& folder);
+    // The desktop's handler for a page or a folder; false when none would take it.
+    virtual bool OpenUrl(const QUrl& url);
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -211,6 +211,40 @@ private slots:
         QVERIFY(shot.pixelColor(w / 2, 4) != frame); // the caption starts inside it
     }
 
+    // Homepage opens the project's page; without a browser the window says so.
+    void homepageOpensTheProjectsPage()
+    {
+        class Window : public CKestrovaDlg {
+        public:
+            using CKestrovaDlg::CKestrovaDlg;
+            QList<QUrl> urls;
+            QStringList messages;
+            bool browser = true;
+
+        protected:
+            bool OpenUrl(const QUrl& url) override
+            {
+                urls << url;
+                return browser;
+            }
+            void ShowMessage(const QString& text, QMessageBox::Icon) override { messages << text; }
+        };
+        Window dlg(KESTROVA_TEST_SKIN);
+        dlg.OnShowMenu(nullptr);
+        QAction* homepage = nullptr;
+        for (QAction* action : dlg.GetHelpMenu()->actions())
+            if (action->text() == "Homepage...")
+                homepage = action;
+        QVERIFY(homepage);
+        homepage->trigger();
+        dlg.browser = false;
+        homepage->trigger();
+        const QUrl page("https://github.com/kestrova/lumisk-studio");
+        QCOMPARE(dlg.urls, QList<QUrl>({ page, page }));
+        QCOMPARE(dlg.messages.size(), 1);
+        QVERIFY2(dlg.messages[0].contains(page.toString()), qPrintable(dlg.messages[0]));
+    }
+
     void brokenSkinOpensAnEmptyWindow()
     {
         QTemporaryDir dir;
