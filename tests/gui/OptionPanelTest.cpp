@@ -2,6 +2,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -473,12 +474,22 @@ private slots:
         }
         QCOMPARE(CKestrovaDlg::OpenDialogFilters(),
             QStringList({ "\tSupported Files  (*.bmp *.tif *.jpg *.jpeg *.png *.gif *.emf *.wmf *.webp *.avif *.jxl "
-                          "*.heic *.heif *.tiff)",
+                          "*.heic *.heif *.tiff *.pcx)",
                 "\tWindows Bitmap Files(*.bmp) (*.bmp)", "\tJPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg)",
                 "\tPNG Files (*.png) (*.png)", "\tGIF Files (*.gif) (*.gif)", "\tWMF Files (*.wmf) (*.wmf)",
                 "\tEMF Files (*.emf) (*.emf)", "\tWebP Files (*.webp) (*.webp)", "\tAVIF Files (*.avif) (*.avif)",
                 "\tJPEG XL Files (*.jxl) (*.jxl)", "\tHEIF Files (*.heic;*.heif) (*.heic *.heif)",
+                "\tPCX Files (*.pcx) (*.pcx)", "\tTIFF Files (*.tif;*.tiff) (*.tif *.tiff)",
                 "\tAll Files (*.*) (*)" }));
+        // Every format the help page promises for Add Files is offered by the dialog.
+        QFile help(KESTROVA_SOURCE_DIR "/help/index.html");
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        const QString promise
+            = QString::fromUtf8(help.readAll()).section("opens pictures (", 1).section(" and more", 0, 0);
+        QVERIFY(promise.contains("PCX"));
+        const QStringList supported = CKestrovaDlg::OpenDialogFilters()[0].section('(', 1).chopped(1).split(' ');
+        for (const QString& format : promise.split(", "))
+            QVERIFY2(supported.contains("*." + format.toLower()), qPrintable(format));
     }
 
     void clickingAPicturePreviewsItAndShowsTheEstimate()
