@@ -5,8 +5,10 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,8 +16,10 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <climits>
 #include <iterator>
 
@@ -421,7 +425,36 @@ void CKestrovaDlg::OnShowMenu(QWidget* sender)
 
 void CKestrovaDlg::OnMenuHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("help/index.html"))));
+    // The program runs in its data folder, which holds the help.
+    const QString page = QDir::current().absoluteFilePath(QStringLiteral("help/index.html"));
+    if (!QFileInfo(page).isFile()) {
+        ShowMessage(QStringLiteral("The help page %1 could not be found.").arg(page), QMessageBox::Warning);
+        return;
+    }
+    if (!OpenUrl(QUrl::fromLocalFile(page)))
+        ShowHelpWindow(page);
+}
+
+void CKestrovaDlg::ShowHelpWindow(const QString& page)
+{
+    if (!m_helpWindow) {
+        auto* window = new QDialog(this);
+        window->setObjectName(QStringLiteral("helpWindow"));
+        window->setWindowTitle(QStringLiteral("%1 Help").arg(QString::fromUtf8(AppIdentity::DisplayName)));
+        auto* layout = new QVBoxLayout(window);
+        auto* browser = new QTextBrowser(window);
+        browser->setOpenExternalLinks(true);
+        browser->setSource(QUrl::fromLocalFile(page));
+        layout->addWidget(browser);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
+        connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::close);
+        layout->addWidget(buttons);
+        window->resize(720, 640);
+        m_helpWindow = window;
+    }
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
 }
 
 bool CKestrovaDlg::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }

@@ -92,7 +92,6 @@ protected:
     virtual QStringList ChooseFilesToAdd();
     virtual bool BrowseForFolder(QString& folder, const QString& title);
     virtual void ShowMessage(const QString& text, QMessageBox::Icon icon);
-    virtual void OpenFolder(const QString& folder);
     // The desktop's handler for a page or a folder; false when none would take it.
     virtual bool OpenUrl(const QUrl& url);
 
@@ -114,6 +113,8 @@ private:
     // Loads the entry and hands its screen-sized copy to the preview; false when it cannot be read.
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
+    // The help page in a window of our own, for a desktop that shows no pages.
+    void ShowHelpWindow(const QString& page);
     void ReportConvertFailures();
     // The width and height fields, their units and labels as the shown mode asks; runs on
     // every change of the mode combo, whoever makes it.
@@ -167,7 +168,8 @@ private:
 
     QSize m_previewPixels; // the size of the picture the preview encodes
     QMenu* m_helpMenu = nullptr;
-    QPointer<QWidget> m_menuLink;                   // the control that opened it
+    QPointer<QWidget> m_menuLink; // the control that opened it
+    QPointer<QDialog> m_helpWindow;
     bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode
     std::pair<int, int> m_savedInputModes { 0, 0 }; // theirs before it
 };

@@ -2,15 +2,12 @@
 #include "ui/CKestrovaDlg.h"
 
 #include <QAbstractButton>
-#include <QDesktopServices>
 #include <QLineEdit>
 #include <QUrl>
 
 #include "files/CreateFolderPath.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
-
-void CKestrovaDlg::OpenFolder(const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
 
 void CKestrovaDlg::OnBrowseOutput()
 {
@@ -24,10 +21,12 @@ void CKestrovaDlg::OnBrowseOutput()
 void CKestrovaDlg::OnOpenOutput()
 {
     const QString folder = m_outputEdit->text();
-    if (CreateFolderPath(folder.toStdString()))
-        OpenFolder(folder);
-    else
+    if (!CreateFolderPath(folder.toStdString()))
         ShowInvalidFolder(folder);
+    else if (!OpenUrl(QUrl::fromLocalFile(folder)))
+        ShowMessage(
+            QStringLiteral("Could not open the folder \"%1\": no program to show folders was found.").arg(folder),
+            QMessageBox::Warning);
 }
 
 void CKestrovaDlg::OnOpenFolderToggled()

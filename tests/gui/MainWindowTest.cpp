@@ -1,10 +1,12 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "ui/CKestrovaDlg.h"
 #include "ui/FrameHitTest.h"
@@ -211,8 +213,9 @@ private slots:
         QVERIFY(shot.pixelColor(w / 2, 4) != frame); // the caption starts inside it
     }
 
-    // Homepage opens the project's page; without a browser the window says so.
-    void homepageOpensTheProjectsPage()
+    // Homepage opens the project's page, Help the help page; without a browser the window
+    // says so, or shows the help itself.
+    void homepageAndHelpOpenTheirPages()
     {
         class Window : public CKestrovaDlg {
         public:
@@ -231,18 +234,34 @@ private slots:
         };
         Window dlg(KESTROVA_TEST_SKIN);
         dlg.OnShowMenu(nullptr);
-        QAction* homepage = nullptr;
-        for (QAction* action : dlg.GetHelpMenu()->actions())
-            if (action->text() == "Homepage...")
-                homepage = action;
-        QVERIFY(homepage);
-        homepage->trigger();
+        const auto item = [&](const QString& text) {
+            for (QAction* action : dlg.GetHelpMenu()->actions())
+                if (action->text() == text)
+                    return action;
+            return static_cast<QAction*>(nullptr);
+        };
+        item("Homepage...")->trigger();
         dlg.browser = false;
-        homepage->trigger();
+        item("Homepage...")->trigger();
         const QUrl page("https://github.com/kestrova/lumisk-studio");
         QCOMPARE(dlg.urls, QList<QUrl>({ page, page }));
         QCOMPARE(dlg.messages.size(), 1);
         QVERIFY2(dlg.messages[0].contains(page.toString()), qPrintable(dlg.messages[0]));
+
+        // Help: the desktop's browser when there is one, else a window of our own with the page.
+        const QString folder = QDir::currentPath();
+        QDir::setCurrent(KESTROVA_SOURCE_DIR); // the program runs in its data folder, beside help/
+        dlg.browser = true;
+        item("Help...")->trigger();
+        QCOMPARE(dlg.urls.last(), QUrl::fromLocalFile(QDir::current().absoluteFilePath("help/index.html")));
+        QVERIFY(!dlg.findChild<QDialog*>("helpWindow"));
+        dlg.browser = false;
+        item("Help...")->trigger();
+        QDir::setCurrent(folder);
+        auto* help = dlg.findChild<QDialog*>("helpWindow");
+        QVERIFY(help && help->isVisible());
+        QVERIFY(help->findChild<QTextBrowser*>()->toPlainText().contains("Collecting pictures"));
+        QCOMPARE(dlg.messages.size(), 1);
     }
 
     void brokenSkinOpensAnEmptyWindow()

@@ -28,6 +28,7 @@ public:
     QString folderToChoose;
     QStringList messages;
     QStringList opened;
+    bool desktopOpens = true;
 
     using CKestrovaDlg::dropEvent; // what the window gets for a drop (Qt routes real drops to the drag's target)
     QLineEdit* Output() { return findChild<QLineEdit*>("outputEdit"); }
@@ -52,7 +53,11 @@ protected:
         return !folder.isNull();
     }
     void ShowMessage(const QString& text, QMessageBox::Icon) override { messages << text; }
-    void OpenFolder(const QString& folder) override { opened << folder; }
+    bool OpenUrl(const QUrl& url) override
+    {
+        opened << url.toLocalFile();
+        return desktopOpens;
+    }
 };
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -166,6 +171,14 @@ private slots:
         w.OnOpenOutput();
         QVERIFY(QDir(opened).exists());
         QCOMPARE(w.opened, QStringList({ opened }));
+        QVERIFY(w.messages.isEmpty());
+        // A desktop without a file manager: the window says so.
+        w.desktopOpens = false;
+        w.OnOpenOutput();
+        QCOMPARE(w.messages,
+            QStringList({ "Could not open the folder \"" + opened + "\": no program to show folders was found." }));
+        w.messages.clear();
+        w.desktopOpens = true;
 
         const QString out = Q(dir / "out/new");
         w.Output()->setText(out);
