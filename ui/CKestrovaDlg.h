@@ -113,6 +113,8 @@ private:
     // Loads the entry and hands its screen-sized copy to the preview; false when it cannot be read.
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
+    // Where Add Folder's chooser opens: the folder chosen last, else the user's pictures, else home.
+    static QString AddFolderStart();
     // The help page in a window of our own, for a desktop that shows no pages.
     void ShowHelpWindow(const QString& page);
     void ReportConvertFailures();

@@ -5,11 +5,14 @@
 #include <functional>
 
 #include <QApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -127,11 +130,24 @@ void CKestrovaDlg::OnAddFile()
     RunIntake(AddFiles, static_cast<int>(files.size()));
 }
 
+QString CKestrovaDlg::AddFolderStart()
+{
+    const QString last = QString::fromStdString(
+        SettingsStore::ReadString(SettingsStore::Section, SettingsStore::KeyAddFolder, std::string_view()));
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
+}
+
 void CKestrovaDlg::OnAddFolder()
 {
-    QString folder;
+    QString folder = AddFolderStart();
     if (!BrowseForFolder(folder, QStringLiteral("Please select a folder")) || folder.isEmpty())
         return;
+    SettingsStore::WriteString(SettingsStore::Section, SettingsStore::KeyAddFolder, folder.toStdString());
     RunIntake(AddFolder, 0, folder);
 }
 

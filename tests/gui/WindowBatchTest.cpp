@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTest>
 #include <filesystem>
 
@@ -26,6 +27,7 @@ public:
     }
     QStringList filesToChoose;
     QString folderToChoose;
+    QStringList startFolders; // where each folder chooser opened
     QStringList messages;
     QStringList opened;
     bool desktopOpens = true;
@@ -49,6 +51,7 @@ protected:
     QStringList ChooseFilesToAdd() override { return filesToChoose; }
     bool BrowseForFolder(QString& folder, const QString&) override
     {
+        startFolders << folder;
         folder = folderToChoose;
         return !folder.isNull();
     }
@@ -121,6 +124,34 @@ private slots:
         w.dropEvent(&drop);
         QTRY_COMPARE(w.Names().mid(8), QStringList({ "d.gif", "b.png", "c.jpg" }));
         QVERIFY(w.messages.isEmpty());
+    }
+
+    // Add Folder's chooser opens in the folder chosen last, else the user's pictures, else home.
+    void addFolderOpensWhereTheUserLooks()
+    {
+        testpics::TempDir home;
+        const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", savedHome);
+            qputenv("XDG_CONFIG_HOME", savedConfig);
+        });
+        qputenv("HOME", QByteArray::fromStdString(home.Path().string()));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home / "config"));
+        testpics::TempDir chosen;
+        WritePicture(chosen, "a.jpg");
+        Window w;
+        w.OnAddFolder(); // cancelled: nothing is remembered
+        fs::create_directory(home / "Pictures");
+        w.OnAddFolder();
+        w.folderToChoose = Q(chosen.Path().string());
+        w.OnAddFolder();
+        QCOMPARE(w.Names(), QStringList({ "a.jpg" }));
+        w.OnAddFolder();
+        Window again; // and in the next session
+        again.OnAddFolder();
+        QCOMPARE(w.startFolders + again.startFolders,
+            QStringList({ Q(home.Path().string()), Q(home / "Pictures"), Q(home / "Pictures"),
+                Q(chosen.Path().string()), Q(chosen.Path().string()) }));
     }
 
     void invalidOutputFolders_data()
