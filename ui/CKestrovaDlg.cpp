@@ -14,12 +14,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <climits>
 #include <iterator>
 
@@ -114,8 +117,21 @@ void CKestrovaDlg::OnInitDialog()
     CreateChildWindows();
     BindMarkupControls();
     ConnectOptionControls();
+    CreateShortcuts();
     FillOptionControls();
     setAcceptDrops(true);
+}
+
+void CKestrovaDlg::CreateShortcuts()
+{
+    // Delete only in the list: in a field it deletes characters.
+    auto* remove = new QShortcut(QKeySequence::Delete, m_imageList, this, &CKestrovaDlg::OnRemoveFiles);
+    remove->setContext(Qt::WidgetWithChildrenShortcut);
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this, this, &CKestrovaDlg::OnAddFile);
+    auto* start = new QShortcut(this);
+    start->setKeys({ QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter),
+        QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)) });
+    connect(start, &QShortcut::activated, this, &CKestrovaDlg::OnStart);
 }
 
 void CKestrovaDlg::CreateChildWindows()
@@ -372,13 +388,18 @@ void CKestrovaDlg::SelectEntryForPreview(int index)
 void CKestrovaDlg::OnRemoveFiles()
 {
     const std::vector<int> selected = m_imageList->GetSelectedItems();
-    for (std::size_t k = 0; k < selected.size(); ++k) {
-        const int position = selected[k] - static_cast<int>(k);
-        m_batch.RemoveEntry(position);
-        m_imageList->DeleteItem(position); // its thumbnail goes with it
+    {
+        // The list's current item wanders while rows go; the preview waits for the end.
+        const QScopedValueRollback syncing(m_listSyncing, true);
+        for (std::size_t k = 0; k < selected.size(); ++k) {
+            const int position = selected[k] - static_cast<int>(k);
+            m_batch.RemoveEntry(position);
+            m_imageList->DeleteItem(position); // its thumbnail goes with it
+        }
     }
     m_preview->ClearImage();
-    SelectEntryForPreview(m_batch.GetSelectedIndex());
+    // The batch may still point past its last entry; the window shows one that is there.
+    SelectEntryForPreview(std::min(m_batch.GetSelectedIndex(), m_batch.GetEntryCount() - 1));
     if (m_batch.GetSelectedIndex() < 0)
         RefreshOptionControls();
     UpdateOutputEstimate();
@@ -387,7 +408,10 @@ void CKestrovaDlg::OnRemoveFiles()
 void CKestrovaDlg::OnClearAll()
 {
     m_batch.RemoveAllEntries();
-    m_imageList->DeleteAllItems();
+    {
+        const QScopedValueRollback syncing(m_listSyncing, true);
+        m_imageList->DeleteAllItems();
+    }
     m_preview->ClearImage();
     if (m_batch.GetSelectedIndex() < 0)
         RefreshOptionControls();

@@ -128,6 +128,8 @@ private:
     // The preview's scale: what the run will write for the selected picture.
     void UpdatePreviewScale();
     void ConnectOptionControls();
+    // Delete in the list removes, Ctrl+O adds files, Ctrl+Return starts.
+    void CreateShortcuts();
     // Setting an edit's text always runs its change handling, even when the text is the same.
     static void SetEditText(QLineEdit* edit, const QString& text);
     QString FormatValue(double value) const;
@@ -149,6 +151,7 @@ private:
     QLineEdit* m_outputEdit = nullptr;
     QComboBox* m_formatCombo = nullptr;
     bool m_syncingControls = false; // the program shows the batch's values: no handler runs
+    bool m_listSyncing = false;     // the program changes the list: its current item is no choice
 
     // Markup controls, owned by the content.
     QPointer<QAbstractButton> m_radioQuality;

@@ -178,10 +178,10 @@ void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
     m_imageList->setUpdatesEnabled(true);
 
     if (m_batch.GetSelectedIndex() < 0 && after >= 1) {
-        m_imageList->SetItemSelected(0, true);
         m_batch.ResetDimensions();
         RefreshOptionControls();
         m_batch.SelectEntry(0);
+        m_imageList->SetItemSelected(0, true);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         ShowInPreview(0);
         QApplication::restoreOverrideCursor();

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopedValueRollback>
@@ -76,7 +77,12 @@ void CKestrovaDlg::ConnectOptionControls()
             connect(check, &QAbstractButton::toggled, this, &CKestrovaDlg::OnOutputOptionToggled);
     if (m_preview)
         connect(m_preview, &CPictureBox::PreviewRendered, this, &CKestrovaDlg::UpdateOutputEstimate);
-    connect(m_imageList, &CImageListCtrlEx::ItemClicked, this, &CKestrovaDlg::SelectEntryForPreview);
+    // The preview follows the list's current picture, moved by mouse or keyboard.
+    connect(
+        m_imageList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+            if (!m_listSyncing && current.isValid() && current.row() != m_batch.GetSelectedIndex())
+                SelectEntryForPreview(current.row());
+        });
 }
 
 void CKestrovaDlg::SetEditText(QLineEdit* edit, const QString& text)
