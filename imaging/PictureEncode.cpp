@@ -108,6 +108,7 @@ std::vector<std::uint8_t> EncodeModern(VImage img, const FormatRow& row, const E
 
 std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOptions& options) const
 {
+    LibraryUse use;
     m_failure = {};
     const FormatRow* row = FindFormatRow(format);
     if (!row || !HasOwnQuality(*row)) {
@@ -146,6 +147,7 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
 
 std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 {
+    LibraryUse use;
     std::vector<std::uint8_t> bytes;
     VImage img;
     PictureFailure ignored;
@@ -159,7 +161,7 @@ std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
         bytes.assign(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
         g_free(buf);
     } catch (const vips::VError&) {
-        vips_error_clear();
+        ClearLibraryErrors();
         bytes.clear();
     }
     return bytes;
@@ -172,6 +174,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, int quality) c
 
 bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOptions& options) const
 {
+    LibraryUse use;
     m_failure = {};
     if (const FormatRow* row = FindFormatRow(format); row && HasOwnQuality(*row)) {
         const std::vector<std::uint8_t> bytes = Encode(format, options);
@@ -239,6 +242,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOp
 
 Rgb888 Picture::ToRgb888() const
 {
+    LibraryUse use;
     Rgb888 px;
     VImage img;
     PictureFailure ignored;
@@ -252,7 +256,7 @@ Rgb888 Picture::ToRgb888() const
         px.bytes.assign(static_cast<std::uint8_t*>(mem), static_cast<std::uint8_t*>(mem) + size);
         g_free(mem);
     } catch (const vips::VError&) {
-        vips_error_clear();
+        ClearLibraryErrors();
         px = Rgb888 {};
     }
     return px;

@@ -54,6 +54,10 @@ public:
     // kind: AddFiles or AddFolder; total: the collected paths (none for a folder).
     void RunIntake(int kind, int total, const QString& folder = QString());
     void OnDropFiles(const QStringList& paths);
+    // Files and folders named on the command line or passed on by a later start: the files
+    // are added as Add File adds them, each folder as Add Folder does, once no dialog or
+    // menu of the window is open.
+    void QueuePathsToAdd(const QStringList& paths);
     void OnBrowseOutput();
     void OnOpenOutput();
     void OnOpenFolderToggled();
@@ -118,6 +122,8 @@ private:
     // The help page in a window of our own, for a desktop that shows no pages.
     void ShowHelpWindow(const QString& page);
     void ReportConvertFailures();
+    void AddQueuedPaths();
+    void ScheduleQueuedPaths(int delayMs);
     // The width and height fields, their units and labels as the shown mode asks; runs on
     // every change of the mode combo, whoever makes it.
     void ApplyModeToControls();
@@ -177,6 +183,8 @@ private:
     QPointer<QDialog> m_helpWindow;
     bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode
     std::pair<int, int> m_savedInputModes { 0, 0 }; // theirs before it
+    QStringList m_queuedPaths;                      // waiting for QueuePathsToAdd's turn
+    bool m_queueScheduled = false;
 };
 
 // The program's main window, for the application object.

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs the real program on a virtual X screen the way a user would: Add Folder with the
-# sample pictures, Start, then checks every written file by decoding it.
+# sample pictures, Start, then checks every written file by decoding it; then once more as WebP
+# with transparency kept.
 #   window-e2e.sh PROGRAM SAMPLES_DIR [SCREENSHOT_DIR]
 # Exits 77 (skipped) when Xvfb or xdotool is missing.
 set -eu
@@ -74,4 +75,25 @@ for f in "$out"/*; do
 done
 [ "$written" -eq "$expected" ] || fail "$written files written, expected $expected"
 ls "$out" | grep -v '\.jpg$' && fail "a file that is not a .jpg was written"
-echo "window-e2e: $written pictures added, converted and decoded"
+
+# Again as WebP with transparency kept: chosen in the Save as list with the keyboard, the
+# check box ticked with the mouse.
+click 838 570 # Save as
+sleep 0.5
+xdotool type --delay 50 "WebP"
+xdotool key Return
+sleep 0.3
+click 700 596 # Keep transparency
+sleep 0.3
+click 875 661 # Start
+runs() { [ "$(grep -c "converted $expected failed 0" "$log")" -ge "$1" ]; }
+wait_for 120 runs 2 || fail "the WebP run did not convert every picture"
+[ -n "$shots" ] && import -window root "$shots/e2e-webp.png"
+for f in "$sandbox"/pictures/*; do
+    name=$(basename "${f%.*}").webp
+    case $(vipsheader -f bands "$f") in 2 | 4) want=4 ;; *) want=3 ;; esac
+    got=$(vipsheader -f bands "$out/$name") || fail "cannot decode $name"
+    [ "$got" = "$want" ] || fail "$name has $got bands, expected $want"
+done
+[ "$(vipsheader -f bands "$out/alpha.webp")" = 4 ] || fail "alpha.webp lost its transparency"
+echo "window-e2e: $written pictures added, converted and decoded, then written as WebP with transparency kept"
