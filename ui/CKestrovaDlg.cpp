@@ -118,6 +118,7 @@ void CKestrovaDlg::OnInitDialog()
     BindMarkupControls();
     ConnectOptionControls();
     CreateShortcuts();
+    SetTabOrder();
     FillOptionControls();
     setAcceptDrops(true);
 }
@@ -132,6 +133,26 @@ void CKestrovaDlg::CreateShortcuts()
     start->setKeys({ QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter),
         QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)) });
     connect(start, &QShortcut::activated, this, &CKestrovaDlg::OnStart);
+}
+
+void CKestrovaDlg::SetTabOrder()
+{
+    // As the window reads: the list and its buttons, the options top to bottom, the output row.
+    // Left alone, Tab would visit every control of the skin before the ones attached to it.
+    const auto named = [this](const char* name) { return FindControl(QString::fromLatin1(name)); };
+    QWidget* const order[] = { m_imageList, named("btnAddFile"), named("btnAddFolder"), named("btnRemoveFile"),
+        named("btnClearAll"), m_resizeModeCombo, m_widthEdit, m_widthUnitCombo, m_heightEdit, m_heightUnitCombo,
+        named("chkDoNotEnlarge"), named("radioQuality"), m_qualityEdit, named("radioSize"), m_sizeEdit,
+        named("chkShrinkToFit"), m_formatCombo, named("chkKeepAlpha"), m_outputEdit, named("btnBrowse"),
+        named("btnOpen"), named("chkOverwrite"), named("chkOpenFolder"), named("btnStart") };
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        if (!widget)
+            continue;
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 void CKestrovaDlg::CreateChildWindows()

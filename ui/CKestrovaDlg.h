@@ -136,6 +136,7 @@ private:
     void ConnectOptionControls();
     // Delete in the list removes, Ctrl+O adds files, Ctrl+Return starts.
     void CreateShortcuts();
+    void SetTabOrder();
     // Setting an edit's text always runs its change handling, even when the text is the same.
     static void SetEditText(QLineEdit* edit, const QString& text);
     QString FormatValue(double value) const;

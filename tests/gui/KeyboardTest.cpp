@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <filesystem>
@@ -98,6 +99,24 @@ private slots:
         QCOMPARE(w.Names(), QStringList({ "p0.png" }));
         QCOMPARE(w.GetBatch().GetEntryCount(), 1);
         QCOMPARE(shown(), 40);
+    }
+
+    // Tab visits every control as the window reads, once, and comes round again.
+    void tabGoesAsTheWindowReads()
+    {
+        Window w;
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.GetImageList()->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 22; ++i) {
+            visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(visited,
+            QStringList({ "imageList", "btnAddFile", "btnAddFolder", "btnRemoveFile", "btnClearAll", "resizeModeCombo",
+                "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo", "chkDoNotEnlarge", "radioQuality",
+                "qualityEdit", "formatCombo", "outputEdit", "btnBrowse", "btnOpen", "chkOverwrite", "chkOpenFolder",
+                "btnStart", "imageList", "btnAddFile" }));
     }
 
     // Ctrl+Return starts the run, whichever control has the focus.
