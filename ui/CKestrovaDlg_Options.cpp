@@ -77,6 +77,9 @@ void CKestrovaDlg::ConnectOptionControls()
             connect(check, &QAbstractButton::toggled, this, &CKestrovaDlg::OnOutputOptionToggled);
     if (m_preview)
         connect(m_preview, &CPictureBox::PreviewRendered, this, &CKestrovaDlg::UpdateOutputEstimate);
+    // A narrow window shows only the end of a long folder; the whole of it is a hover away.
+    connect(m_outputEdit, &QLineEdit::textChanged, m_outputEdit, &QWidget::setToolTip);
+    m_outputEdit->setToolTip(m_outputEdit->text());
     // The preview follows the list's current picture, moved by mouse or keyboard.
     connect(
         m_imageList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
