@@ -56,6 +56,40 @@ void FitInside(int w, int h, int boxW, int boxH, int& outW, int& outH)
 
 namespace picture_impl {
 
+namespace {
+
+thread_local const std::atomic<bool>* t_stop = nullptr;
+
+// Called as the computation goes; a killed image ends it with an error.
+void OnEval(VipsImage* image, VipsProgress*, void* stop)
+{
+    if (static_cast<const std::atomic<bool>*>(stop)->load())
+        vips_image_set_kill(image, TRUE);
+}
+
+} // namespace
+
+VImage ComputeInMemory(VImage in)
+{
+    const std::atomic<bool>* stop = t_stop;
+    if (!stop)
+        return in.copy_memory();
+    if (stop->load())
+        throw vips::VError(kStopped);
+    // Watched on an image of its own, so the flag reaches no other computation.
+    VipsImage* target = vips_image_new_memory();
+    vips_image_set_progress(target, TRUE);
+    const gulong handler = g_signal_connect(target, "eval", G_CALLBACK(OnEval), const_cast<std::atomic<bool>*>(stop));
+    const int failed = vips_image_write(in.get_image(), target);
+    g_signal_handler_disconnect(target, handler);
+    vips_image_set_progress(target, FALSE);
+    if (failed) {
+        g_object_unref(target);
+        throw vips::VError();
+    }
+    return VImage(target);
+}
+
 bool LibraryErrorPending()
 {
     // A copy taken under the library's lock: its worker threads may be writing.
@@ -126,6 +160,16 @@ int Picture::Impl::ShrinkFor(int targetW, int targetH) const
     return 1;
 }
 
+StopScope::StopScope(const std::atomic<bool>& stop)
+    : m_previous(t_stop)
+{
+    t_stop = &stop;
+}
+
+StopScope::~StopScope() { t_stop = m_previous; }
+
+bool StopScope::Requested() { return t_stop && t_stop->load(); }
+
 Picture::Picture() = default;
 Picture::~Picture() = default;
 Picture::Picture(const Picture&) = default;
@@ -155,7 +199,9 @@ const std::string& Picture::GetWarning() const
     return m_impl ? m_impl->warning : none;
 }
 
-Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes)
+Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes) { return DecodeBytes(bytes); }
+
+Picture Picture::DecodeBytes(std::span<const std::uint8_t> bytes)
 {
     LibraryUse use;
     Picture result;

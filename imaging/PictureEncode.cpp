@@ -106,21 +106,96 @@ std::vector<std::uint8_t> EncodeModern(VImage img, const FormatRow& row, const E
 
 } // namespace
 
+namespace {
+
+// The options of the classic formats' encoders, one place for the file and for memory.
+vips::VOption* PngOptions() { return VImage::option()->set("compression", 6)->set("strip", true); }
+vips::VOption* TiffOptions()
+{
+    return VImage::option()
+        ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW)
+        ->set("predictor", VIPS_FOREIGN_TIFF_PREDICTOR_HORIZONTAL)
+        ->set("strip", true);
+}
+
+std::vector<std::uint8_t> TakeBuffer(void* buf, std::size_t size)
+{
+    std::vector<std::uint8_t> bytes(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
+    g_free(buf);
+    return bytes;
+}
+
+// The classic formats, each the way it is written. Throws the library's errors.
+std::vector<std::uint8_t> EncodeClassic(VImage img, PictureFormat format, int quality)
+{
+    void* buf = nullptr;
+    std::size_t size = 0;
+    switch (format) {
+    case PictureFormat::Bmp:
+    case PictureFormat::Pcx: {
+        Rgb888 px;
+        px.width = img.width();
+        px.height = img.height();
+        void* pixels = img.write_to_memory(&size);
+        px.bytes = TakeBuffer(pixels, size);
+        return format == PictureFormat::Bmp ? EncodeBmp24(px) : EncodePcx24(px);
+    }
+    case PictureFormat::Gif: {
+        // The lowest palette effort: six times faster than the default for about 1 dB less,
+        // which the dithering hides.
+        img.write_to_buffer(".gif", &buf, &size,
+            VImage::option()->set("bitdepth", 8)->set("dither", 1.0)->set("effort", 1)->set("strip", true));
+        std::vector<std::uint8_t> gif = TakeBuffer(buf, size);
+        // With alpha kept, the transparent entry is meant.
+        if (!img.has_alpha())
+            ClearGifTransparency(gif);
+        return gif;
+    }
+    case PictureFormat::Png:
+        img.write_to_buffer(".png", &buf, &size, PngOptions());
+        return TakeBuffer(buf, size);
+    case PictureFormat::Tif:
+        img.write_to_buffer(".tif", &buf, &size, TiffOptions());
+        return TakeBuffer(buf, size);
+    default:
+        img.write_to_buffer(
+            ".jpg", &buf, &size, VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
+        return TakeBuffer(buf, size);
+    }
+}
+
+// Alpha survives only in the classic formats that hold it.
+bool ClassicKeepsAlpha(PictureFormat format, bool keepAlpha)
+{
+    return keepAlpha && format != PictureFormat::Bmp && format != PictureFormat::Pcx && format != PictureFormat::Jpeg
+        && format != PictureFormat::Unknown;
+}
+
+} // namespace
+
 std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOptions& options) const
 {
     LibraryUse use;
     m_failure = {};
+    if (StopScope::Requested()) {
+        Fail(PictureError::Stopped, kStopped);
+        return {};
+    }
+    if (!m_impl) {
+        Fail(PictureError::WriteFailed, "no picture to save");
+        return {};
+    }
     const FormatRow* row = FindFormatRow(format);
     if (!row || !HasOwnQuality(*row)) {
-        // The classic formats through their own paths; only JPEG is wanted in memory so far.
-        if (format == PictureFormat::Jpeg) {
-            std::vector<std::uint8_t> bytes = EncodeJpeg(options.quality);
-            if (bytes.empty())
-                Fail(PictureError::WriteFailed, "could not write: the JPEG encoder failed");
-            return bytes;
+        VImage img;
+        if (!Prepared(*m_impl, ClassicKeepsAlpha(format, options.keepAlpha), img, m_failure))
+            return {};
+        try {
+            return EncodeClassic(img, format, options.quality);
+        } catch (const vips::VError& e) {
+            Fail(PictureError::WriteFailed, "could not write: " + TakeVipsError(e));
+            return {};
         }
-        Fail(PictureError::WriteFailed, "could not write: no encoder to memory for this format");
-        return {};
     }
     const std::string name(row->name);
     if (!row->saver.empty() && vips_type_find("VipsOperation", std::string(row->saver).c_str()) == 0) {
@@ -128,10 +203,6 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
         return {};
     }
     VImage img;
-    if (!m_impl) {
-        Fail(PictureError::WriteFailed, "no picture to save");
-        return {};
-    }
     if (!Prepared(*m_impl, options.keepAlpha && row->keepsAlpha, img, m_failure))
         return {};
     try {
@@ -148,23 +219,18 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
 std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 {
     LibraryUse use;
-    std::vector<std::uint8_t> bytes;
+    if (StopScope::Requested())
+        return {};
     VImage img;
     PictureFailure ignored;
     if (!m_impl || !Flattened(*m_impl, img, ignored))
-        return bytes;
+        return {};
     try {
-        void* buf = nullptr;
-        size_t size = 0;
-        img.write_to_buffer(
-            ".jpg", &buf, &size, VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
-        bytes.assign(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
-        g_free(buf);
+        return EncodeClassic(img, PictureFormat::Jpeg, quality);
     } catch (const vips::VError&) {
         ClearLibraryErrors();
-        bytes.clear();
+        return {};
     }
-    return bytes;
 }
 
 bool Picture::Save(const std::string& path, PictureFormat format, int quality) const
@@ -176,65 +242,25 @@ bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOp
 {
     LibraryUse use;
     m_failure = {};
-    if (const FormatRow* row = FindFormatRow(format); row && HasOwnQuality(*row)) {
+    // PNG and TIFF stream into the file, the others are as small as their pixels or smaller.
+    if (format != PictureFormat::Png && format != PictureFormat::Tif) {
         const std::vector<std::uint8_t> bytes = Encode(format, options);
         if (bytes.empty())
             return false;
         std::string error;
         return WriteFileBytes(path, bytes, error) || Fail(PictureError::WriteFailed, error);
     }
-    const int quality = options.quality;
-    const bool keepAlpha = options.keepAlpha && format != PictureFormat::Bmp && format != PictureFormat::Pcx
-        && format != PictureFormat::Jpeg;
     VImage img;
     if (!m_impl)
         return Fail(PictureError::WriteFailed, "no picture to save");
-    if (!Prepared(*m_impl, keepAlpha, img, m_failure))
+    if (!Prepared(*m_impl, ClassicKeepsAlpha(format, options.keepAlpha), img, m_failure))
         return false;
     try {
-        switch (format) {
-        case PictureFormat::Bmp:
-        case PictureFormat::Pcx: {
-            Rgb888 px;
-            px.width = img.width();
-            px.height = img.height();
-            size_t size = 0;
-            void* mem = img.write_to_memory(&size);
-            px.bytes.assign(static_cast<std::uint8_t*>(mem), static_cast<std::uint8_t*>(mem) + size);
-            g_free(mem);
-            std::string error;
-            return WriteFileBytes(path, format == PictureFormat::Bmp ? EncodeBmp24(px) : EncodePcx24(px), error)
-                || Fail(PictureError::WriteFailed, error);
-        }
-        case PictureFormat::Gif: {
-            void* buf = nullptr;
-            size_t size = 0;
-            // The lowest palette effort: six times faster than the default for about 1 dB less,
-            // which the dithering hides.
-            img.write_to_buffer(".gif", &buf, &size,
-                VImage::option()->set("bitdepth", 8)->set("dither", 1.0)->set("effort", 1)->set("strip", true));
-            std::vector<std::uint8_t> gif(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
-            g_free(buf);
-            // With alpha kept, the transparent entry is meant.
-            if (!img.has_alpha())
-                ClearGifTransparency(gif);
-            std::string error;
-            return WriteFileBytes(path, gif, error) || Fail(PictureError::WriteFailed, error);
-        }
-        case PictureFormat::Png:
-            img.pngsave(path.c_str(), VImage::option()->set("compression", 6)->set("strip", true));
-            return true;
-        case PictureFormat::Tif:
-            img.tiffsave(path.c_str(),
-                VImage::option()
-                    ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW)
-                    ->set("predictor", VIPS_FOREIGN_TIFF_PREDICTOR_HORIZONTAL)
-                    ->set("strip", true));
-            return true;
-        default:
-            img.jpegsave(path.c_str(), VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
-            return true;
-        }
+        if (format == PictureFormat::Png)
+            img.pngsave(path.c_str(), PngOptions());
+        else
+            img.tiffsave(path.c_str(), TiffOptions());
+        return true;
     } catch (const vips::VError& e) {
         return Fail(PictureError::WriteFailed, "could not write: " + TakeVipsError(e));
     }

@@ -117,6 +117,7 @@ void CKestrovaDlg::OnInitDialog()
     CreateChildWindows();
     BindMarkupControls();
     ConnectOptionControls();
+    ConnectPreviewWork();
     CreateShortcuts();
     SetTabOrder();
     FillOptionControls();
@@ -141,9 +142,9 @@ void CKestrovaDlg::SetTabOrder()
     // Left alone, Tab would visit every control of the skin before the ones attached to it.
     const auto named = [this](const char* name) { return FindControl(QString::fromLatin1(name)); };
     QWidget* const order[] = { m_imageList, named("btnAddFile"), named("btnAddFolder"), named("btnRemoveFile"),
-        named("btnClearAll"), m_resizeModeCombo, m_widthEdit, m_widthUnitCombo, m_heightEdit, m_heightUnitCombo,
-        named("chkDoNotEnlarge"), named("radioQuality"), m_qualityEdit, named("radioSize"), m_sizeEdit,
-        named("chkShrinkToFit"), m_formatCombo, named("chkKeepAlpha"), m_outputEdit, named("btnBrowse"),
+        named("btnClearAll"), named("btnCompare"), m_resizeModeCombo, m_widthEdit, m_widthUnitCombo, m_heightEdit,
+        m_heightUnitCombo, named("chkDoNotEnlarge"), named("radioQuality"), m_qualityEdit, named("radioSize"),
+        m_sizeEdit, named("chkShrinkToFit"), m_formatCombo, named("chkKeepAlpha"), m_outputEdit, named("btnBrowse"),
         named("btnOpen"), named("chkOverwrite"), named("chkOpenFolder"), named("btnStart") };
     QWidget* previous = nullptr;
     for (QWidget* widget : order) {
@@ -369,30 +370,20 @@ void CKestrovaDlg::changeEvent(QEvent* event)
 
 bool CKestrovaDlg::ShowInPreview(int index)
 {
-    ImageEntry* entry = m_batch.GetEntry(index);
+    const ImageEntry* entry = m_batch.GetEntry(index);
     if (!entry)
         return false;
+    // Decoded on the preview's worker: a large file never holds up the window.
     const QRect source(0, 0, static_cast<int>(entry->GetPixelWidth()), static_cast<int>(entry->GetPixelHeight()));
-    if (!entry->Load())
-        return false;
     const QSize screenSize = screen() ? screen()->size() : QSize(1920, 1080);
-    entry->MakePreview(std::min(screenSize.width(), static_cast<int>(entry->GetPixelWidth())),
-        std::min(screenSize.height(), static_cast<int>(entry->GetPixelHeight())));
-    const Picture* preview = entry->GetPreview();
-    if (preview) {
-        m_previewPixels = QSize(preview->GetWidth(), preview->GetHeight());
-        m_preview->SetImage(*preview, source);
-    }
-    entry->FreePreview();
-    entry->FreeImage();
-    return preview != nullptr;
+    m_preview->SetSourceFile(entry->GetPath(), source, screenSize);
+    return true;
 }
 
 void CKestrovaDlg::SelectEntryForPreview(int index)
 {
     if (index < 0)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_batch.SelectEntry(index);
     RefreshOptionControls();
     const int quality = SpinStep(m_qualityEdit->text(), 0, 0, INT_MAX);
@@ -403,7 +394,6 @@ void CKestrovaDlg::SelectEntryForPreview(int index)
     m_imageList->SetItemSelected(index, true);
     m_imageList->setFocus();
     UpdateOutputEstimate();
-    QApplication::restoreOverrideCursor();
 }
 
 void CKestrovaDlg::OnRemoveFiles()

@@ -9,6 +9,8 @@
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 
+bool CKestrovaDlg::OpenFolder(const QString& folder) { return OpenUrl(QUrl::fromLocalFile(folder)); }
+
 void CKestrovaDlg::OnBrowseOutput()
 {
     const QString title = QString::fromStdString(GetLanguageTable().GetString("strSelectFolder"));
@@ -23,7 +25,7 @@ void CKestrovaDlg::OnOpenOutput()
     const QString folder = m_outputEdit->text();
     if (!CreateFolderPath(folder.toStdString()))
         ShowInvalidFolder(folder);
-    else if (!OpenUrl(QUrl::fromLocalFile(folder)))
+    else if (!OpenFolder(folder))
         ShowMessage(
             QStringLiteral("Could not open the folder \"%1\": no program to show folders was found.").arg(folder),
             QMessageBox::Warning);

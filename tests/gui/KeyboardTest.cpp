@@ -37,6 +37,7 @@ protected:
         return filesToChoose;
     }
     void ShowMessage(const QString&, QMessageBox::Icon) override { }
+    void ShowSummary(const SummaryText&, const QString&) override { }
 };
 
 // Three pictures, 40, 50 and 60 pixels wide, added with Ctrl+O.
