@@ -364,6 +364,22 @@ Bilder werden mit libvips gelesen und geschrieben.</translation>
         <source>Output: %1 x %2 px, cannot be written</source>
         <translation>Ausgabe: %1 x %2 px, kann nicht geschrieben werden</translation>
     </message>
+    <message>
+        <source>The help page %1 could not be found.</source>
+        <translation>Die Hilfeseite %1 wurde nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>%1 Help</source>
+        <translation>%1 – Hilfe</translation>
+    </message>
+    <message>
+        <source>Could not open %1: no web browser was found.</source>
+        <translation>%1 konnte nicht geöffnet werden: Es wurde kein Webbrowser gefunden.</translation>
+    </message>
+    <message>
+        <source>Could not open the folder &quot;%1&quot;: no program to show folders was found.</source>
+        <translation>Der Ordner „%1“ konnte nicht geöffnet werden: Es wurde kein Programm zum Anzeigen von Ordnern gefunden.</translation>
+    </message>
 </context>
 <context>
     <name>CPictureBox</name>

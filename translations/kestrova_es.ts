@@ -364,6 +364,22 @@ Las imágenes se leen y se escriben con libvips.</translation>
         <source>Output: %1 x %2 px, cannot be written</source>
         <translation>Salida: %1 x %2 px, no se puede escribir</translation>
     </message>
+    <message>
+        <source>The help page %1 could not be found.</source>
+        <translation>No se encontró la página de ayuda %1.</translation>
+    </message>
+    <message>
+        <source>%1 Help</source>
+        <translation>Ayuda de %1</translation>
+    </message>
+    <message>
+        <source>Could not open %1: no web browser was found.</source>
+        <translation>No se pudo abrir %1: no se encontró ningún navegador web.</translation>
+    </message>
+    <message>
+        <source>Could not open the folder &quot;%1&quot;: no program to show folders was found.</source>
+        <translation>No se pudo abrir la carpeta «%1»: no se encontró ningún programa para mostrar carpetas.</translation>
+    </message>
 </context>
 <context>
     <name>CPictureBox</name>

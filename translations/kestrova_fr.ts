@@ -364,6 +364,22 @@ Les images sont lues et écrites avec libvips.</translation>
         <source>Output: %1 x %2 px, cannot be written</source>
         <translation>Sortie : %1 x %2 px, écriture impossible</translation>
     </message>
+    <message>
+        <source>The help page %1 could not be found.</source>
+        <translation>La page d’aide %1 est introuvable.</translation>
+    </message>
+    <message>
+        <source>%1 Help</source>
+        <translation>Aide de %1</translation>
+    </message>
+    <message>
+        <source>Could not open %1: no web browser was found.</source>
+        <translation>Impossible d’ouvrir %1 : aucun navigateur web n’a été trouvé.</translation>
+    </message>
+    <message>
+        <source>Could not open the folder &quot;%1&quot;: no program to show folders was found.</source>
+        <translation>Impossible d’ouvrir le dossier « %1 » : aucun programme pour afficher les dossiers n’a été trouvé.</translation>
+    </message>
 </context>
 <context>
     <name>CPictureBox</name>
