@@ -93,7 +93,7 @@
     </message>
     <message>
         <source>Overwrite existing files</source>
-        <translation>Sobrescribir</translation>
+        <translation>Sobrescribir archivos</translation>
     </message>
     <message>
         <source>Keep transparency</source>

@@ -107,8 +107,8 @@ QStringList CutTexts(QWidget& window)
             const int room = combo->style()
                                  ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo)
                                  .width();
-            for (int i = 0; i < combo->count(); ++i)
-                report(w, combo->itemText(i), combo->fontMetrics().horizontalAdvance(combo->itemText(i)), room);
+            // What it shows; its list opens as wide as its longest item.
+            report(w, combo->currentText(), combo->fontMetrics().horizontalAdvance(combo->currentText()), room);
         }
     }
     return cut;
