@@ -126,36 +126,20 @@ private slots:
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("system");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("language file name") << "Deutsch"
-                                            << "en_US"
-                                            << "de";
-        QTest::newRow("accented file name") << "Fran\u00e7ais"
-                                            << "de_DE"
-                                            << "fr";
-        QTest::newRow("without accent, any case") << " ESPANOL "
-                                                  << "fr_FR"
-                                                  << "es";
-        QTest::newRow("English name") << "German"
-                                      << "es_ES"
-                                      << "de";
-        QTest::newRow("code with country") << "fr_CA.UTF-8"
-                                           << "de_DE"
-                                           << "fr";
-        QTest::newRow("English beats the system") << "English"
-                                                  << "de_DE"
-                                                  << "en";
-        QTest::newRow("no setting") << ""
-                                    << "es_MX"
-                                    << "es";
-        QTest::newRow("a language we lack") << "Italiano"
-                                            << "de_AT"
-                                            << "de";
-        QTest::newRow("a code we lack") << "pt_BR"
-                                        << "fr_BE"
-                                        << "fr";
-        QTest::newRow("system we lack") << ""
-                                        << "ja_JP"
-                                        << "en";
+        const char* const rows[][4] = {
+            { "language file name", "Deutsch", "en_US", "de" },
+            { "accented file name", "Fran\u00e7ais", "de_DE", "fr" },
+            { "without accent, any case", " ESPANOL ", "fr_FR", "es" },
+            { "English name", "German", "es_ES", "de" },
+            { "code with country", "fr_CA.UTF-8", "de_DE", "fr" },
+            { "English beats the system", "English", "de_DE", "en" },
+            { "no setting", "", "es_MX", "es" },
+            { "a language we lack", "Italiano", "de_AT", "de" },
+            { "a code we lack", "pt_BR", "fr_BE", "fr" },
+            { "system we lack", "", "ja_JP", "en" },
+        };
+        for (const auto& [name, setting, system, expected] : rows)
+            QTest::newRow(name) << QString::fromUtf8(setting) << QString(system) << QString(expected);
     }
 
     void choice()
