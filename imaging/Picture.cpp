@@ -106,11 +106,17 @@ VImage Flatten(VImage img)
 
 } // namespace picture_impl
 
-VImage Picture::Impl::Open(VipsFailOn failOn, int shrink) const
+VImage Picture::Impl::Open(VipsFailOn failOn, int shrink, bool sequential) const
 {
     auto opt = VImage::option()->set("fail_on", failOn);
     if (shrink > 1)
         opt->set("shrink", shrink);
+    // Orientations 1 and 2 keep the rows in order; the others turn or flip the picture upside down.
+    int orientation = 1;
+    if (image.get_typeof(VIPS_META_ORIENTATION) != 0)
+        orientation = image.get_int(VIPS_META_ORIENTATION);
+    if (sequential && orientation <= 2)
+        opt->set("access", VIPS_ACCESS_SEQUENTIAL);
     VImage img = OpenExact(path, loader, opt);
     img = ToSrgb(img.autorot());
     return flatten ? Flatten(img) : img;
@@ -152,7 +158,9 @@ const std::string& Picture::GetError() const { return m_failure.message; }
 const std::string& Picture::GetWarning() const
 {
     static const std::string none;
-    return m_impl ? m_impl->warning : none;
+    if (!m_impl)
+        return none;
+    return m_impl->warning.empty() ? m_writeWarning : m_impl->warning;
 }
 
 Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes)

@@ -65,7 +65,8 @@ public:
     // Why the last operation failed: the kind, and the words to show.
     PictureError GetErrorCode() const;
     const std::string& GetError() const;
-    // Set when the picture decoded only partly; empty otherwise.
+    // Set when the picture decoded only partly; empty otherwise. A picture still in its
+    // file is decoded while it is saved or encoded, and so knows it only after that.
     const std::string& GetWarning() const;
 
     // At least 24 bits per pixel: 8-bit sRGB, three bands, alpha flattened onto white.
@@ -80,7 +81,9 @@ public:
     // JPEG bytes at the quality (clamped to 1..100); empty on failure.
     std::vector<std::uint8_t> EncodeJpeg(int quality) const;
     // Writes the file in the format; formats without an encoder of their own write JPEG.
-    // GIF gets an 8-bit error-diffused palette, the others 24 bits.
+    // GIF gets an 8-bit error-diffused palette, the others 24 bits. A picture still in its
+    // file goes from the decoder to the file a band of rows at a time, with no whole copy
+    // (GIF's palette needs every pixel).
     bool Save(const std::string& path, PictureFormat format, int quality = 75) const;
     // The file's bytes in the format, in memory; empty on failure, with GetError() saying why
     // (a format whose encoder this system lacks is named).
@@ -102,6 +105,7 @@ private:
 
     std::shared_ptr<const Impl> m_impl;
     mutable PictureFailure m_failure;
+    mutable std::string m_writeWarning; // a damaged file found while saving or encoding it
 };
 
 // Once per process, before any picture work; safe to call more than once.

@@ -41,16 +41,21 @@ EncodeOptions EncodingOf(const ConvertSnapshot& s, const FormatRow& written, int
     return { .quality = quality, .keepAlpha = KeepsAlpha(s, written), .lossless = s.options.lossless };
 }
 
-// The working copy (at 24 bits unless alpha is kept) and the size the options ask for, every
-// pixel decoded (so a source that is about to be replaced has been read completely).
-bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome, bool keepAlpha = false)
+// The working copy (at 24 bits unless alpha is kept) and the size the options ask for. A resized
+// picture is decoded now; one kept at its size is decoded now only when it will be encoded more
+// than once (decodeNow), and otherwise while it is written, with no whole copy in memory. Either
+// way the source is read completely before the output takes a name, which may be the source's.
+bool PrepareWorkingPicture(
+    Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome, bool keepAlpha, bool decodeNow)
 {
     if (!keepAlpha)
         work.IncreaseBpp24();
     const TargetSize target = ComputeTargetSize(static_cast<std::uint32_t>(work.GetWidth()),
         static_cast<std::uint32_t>(work.GetHeight()), s.mode, s.unit, s.w, s.h, s.options.doNotEnlarge);
     bool ok = true;
-    if (target.resample) {
+    // 100 % asks for a resample to the size the picture has, which changes no pixel.
+    const bool resample = target.resample && (target.width != work.GetWidth() || target.height != work.GetHeight());
+    if (resample) {
         if (target.width > INT_MAX || target.height > INT_MAX) {
             outcome = Failed(ConvertStatus::TooLarge,
                 "too large: " + std::to_string(target.width) + " x " + std::to_string(target.height)
@@ -59,7 +64,7 @@ bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutco
         }
         // A picture keeps at least one row and one column, however small the percentage.
         ok = work.Resample2(std::max(1, static_cast<int>(target.width)), std::max(1, static_cast<int>(target.height)));
-    } else {
+    } else if (decodeNow) {
         ok = work.Realize();
     }
     if (!ok) {
@@ -97,6 +102,18 @@ WriteToFile SaveAs(const Picture& picture, PictureFormat format, const EncodeOpt
     };
 }
 
+// A picture decoded while it was written knows only then whether its file was damaged:
+// a warning for a written one, and an unreadable picture when none of it could be read.
+void TakeWriteResult(const Picture& work, ConvertOutcome& outcome)
+{
+    if (outcome.status == ConvertStatus::Written) {
+        if (outcome.reason.empty())
+            outcome.reason = work.GetWarning();
+    } else if (work.GetErrorCode() == PictureError::Damaged) {
+        outcome.status = ConvertStatus::Unreadable;
+    }
+}
+
 WriteToFile WriteBytes(const std::vector<std::uint8_t>& bytes)
 {
     return [&bytes](const std::string& temp, std::string& error) { return WriteFileBytes(temp, bytes, error); };
@@ -108,12 +125,13 @@ ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const
     const FormatRow& format = GetOutputFormat(s.extension);
     // JPEG data whatever the extension says, but for the formats with a quality of their own.
     const bool own = HasOwnQuality(format);
-    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format)))
+    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format), false))
         return outcome;
     const PictureFormat written = own ? format.format : PictureFormat::Jpeg;
     const int quality = own && s.options.lossless && format.offersLossless ? 0 : s.quality;
     Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, written, EncodingOf(s, format, s.quality)),
         quality, outcome);
+    TakeWriteResult(work, outcome);
     return outcome;
 }
 
@@ -121,12 +139,13 @@ ConvertOutcome ConvertFormatDefault(Picture work, const std::string& title, cons
 {
     ConvertOutcome outcome;
     const FormatRow& format = GetOutputFormat(s.extension);
-    if (!PrepareWorkingPicture(work, s, outcome, KeepsAlpha(s, format)))
+    if (!PrepareWorkingPicture(work, s, outcome, KeepsAlpha(s, format), false))
         return outcome;
     const bool lossless = s.options.lossless && format.offersLossless;
     const int quality = format.takesQuality && !lossless ? s.quality : 0;
     Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, format.format, EncodingOf(s, format, s.quality)),
         quality, outcome);
+    TakeWriteResult(work, outcome);
     return outcome;
 }
 
@@ -227,7 +246,7 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
     const std::uint64_t targetBytes = static_cast<std::uint64_t>(std::max(s.targetKB, 0)) * 1024u;
     // Resampled once; every attempt encodes the same pixels into memory, and a
     // quality measured before is not encoded again.
-    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format)))
+    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format), true))
         return outcome;
     const PictureFormat encoded = own ? format.format : PictureFormat::Jpeg;
     EncodeOptions options = EncodingOf(s, format, s.quality);

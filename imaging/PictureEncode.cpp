@@ -1,5 +1,7 @@
 // Getting a picture out: encoded to memory, written to a file, or as plain pixels.
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "files/OutputFile.h"
 #include "imaging/PictureImpl.h"
@@ -55,16 +57,143 @@ void ClearGifTransparency(std::vector<std::uint8_t>& gif)
 }
 
 // The pixels to encode: flattened, or 8-bit sRGB keeping alpha where the picture has it.
-bool Prepared(const Picture::Impl& impl, bool keepAlpha, VImage& out, PictureFailure& failure)
+// A picture still in its file is opened to be decoded in order, as the encoder asks for rows.
+VImage PixelsOf(const Picture::Impl& impl, bool keepAlpha, VipsFailOn failOn)
 {
-    if (!keepAlpha || impl.flatten)
-        return Flattened(impl, out, failure);
+    VImage img = impl.fromFile ? impl.Open(failOn, 1, true) : impl.image;
+    return keepAlpha && !impl.flatten ? img : Flatten(img);
+}
+
+// Runs write, one pass of an encoder over the picture's pixels. A picture still in its file is
+// decoded while the encoder pulls its rows, so no whole copy is made. As Materialize does for a
+// copy, the first pass takes any decoder warning for an error, and a damaged file is passed again
+// taking what can be read, with the warning kept. write returns false (with error) only when our
+// own writing failed, which no second pass would mend; the library's failures throw.
+template <class Write>
+bool Stream(const Picture::Impl& impl, bool keepAlpha, const std::string& what, Write write, std::string& warning,
+    PictureFailure& failure)
+{
+    std::string error;
+    auto ownFailure = [&] {
+        failure = { PictureError::WriteFailed, error };
+        return false;
+    };
     if (!impl.fromFile) {
-        out = impl.image;
+        try {
+            return write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_NONE), error) || ownFailure();
+        } catch (const vips::VError& e) {
+            failure = { PictureError::WriteFailed, what + ": " + TakeVipsError(e) };
+            return false;
+        }
+    }
+    vips_error_clear();
+    try {
+        if (!write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_WARNING), error))
+            return ownFailure();
+        if (!LibraryErrorPending())
+            return true;
+    } catch (const vips::VError&) {
+    }
+    vips_error_clear();
+    std::string why;
+    try {
+        if (!write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_NONE), error))
+            return ownFailure();
+        vips_error_clear();
+        warning = kDamaged;
+        return true;
+    } catch (const vips::VError& e) {
+        why = TakeVipsError(e);
+    }
+    // The decoder or the encoder: a pass that only decodes tells which one failed.
+    try {
+        (void)PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_NONE).avg();
+        vips_error_clear();
+        failure = { PictureError::WriteFailed, what + ": " + why };
+    } catch (const vips::VError&) {
+        vips_error_clear();
+        failure = { PictureError::Damaged, kNothingDecoded };
+    }
+    return false;
+}
+
+// BMP and PCX: the rows go to the file a band at a time, top to bottom, as the library makes them.
+bool WriteRaster(const VImage& img, const std::string& path, RasterFileWriter::Kind kind, std::string& error)
+{
+    if (img.bands() != 3 || img.format() != VIPS_FORMAT_UCHAR) {
+        error = "could not write: the picture is not 24-bit colour";
+        return false;
+    }
+    std::unique_ptr<RasterFileWriter> writer = RasterFileWriter::Create(kind, path, img.width(), img.height(), error);
+    if (!writer)
+        return false;
+    const int result = vips_sink_disc(
+        img.get_image(),
+        [](VipsRegion* region, VipsRect* area, void* a) {
+            const auto* rows = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(region, area->left, area->top));
+            return static_cast<RasterFileWriter*>(a)->PutRows(rows, VIPS_REGION_LSKIP(region), area->height) ? 0 : -1;
+        },
+        writer.get());
+    if (writer->GetError().empty() && result != 0)
+        throw vips::VError(); // the decoder's, in the library's error buffer
+    if (!writer->Finish()) {
+        error = writer->GetError();
+        return false;
+    }
+    return true;
+}
+
+// The GIF writer may declare a transparent palette entry that no pixel uses; the declaration
+// comes before the first image's data, near the start of the file.
+bool ClearGifTransparencyInFile(const std::string& path, std::string& error)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    std::vector<std::uint8_t> head(64 * 1024);
+    const ssize_t n = fd < 0 ? -1 : ::pread(fd, head.data(), head.size(), 0);
+    bool ok = n >= 0;
+    if (ok) {
+        head.resize(static_cast<std::size_t>(n));
+        std::vector<std::uint8_t> cleared = head;
+        ClearGifTransparency(cleared);
+        if (cleared != head)
+            ok = ::pwrite(fd, cleared.data(), cleared.size(), 0) == n;
+    }
+    if (fd >= 0 && ::close(fd) != 0)
+        ok = false;
+    if (!ok)
+        error = "could not write: the disk is full or the file cannot be written";
+    return ok;
+}
+
+// One pass of the format's encoder over the pixels into the file at path.
+bool WriteFile(const VImage& img, const std::string& path, PictureFormat format, int quality, std::string& error)
+{
+    switch (format) {
+    case PictureFormat::Bmp:
+        return WriteRaster(img, path, RasterFileWriter::Kind::Bmp, error);
+    case PictureFormat::Pcx:
+        return WriteRaster(img, path, RasterFileWriter::Kind::Pcx, error);
+    case PictureFormat::Gif:
+        // The lowest palette effort: six times faster than the default for about 1 dB less,
+        // which the dithering hides.
+        img.gifsave(path.c_str(),
+            VImage::option()->set("bitdepth", 8)->set("dither", 1.0)->set("effort", 1)->set("strip", true));
+        // With alpha kept, the transparent entry is meant.
+        return img.has_alpha() || ClearGifTransparencyInFile(path, error);
+    case PictureFormat::Png:
+        img.pngsave(path.c_str(), VImage::option()->set("compression", 6)->set("strip", true));
+        return true;
+    case PictureFormat::Tif:
+        img.tiffsave(path.c_str(),
+            VImage::option()
+                ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW)
+                ->set("predictor", VIPS_FOREIGN_TIFF_PREDICTOR_HORIZONTAL)
+                ->set("strip", true));
+        return true;
+    default:
+        img.jpegsave(path.c_str(), VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
         return true;
     }
-    std::string warning;
-    return Materialize([&](VipsFailOn f) { return impl.Open(f, 1); }, out, warning, failure);
 }
 
 std::vector<std::uint8_t> TakeBlob(VipsBlob* blob)
@@ -109,6 +238,7 @@ std::vector<std::uint8_t> EncodeModern(VImage img, const FormatRow& row, const E
 std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOptions& options) const
 {
     m_failure = {};
+    m_writeWarning.clear();
     const FormatRow* row = FindFormatRow(format);
     if (!row || !HasOwnQuality(*row)) {
         // The classic formats through their own paths; only JPEG is wanted in memory so far.
@@ -126,22 +256,21 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
         Fail(PictureError::WriteFailed, "could not write: this system has no " + name + " encoder");
         return {};
     }
-    VImage img;
     if (!m_impl) {
         Fail(PictureError::WriteFailed, "no picture to save");
         return {};
     }
-    if (!Prepared(*m_impl, options.keepAlpha && row->keepsAlpha, img, m_failure))
+    std::vector<std::uint8_t> bytes;
+    auto encode = [&](const VImage& img, std::string&) {
+        bytes = EncodeModern(img, *row, options);
+        return true;
+    };
+    if (!Stream(*m_impl, options.keepAlpha && row->keepsAlpha, "could not write " + name, encode, m_writeWarning,
+            m_failure))
         return {};
-    try {
-        std::vector<std::uint8_t> bytes = EncodeModern(img, *row, options);
-        if (bytes.empty())
-            Fail(PictureError::WriteFailed, "could not write: the " + name + " encoder gave no data");
-        return bytes;
-    } catch (const vips::VError& e) {
-        Fail(PictureError::WriteFailed, "could not write " + name + ": " + TakeVipsError(e));
-        return {};
-    }
+    if (bytes.empty())
+        Fail(PictureError::WriteFailed, "could not write: the " + name + " encoder gave no data");
+    return bytes;
 }
 
 std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
@@ -173,6 +302,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, int quality) c
 bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOptions& options) const
 {
     m_failure = {};
+    m_writeWarning.clear();
     if (const FormatRow* row = FindFormatRow(format); row && HasOwnQuality(*row)) {
         const std::vector<std::uint8_t> bytes = Encode(format, options);
         if (bytes.empty())
@@ -180,61 +310,13 @@ bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOp
         std::string error;
         return WriteFileBytes(path, bytes, error) || Fail(PictureError::WriteFailed, error);
     }
-    const int quality = options.quality;
     const bool keepAlpha = options.keepAlpha && format != PictureFormat::Bmp && format != PictureFormat::Pcx
         && format != PictureFormat::Jpeg;
-    VImage img;
     if (!m_impl)
         return Fail(PictureError::WriteFailed, "no picture to save");
-    if (!Prepared(*m_impl, keepAlpha, img, m_failure))
-        return false;
-    try {
-        switch (format) {
-        case PictureFormat::Bmp:
-        case PictureFormat::Pcx: {
-            Rgb888 px;
-            px.width = img.width();
-            px.height = img.height();
-            size_t size = 0;
-            void* mem = img.write_to_memory(&size);
-            px.bytes.assign(static_cast<std::uint8_t*>(mem), static_cast<std::uint8_t*>(mem) + size);
-            g_free(mem);
-            std::string error;
-            return WriteFileBytes(path, format == PictureFormat::Bmp ? EncodeBmp24(px) : EncodePcx24(px), error)
-                || Fail(PictureError::WriteFailed, error);
-        }
-        case PictureFormat::Gif: {
-            void* buf = nullptr;
-            size_t size = 0;
-            // The lowest palette effort: six times faster than the default for about 1 dB less,
-            // which the dithering hides.
-            img.write_to_buffer(".gif", &buf, &size,
-                VImage::option()->set("bitdepth", 8)->set("dither", 1.0)->set("effort", 1)->set("strip", true));
-            std::vector<std::uint8_t> gif(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
-            g_free(buf);
-            // With alpha kept, the transparent entry is meant.
-            if (!img.has_alpha())
-                ClearGifTransparency(gif);
-            std::string error;
-            return WriteFileBytes(path, gif, error) || Fail(PictureError::WriteFailed, error);
-        }
-        case PictureFormat::Png:
-            img.pngsave(path.c_str(), VImage::option()->set("compression", 6)->set("strip", true));
-            return true;
-        case PictureFormat::Tif:
-            img.tiffsave(path.c_str(),
-                VImage::option()
-                    ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW)
-                    ->set("predictor", VIPS_FOREIGN_TIFF_PREDICTOR_HORIZONTAL)
-                    ->set("strip", true));
-            return true;
-        default:
-            img.jpegsave(path.c_str(), VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
-            return true;
-        }
-    } catch (const vips::VError& e) {
-        return Fail(PictureError::WriteFailed, "could not write: " + TakeVipsError(e));
-    }
+    auto write
+        = [&](const VImage& img, std::string& error) { return WriteFile(img, path, format, options.quality, error); };
+    return Stream(*m_impl, keepAlpha, "could not write", write, m_writeWarning, m_failure);
 }
 
 Rgb888 Picture::ToRgb888() const

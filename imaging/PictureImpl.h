@@ -84,7 +84,9 @@ struct Picture::Impl {
     std::string warning;
 
     // The upright, sRGB picture from the file, decoded at 1/shrink where the format can.
-    VImage Open(VipsFailOn failOn, int shrink) const;
+    // Sequential: rows are decoded in order as they are asked for, where turning the
+    // picture upright does not need them out of order, so no whole copy is kept.
+    VImage Open(VipsFailOn failOn, int shrink, bool sequential = false) const;
     // The largest JPEG shrink that still leaves at least the target size.
     int ShrinkFor(int targetW, int targetH) const;
 };
