@@ -108,6 +108,10 @@ VImage Flatten(VImage img)
 
 VImage Picture::Impl::Open(VipsFailOn failOn, int shrink, bool sequential) const
 {
+    if (resampled) {
+        VImage img = resampled(failOn, sequential);
+        return flatten ? Flatten(img) : img;
+    }
     auto opt = VImage::option()->set("fail_on", failOn);
     if (shrink > 1)
         opt->set("shrink", shrink);
@@ -124,7 +128,7 @@ VImage Picture::Impl::Open(VipsFailOn failOn, int shrink, bool sequential) const
 
 int Picture::Impl::ShrinkFor(int targetW, int targetH) const
 {
-    if (loader != "jpegload")
+    if (loader != "jpegload" || resampled)
         return 1;
     for (int s : { 8, 4, 2 })
         if (width / s >= targetW && height / s >= targetH)
@@ -240,6 +244,24 @@ bool Picture::Resample2(int width, int height)
     };
     if (!Materialize(build, impl->image, impl->warning, m_failure))
         return false;
+    impl->width = width;
+    impl->height = height;
+    m_impl = std::move(impl);
+    return true;
+}
+
+bool Picture::ResampleLazily(int width, int height)
+{
+    if (!m_impl || width < 1 || height < 1)
+        return false;
+    if (!m_impl->fromFile)
+        return Resample2(width, height);
+    if (OverLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)))
+        return Fail(PictureError::TooLarge, TooLarge(width, height));
+    auto impl = std::make_shared<Impl>(*m_impl);
+    impl->resampled = [src = m_impl, width, height](VipsFailOn f, bool sequential) {
+        return ResizeExact(src->Open(f, src->ShrinkFor(width, height), sequential), width, height);
+    };
     impl->width = width;
     impl->height = height;
     m_impl = std::move(impl);

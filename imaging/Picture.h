@@ -73,6 +73,9 @@ public:
     void IncreaseBpp24();
     // Bicubic resampling to exactly width x height.
     bool Resample2(int width, int height);
+    // The same, but nothing is decoded now: a picture still in its file is resampled while it
+    // is saved or encoded, decoding, resampling and encoding at once. Damage shows only then.
+    bool ResampleLazily(int width, int height);
     // The picture fitted inside width x height (never enlarged), centred on white.
     bool Thumbnail(int width, int height);
     // Decodes every pixel now, so later work does not decode again.

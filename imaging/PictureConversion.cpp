@@ -41,10 +41,10 @@ EncodeOptions EncodingOf(const ConvertSnapshot& s, const FormatRow& written, int
     return { .quality = quality, .keepAlpha = KeepsAlpha(s, written), .lossless = s.options.lossless };
 }
 
-// The working copy (at 24 bits unless alpha is kept) and the size the options ask for. A resized
-// picture is decoded now; one kept at its size is decoded now only when it will be encoded more
-// than once (decodeNow), and otherwise while it is written, with no whole copy in memory. Either
-// way the source is read completely before the output takes a name, which may be the source's.
+// The working copy (at 24 bits unless alpha is kept) and the size the options ask for. It is
+// decoded now only when it will be encoded more than once (decodeNow); otherwise it is decoded
+// and resampled while it is written, with no whole copy in memory. Either way the source is read
+// completely before the output takes a name, which may be the source's.
 bool PrepareWorkingPicture(
     Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome, bool keepAlpha, bool decodeNow)
 {
@@ -63,7 +63,8 @@ bool PrepareWorkingPicture(
             return false;
         }
         // A picture keeps at least one row and one column, however small the percentage.
-        ok = work.Resample2(std::max(1, static_cast<int>(target.width)), std::max(1, static_cast<int>(target.height)));
+        const int w = std::max(1, static_cast<int>(target.width)), h = std::max(1, static_cast<int>(target.height));
+        ok = decodeNow ? work.Resample2(w, h) : work.ResampleLazily(w, h);
     } else if (decodeNow) {
         ok = work.Realize();
     }

@@ -5,6 +5,7 @@
 // through Picture.h, which knows nothing of the library.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include <vips/vips8>
@@ -82,6 +83,8 @@ struct Picture::Impl {
     int bpp = 0;
     bool flatten = false; // raised to 24 bits
     std::string warning;
+    // Set for a picture resampled lazily: its pixels are the source's, resampled as they are decoded.
+    std::function<VImage(VipsFailOn failOn, bool sequential)> resampled;
 
     // The upright, sRGB picture from the file, decoded at 1/shrink where the format can.
     // Sequential: rows are decoded in order as they are asked for, where turning the
