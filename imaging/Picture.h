@@ -86,7 +86,9 @@ public:
     // Writes the file in the format; formats without an encoder of their own write JPEG.
     // GIF gets an 8-bit error-diffused palette, the others 24 bits. A picture still in its
     // file goes from the decoder to the file a band of rows at a time, with no whole copy
-    // (GIF's palette needs every pixel).
+    // (GIF's palette needs every pixel; PNG looks at a picture up to a 4K screen whole, unless
+    // it comes from a colour JPEG, to choose its encoding). PNG is always lossless: a palette
+    // only of the picture's own colours.
     bool Save(const std::string& path, PictureFormat format, int quality = 75) const;
     // The file's bytes in the format, in memory; empty on failure, with GetError() saying why
     // (a format whose encoder this system lacks is named).
