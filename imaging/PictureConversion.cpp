@@ -150,46 +150,6 @@ ConvertOutcome ConvertFormatDefault(Picture work, const std::string& title, cons
     return outcome;
 }
 
-// Encodings of one picture by quality, each made once.
-class EncodingCache {
-public:
-    EncodingCache(const Picture& picture, PictureFormat format, EncodeOptions options)
-        : m_picture(picture)
-        , m_format(format)
-        , m_options(options)
-    {
-    }
-    std::optional<std::uint64_t> SizeAt(int quality)
-    {
-        const std::vector<std::uint8_t>* bytes = At(quality);
-        return bytes ? std::optional<std::uint64_t>(bytes->size()) : std::nullopt;
-    }
-    const std::vector<std::uint8_t>* At(int quality)
-    {
-        auto it = m_encoded.find(quality);
-        if (it == m_encoded.end()) {
-            EncodeOptions o = m_options;
-            o.quality = quality;
-            std::vector<std::uint8_t> bytes
-                = m_format == PictureFormat::Jpeg ? m_picture.EncodeJpeg(quality) : m_picture.Encode(m_format, o);
-            if (bytes.empty())
-                return nullptr;
-            it = m_encoded.emplace(quality, std::move(bytes)).first;
-        }
-        return &it->second;
-    }
-    std::string Error() const
-    {
-        return m_picture.GetError().empty() ? "could not write: the encoder failed" : m_picture.GetError();
-    }
-
-private:
-    const Picture& m_picture;
-    PictureFormat m_format;
-    EncodeOptions m_options;
-    std::map<int, std::vector<std::uint8_t>> m_encoded;
-};
-
 // Shrink to Fit: the picture made smaller, step by step, until its encoding at `quality` fits.
 // Every step resamples the prepared picture, never a smaller copy. False when even 1 x 1 does not fit.
 bool ShrinkUntilItFits(const Picture& work, PictureFormat format, const EncodeOptions& options,
@@ -252,7 +212,13 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
     const PictureFormat encoded = own ? format.format : PictureFormat::Jpeg;
     EncodeOptions options = EncodingOf(s, format, s.quality);
     options.lossless = false; // a lossless file has no quality to search
-    EncodingCache cache(work, encoded, options);
+    AttemptCache cache(targetBytes, [&work, encoded, options](int q) {
+        EncodeOptions o = options;
+        o.quality = q;
+        return encoded == PictureFormat::Jpeg ? work.EncodeJpeg(q) : work.Encode(encoded, o);
+    });
+    auto encodeError
+        = [&work] { return work.GetError().empty() ? "could not write: the encoder failed" : work.GetError(); };
     const int floor = std::clamp(s.options.minQuality, 1, 100);
     int quality = 0;
     bool fits = false;
@@ -261,7 +227,7 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
         const OwnQualityResult found
             = SearchLargestFittingQuality(targetBytes, floor, [&](int q) { return cache.SizeAt(q); });
         if (found.quality == 0)
-            return Failed(ConvertStatus::WriteFailed, cache.Error());
+            return Failed(ConvertStatus::WriteFailed, encodeError());
         quality = found.quality;
         fits = found.fits;
     } else {
@@ -269,15 +235,16 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
         if (found.quality == 0)
             return Failed(ConvertStatus::WriteFailed, "could not write: the JPEG encoder failed at every attempt");
         quality = found.quality;
-        fits = cache.At(quality)->size() <= targetBytes;
+        fits = *cache.SizeAt(quality) <= targetBytes;
         if (found.settledOnFit)
             extension = ".jpg";
         // A floor above what the search found: the floor, and the target is missed (or shrunk to).
         if (quality < floor) {
             quality = floor;
-            if (!cache.At(quality))
-                return Failed(ConvertStatus::WriteFailed, cache.Error());
-            fits = cache.At(quality)->size() <= targetBytes;
+            const std::optional<std::uint64_t> size = cache.SizeAt(quality);
+            if (!size)
+                return Failed(ConvertStatus::WriteFailed, encodeError());
+            fits = *size <= targetBytes;
         }
     }
     if (!fits && s.options.shrinkToFit) {
@@ -287,7 +254,7 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
         EncodeOptions atFloor = options;
         atFloor.quality = quality;
         if (ShrinkUntilItFits(
-                work, encoded, atFloor, targetBytes, cache.At(quality)->size(), bytes, width, height, error)) {
+                work, encoded, atFloor, targetBytes, *cache.SizeAt(quality), bytes, width, height, error)) {
             Publish(s.folder + title + (own ? s.extension : ".jpg"), s.overwrite, WriteBytes(bytes), quality, outcome);
             outcome.width = width;
             outcome.height = height;
@@ -298,7 +265,10 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
         outcome.reason = outcome.reason.empty() ? error : outcome.reason + "; " + error;
     }
     const std::string reason = outcome.reason;
-    Publish(s.folder + title + extension, s.overwrite, WriteBytes(*cache.At(quality)), quality, outcome);
+    const std::vector<std::uint8_t>* bytes = cache.BytesAt(quality);
+    if (!bytes)
+        return Failed(ConvertStatus::WriteFailed, encodeError());
+    Publish(s.folder + title + extension, s.overwrite, WriteBytes(*bytes), quality, outcome);
     if (outcome.status == ConvertStatus::Written)
         outcome.reason = reason;
     MarkOverTarget(outcome, targetBytes);
