@@ -129,11 +129,15 @@ bool PullRows(const VImage& img, Writer& writer, std::string& error)
         img.get_image(),
         [](VipsRegion* region, VipsRect* area, void* a) {
             const auto* rows = reinterpret_cast<const std::uint8_t*>(VIPS_REGION_ADDR(region, area->left, area->top));
-            return static_cast<Writer*>(a)->PutRows(rows, VIPS_REGION_LSKIP(region), area->height) ? 0 : -1;
+            try { // called from the library's own thread: nothing may be thrown back into it
+                return static_cast<Writer*>(a)->PutRows(rows, VIPS_REGION_LSKIP(region), area->height) ? 0 : -1;
+            } catch (...) {
+                return -1;
+            }
         },
         &writer);
     if (writer.GetError().empty() && result != 0)
-        throw vips::VError(); // the decoder's, in the library's error buffer
+        throw vips::VError(); // the decoder's, in the library's error buffer (or memory ran out)
     if (!writer.Finish()) {
         error = writer.GetError();
         return false;
@@ -176,7 +180,7 @@ bool ClearGifTransparencyInFile(const std::string& path, std::string& error)
 
 // ---- PNG: lossless always; the encoding is chosen per picture ----
 
-// Pictures up to a 4K screen are looked at whole to choose; larger ones are written as photographs.
+// Pictures up to a 4K screen are looked at whole to choose; larger ones are written unseen.
 constexpr std::uint64_t kPngAnalysed = 3840ull * 2160ull;
 // More colours than this: a photograph, whose rows shrink most with adaptive filters.
 constexpr int kGraphicColours = 16384;
