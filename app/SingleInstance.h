@@ -4,11 +4,13 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 // One running program per user session. The first start holds a lock file and listens
 // on a local socket, both named by the instance tag; a later start finds the lock held
-// and asks the first one, over the socket, to bring its main window forward. A lock
-// left by a process that died is taken over, and so is its socket name.
+// and asks the first one, over the socket, to bring its main window forward and to add
+// the files it was given. A lock left by a process that died is taken over, and so is
+// its socket name.
 // Owned by the application object; interface thread only.
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -22,9 +24,10 @@ public:
     // used at all (then nobody can be asked and running alone is the safer guess).
     // False when a live process holds it.
     bool Acquire();
-    // From a start that may not go on: asks the holder to come forward. Bounded by
-    // timeoutMs; false when nobody listened (the holder is starting or closing).
-    bool RequestActivation(int timeoutMs) const;
+    // From a start that may not go on: asks the holder to come forward and add the paths
+    // (absolute: the holder runs in another folder). Bounded by timeoutMs for each step;
+    // false when nobody listened (the holder is starting or closing).
+    bool RequestActivation(int timeoutMs, const QStringList& paths = {}) const;
     // Gives up the lock and the socket name; also done by the destructor.
     void Release();
 
@@ -35,7 +38,7 @@ public:
     static QString DefaultFolder();
 
 signals:
-    void ActivationRequested();
+    void ActivationRequested(const QStringList& paths);
 
 private:
     void OnNewConnection();

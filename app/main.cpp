@@ -3,7 +3,8 @@
 
 int main(int argc, char* argv[])
 {
-    // The program takes no arguments; Qt's own options are left to QApplication.
+    // The arguments are files and folders to add (see CKestrovaApp); Qt's own options are
+    // taken out by QApplication first.
     CKestrovaApp app(argc, argv);
     return app.Run(&CreateMainWindow);
 }

@@ -9,6 +9,29 @@
 #include "batch/FolderScan.h"
 #include "batch/ImageBatch.h"
 #include "batch/JobSignals.h"
+#include "batch/OrderedRun.h"
+#include "imaging/Picture.h"
+
+namespace {
+
+// The entry of one file, with its thumbnail and information text; null when none of
+// its pixels decode: it would only show a blank thumbnail and fail at Start.
+std::unique_ptr<ImageEntry> MakeEntry(const std::string& path)
+{
+    try {
+        auto entry = std::make_unique<ImageEntry>();
+        entry->SetPath(path);
+        if (!entry->Load() || !entry->MakeThumbnail(80, 60))
+            return nullptr;
+        entry->BuildInfoText();
+        entry->FreeImage();
+        return entry;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+} // namespace
 
 int AddFilesJob(ImageBatch& batch)
 {
@@ -21,23 +44,24 @@ int AddFilesJob(ImageBatch& batch)
         batch.PostProgress(WM_ADD_PROGRESS, AddCodeTotal, static_cast<std::int64_t>(found.size()));
     }
     const int count = batch.GetPendingCount();
-    for (int i = 0; i < count; ++i) {
-        if (batch.TestAddStop())
-            break;
-        batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 1);
-        auto entry = std::make_unique<ImageEntry>();
-        entry->SetPath(batch.GetPendingPath(i));
-        // A file none of whose pixels decode is not a picture of the list: it would
-        // only show a blank thumbnail and fail at Start.
-        if (entry->Load() && entry->MakeThumbnail(80, 60)) {
-            entry->BuildInfoText();
-            entry->FreeImage();
-            batch.AddEntry(std::move(entry));
-        }
-        if (batch.TestAddStop())
-            break;
-        batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
-    }
+    const int jobs = batch.GetJobs();
+    const LibraryThreads threads(jobs);
+    std::vector<std::unique_ptr<ImageEntry>> made(static_cast<std::size_t>(count));
+    // Rows join the list in the order of the files, whichever is read first.
+    OrderedRun run(count, jobs,
+        { .testStop = [&batch] { return batch.TestAddStop(); },
+            .started
+            = [&batch](
+                  int i) { batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 1); },
+            .finished =
+                [&batch, &made](int i, bool stopSeen) {
+                    batch.AddEntry(std::move(made[static_cast<std::size_t>(i)]));
+                    if (stopSeen)
+                        return false;
+                    batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
+                    return true;
+                } });
+    run.Run([&](int i) { made[static_cast<std::size_t>(i)] = MakeEntry(batch.GetPendingPath(i)); });
     batch.PostProgress(WM_ADD_PROGRESS, AddCodeEnd, 0);
     return 0;
 }

@@ -1,26 +1,44 @@
 #include "batch/ConversionEngine.h"
 
+#include <optional>
+#include <vector>
+
 #include "batch/ImageBatch.h"
 #include "batch/JobSignals.h"
+#include "batch/OrderedRun.h"
+#include "imaging/Picture.h"
 #include "imaging/PictureConversion.h"
 
 int ConversionEngine(ImageBatch& batch)
 {
     const ConvertSnapshot snapshot = TakeConvertSnapshot(batch);
     batch.ClearConvertOutcomes();
-    for (int i = 0; i < batch.GetEntryCount(); ++i) {
-        if (batch.TestConvertStop()) {
-            batch.SetConvertStopped(true);
-            break;
-        }
-        batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeStep, 2 * static_cast<std::int64_t>(i) + 1);
-        batch.AddConvertOutcome(ConvertEntry(*batch.GetEntry(i), snapshot));
-        batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
-        if (batch.TestConvertStop()) {
-            batch.SetConvertStopped(i + 1 < batch.GetEntryCount());
-            break;
-        }
-    }
+    const int count = batch.GetEntryCount();
+    const int jobs = batch.GetJobs();
+    // The library's own threads shared out, so the pictures in flight do not oversubscribe the cores.
+    const LibraryThreads threads(jobs);
+    std::vector<std::optional<ConvertOutcome>> outcomes(static_cast<std::size_t>(count));
+    OrderedRun run(count, jobs,
+        { .testStop = [&batch] { return batch.TestConvertStop(); },
+            .started =
+                [&batch](int i) {
+                    batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeStep, 2 * static_cast<std::int64_t>(i) + 1);
+                },
+            .finished =
+                [&batch, &outcomes](int i, bool) {
+                    batch.AddConvertOutcome(std::move(*outcomes[static_cast<std::size_t>(i)]));
+                    outcomes[static_cast<std::size_t>(i)].reset();
+                    batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
+                    return true;
+                } });
+    run.Run([&](int i) {
+        ConvertSnapshot own = snapshot;
+        // An output takes its name only after every picture before it has taken one,
+        // so the names are those of a run one picture at a time.
+        own.beforeNaming = [&run, i] { run.WaitForEarlier(i); };
+        outcomes[static_cast<std::size_t>(i)] = ConvertEntry(*batch.GetEntry(i), own);
+    });
+    batch.SetConvertStopped(run.StoppedEarly());
     batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeEnd, 0);
     return 0;
 }

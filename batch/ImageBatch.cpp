@@ -2,6 +2,7 @@
 
 #include "batch/AddFilesJob.h"
 #include "batch/ConversionEngine.h"
+#include "imaging/Picture.h"
 
 std::string ImageBatch::GetPendingPath(int index) const
 {
@@ -137,6 +138,8 @@ void ImageBatch::PostProgress(std::uint32_t message, std::uint32_t code, std::in
     if (sink)
         sink->Post(message, code, value);
 }
+
+int ImageBatch::GetJobs() const { return m_jobs > 0 ? m_jobs : CoreCount(); }
 
 int ImageBatch::GetConvertFailureCount() const
 {

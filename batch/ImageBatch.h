@@ -67,6 +67,10 @@ public:
     // The job's zero-time stop test; it consumes the event.
     bool TestConvertStop() { return m_convertStopEvent.TryConsume(); }
 
+    // Pictures a job works on at once; 0 (the default) means one per processor core.
+    void SetJobs(int jobs) { m_jobs = jobs < 0 ? 0 : jobs; }
+    int GetJobs() const;
+
     // The add job (AddFilesJob), controlled like the conversion: one worker at a
     // time, a stop event of its own, and the same sink slot (one job runs at once).
     void StartAddJob(std::shared_ptr<IProgressSink> sink);
@@ -102,6 +106,7 @@ private:
     AutoResetEvent m_addStopEvent;
     std::vector<ConvertOutcome> m_convertOutcomes;
     bool m_convertStopped = false;
+    int m_jobs = 0;
     // Last, so they are joined before the rest goes.
     std::unique_ptr<WorkerThread> m_addThread;
     std::unique_ptr<WorkerThread> m_convertThread;

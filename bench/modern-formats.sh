@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # WebP and AVIF at quality 75: kestrova-cli against sharp (libvips under Node) on the same
-# photo-like JPEGs, full size. Runs are interleaved (ours, sharp, ours, sharp, ...) so a busy
-# machine slows both alike; prints the median seconds and the median total bytes of each.
+# photo-like JPEGs, full size. Then WebP at a target size of 100 KB: ours against the usual
+# script for it, a binary search over the quality encoding into memory, in sharp and in Pillow.
+# Runs are interleaved (ours, sharp, ... in turn) so a busy machine slows all alike; prints the
+# median seconds and the median total bytes of each.
 #
 #   bench/modern-formats.sh [BUILD_DIR]          (default: build)
 #
@@ -20,8 +22,9 @@ reps=${BENCH_REPS:-3}
 size=${BENCH_SIZE:-1600x1200}
 cache=${BENCH_CACHE:-/tmp/kestrova-bench-modern}
 quality=75
+target_kb=100
 
-for tool in "$ours" node npm; do
+for tool in "$ours" node npm /usr/bin/python3; do
     if ! command -v "$tool" >/dev/null; then
         echo "modern-formats: $tool is missing" >&2
         exit 1
@@ -33,6 +36,12 @@ if [ ! -d "$cache/node/node_modules/sharp" ]; then
     echo "modern-formats: installing sharp into $cache/node" >&2
     mkdir -p "$cache/node"
     (cd "$cache/node" && npm install --no-audit --no-fund --silent sharp >&2)
+fi
+
+# Pillow from Debian, as users of it have it.
+if ! /usr/bin/python3 -c 'import PIL.features, sys; sys.exit(not PIL.features.check("webp"))' 2>/dev/null; then
+    echo "modern-formats: installing python3-pil" >&2
+    $([ "$(id -u)" = 0 ] || echo sudo) apt-get install -y -qq python3-pil >&2
 fi
 
 corpus_dir=$cache/corpus-$size
@@ -60,18 +69,69 @@ const [format, quality, out, ...files] = process.argv.slice(2);
 })().catch((e) => { console.error(e.message); process.exit(1); });
 JS
 
+# The largest quality whose file fits, found by bisection on the decoded pixels, as a script
+# would do it: sharp keeps the raw pixels, Pillow the loaded image.
+cat >"$work/sharp-target.js" <<'JS'
+const sharp = require('sharp');
+const fs = require('fs');
+const path = require('path');
+const [targetKb, out, ...files] = process.argv.slice(2);
+const target = Number(targetKb) * 1024;
+(async () => {
+    for (const f of files) {
+        const { data, info } = await sharp(f).raw().toBuffer({ resolveWithObject: true });
+        const raw = { raw: { width: info.width, height: info.height, channels: info.channels } };
+        const encode = (q) => sharp(data, raw).webp({ quality: q }).toBuffer();
+        let lo = 1, hi = 100, best = await encode(1);
+        while (lo <= hi) {
+            const mid = (lo + hi) >> 1;
+            const bytes = await encode(mid);
+            if (bytes.length <= target) { best = bytes; lo = mid + 1; } else hi = mid - 1;
+        }
+        fs.writeFileSync(path.join(out, path.basename(f, path.extname(f)) + '.webp'), best);
+    }
+})().catch((e) => { console.error(e.message); process.exit(1); });
+JS
+cat >"$work/pillow-target.py" <<'PY'
+import io, os, sys
+from PIL import Image
+target = int(sys.argv[1]) * 1024
+out = sys.argv[2]
+for f in sys.argv[3:]:
+    image = Image.open(f)
+    image.load()
+    def encode(q):
+        buffer = io.BytesIO()
+        image.save(buffer, "WEBP", quality=q)
+        return buffer.getvalue()
+    lo, hi, best = 1, 100, encode(1)
+    while lo <= hi:
+        mid = (lo + hi) // 2
+        data = encode(mid)
+        if len(data) <= target:
+            best, lo = data, mid + 1
+        else:
+            hi = mid - 1
+    with open(os.path.join(out, os.path.splitext(os.path.basename(f))[0] + ".webp"), "wb") as w:
+        w.write(best)
+PY
+
 now() { date +%s.%N; }
 
-# run TOOL FORMAT: converts the corpus once; prints "seconds bytes".
+# run TOOL JOB: converts the corpus once; prints "seconds bytes". JOB is a format at the
+# quality, or "target" for WebP at the target size.
 run() {
-    local tool=$1 format=$2 t0 t1
+    local tool=$1 job=$2 format=$2 t0 t1
+    [ "$job" = target ] && format=webp
     rm -rf "$work/out" && mkdir -p "$work/out"
     t0=$(now)
-    if [ "$tool" = ours ]; then
-        "$ours" --quiet -f "$format" -q "$quality" -o "$work/out" "${corpus[@]}"
-    else
-        NODE_PATH=$cache/node/node_modules node "$work/sharp-convert.js" "$format" "$quality" "$work/out" "${corpus[@]}"
-    fi
+    case "$tool/$job" in
+    ours/target) "$ours" --quiet -f webp -s "$target_kb" -o "$work/out" "${corpus[@]}" ;;
+    ours/*) "$ours" --quiet -f "$format" -q "$quality" -o "$work/out" "${corpus[@]}" ;;
+    sharp/target) NODE_PATH=$cache/node/node_modules node "$work/sharp-target.js" "$target_kb" "$work/out" "${corpus[@]}" ;;
+    sharp/*) NODE_PATH=$cache/node/node_modules node "$work/sharp-convert.js" "$format" "$quality" "$work/out" "${corpus[@]}" ;;
+    pillow/target) /usr/bin/python3 "$work/pillow-target.py" "$target_kb" "$work/out" "${corpus[@]}" ;;
+    esac
     t1=$(now)
     local n
     n=$(find "$work/out" -type f -name "*.$format" | wc -l)
@@ -79,31 +139,40 @@ run() {
         echo "modern-formats: $tool wrote $n of ${#corpus[@]} $format files" >&2
         exit 1
     fi
+    if [ "$job" = target ] && [ -n "$(find "$work/out" -type f -size +$((target_kb * 1024))c)" ]; then
+        echo "modern-formats: $tool wrote a file over $target_kb KB" >&2
+        exit 1
+    fi
     echo "$(echo "$t1 - $t0" | bc -l) $(du -cb "$work/out"/*."$format" | tail -n 1 | cut -f1)"
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-echo "$photos pictures of $size, quality $quality, median of $reps interleaved runs"
-printf '%-6s %-6s %10s %12s\n' format tool seconds bytes
-for format in webp avif; do
+echo "$photos pictures of $size, quality $quality (target: WebP at most $target_kb KB), median of $reps interleaved runs"
+printf '%-6s %-6s %10s %12s\n' job tool seconds bytes
+for job in webp avif target; do
+    tools=(ours sharp)
+    [ "$job" = target ] && tools=(ours sharp pillow)
     declare -A times=() bytes=()
     for ((r = 0; r < reps; r++)); do
-        # Alternate which tool goes first, so neither always meets a warm or a cold cache.
-        if ((r % 2)); then order=(sharp ours); else order=(ours sharp); fi
+        # Rotate which tool goes first, so none always meets a warm or a cold cache.
+        order=("${tools[@]:r % ${#tools[@]}}" "${tools[@]:0:r % ${#tools[@]}}")
         for tool in "${order[@]}"; do
-            read -r t b < <(run "$tool" "$format")
+            read -r t b < <(run "$tool" "$job")
             times[$tool]+="$t "
             bytes[$tool]+="$b "
         done
     done
-    for tool in ours sharp; do
+    for tool in "${tools[@]}"; do
         t=$(tr ' ' '\n' <<<"${times[$tool]}" | grep . | median)
         b=$(tr ' ' '\n' <<<"${bytes[$tool]}" | grep . | median)
-        printf '%-6s %-6s %10.2f %12.0f\n' "$format" "$tool" "$t" "$b"
+        printf '%-6s %-6s %10.2f %12.0f\n' "$job" "$tool" "$t" "$b"
         eval "last_${tool}_t=$t last_${tool}_b=$b"
     done
-    printf '%-6s %-6s %10.2f %12.2f\n' "$format" "ratio" \
-        "$(echo "$last_ours_t / $last_sharp_t" | bc -l)" "$(echo "$last_ours_b / $last_sharp_b" | bc -l)"
+    for peer in "${tools[@]:1}"; do
+        eval "pt=\$last_${peer}_t pb=\$last_${peer}_b"
+        printf '%-6s %-6s %10.2f %12.2f\n' "$job" "/$peer" \
+            "$(echo "$last_ours_t / $pt" | bc -l)" "$(echo "$last_ours_b / $pb" | bc -l)"
+    done
     unset times bytes
 done

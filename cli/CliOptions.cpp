@@ -97,6 +97,7 @@ const OptionSpec kOptions[] = {
     { "overwrite", 0, false },
     { "report", 'r', true },
     { "quiet", 0, false },
+    { "jobs", 'j', true },
 };
 
 const OptionSpec* FindLong(const std::string& name)
@@ -145,6 +146,10 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         if (!v)
             return bad + " (a whole number of pixels, more than zero)";
         (name == "long-edge" ? out.longEdge : out.shortEdge) = v;
+    } else if (name == "jobs") {
+        out.jobs = ParseInteger(value, 1, 256);
+        if (!out.jobs)
+            return bad + " (a number of pictures, 1..256)";
     } else if (name == "min-quality") {
         out.minQuality = ParseInteger(value, 1, 100);
         if (!out.minQuality)
@@ -462,12 +467,14 @@ Output:
                           too large, make the picture smaller until it fits
       --overwrite         replace existing files instead of numbering new ones
   -r, --report FILE       write a CSV line per picture to FILE
+  -j, --jobs N            pictures converted side by side (default: one per
+                          processor core; 1 for one at a time)
       --quiet             print errors only
   -h, --help              show this help
   -V, --version           show the version
 
 Exit status: 0 every picture written, 1 some failed or missed the target
-size, 2 bad usage, 130 stopped by Ctrl+C (after the picture in progress).
+size, 2 bad usage, 130 stopped by Ctrl+C (after the pictures in progress).
 )";
     // clang-format on
 }

@@ -36,6 +36,7 @@ struct CliOptions {
     bool overwrite = false;
     bool quiet = false;
     std::optional<std::string> report;
+    std::optional<int> jobs; // pictures side by side; none: one per core
     std::vector<std::string> inputs;
 };
 

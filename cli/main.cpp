@@ -146,7 +146,7 @@ bool RunUntilEnd(ImageBatch& batch, bool quiet)
             if (::read(signals, &info, sizeof info) == sizeof info) {
                 stopAsked = true;
                 batch.CancelConvertJob();
-                std::fputs("\r\033[Kkestrova-cli: stopping after the picture in progress...\n", stderr);
+                std::fputs("\r\033[Kkestrova-cli: stopping after the pictures in progress...\n", stderr);
             }
         }
         if (fds[0].revents & POLLIN)
@@ -180,6 +180,8 @@ int main(int argc, char** argv)
     std::string error;
     if (!cli::ApplyCliOptions(options, batch, error))
         return UsageError(error);
+    if (options.jobs)
+        batch.SetJobs(*options.jobs);
     std::string folder;
     if (options.output) {
         folder = *options.output;

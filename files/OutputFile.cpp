@@ -269,8 +269,8 @@ bool PublishReplacing(TempFile& temp, const std::string& path, std::string& erro
     return true;
 }
 
-bool WriteThroughTemp(
-    std::string& path, bool overwrite, const WriteToFile& write, std::optional<mode_t> mode, std::string& error)
+bool WriteThroughTemp(std::string& path, bool overwrite, const WriteToFile& write, std::optional<mode_t> mode,
+    std::string& error, const std::function<void()>& beforeNaming = {})
 {
     error.clear();
     const std::string folder = SplitPath(path).folder;
@@ -284,6 +284,8 @@ bool WriteThroughTemp(
         ok = false;
     }
     ok = ok && FlushToDisk(temp.Fd(), error);
+    if (beforeNaming)
+        beforeNaming();
     if (ok && overwrite) {
         ok = PublishReplacing(temp, path, error);
     } else if (ok) {
@@ -347,9 +349,10 @@ bool WriteFileBytes(const std::string& path, std::string_view text, std::string&
     return WriteFileBytes(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
 }
 
-bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error)
+bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error,
+    const std::function<void()>& beforeNaming)
 {
-    return WriteThroughTemp(path, overwrite, write, std::nullopt, error);
+    return WriteThroughTemp(path, overwrite, write, std::nullopt, error, beforeNaming);
 }
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, unsigned mode, std::string& error)

@@ -25,9 +25,11 @@ bool PathExists(const std::string& path);
 // fills the temporary file. With overwrite, a file at path is replaced; without,
 // the first free name among path, title(0).ext, ... title(9999).ext in the same
 // folder is taken and path is changed to it. On failure nothing is left behind,
-// neither the temporary file nor a name, and error says why.
+// neither the temporary file nor a name, and error says why. beforeNaming, when
+// given, is called once the file is written, just before it takes its name.
 using WriteToFile = std::function<bool(const std::string& tempPath, std::string& error)>;
-bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error);
+bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error,
+    const std::function<void()>& beforeNaming = {});
 
 // Replaces the file at path (not a symbolic link's target) with the bytes, through
 // a temporary file as above, and gives it the permission bits of mode.

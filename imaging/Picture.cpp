@@ -68,7 +68,7 @@ bool LibraryErrorPending()
 std::string TakeVipsError(const vips::VError& e)
 {
     std::string s = CleanMessage(e.what());
-    vips_error_clear();
+    ClearLibraryErrors();
     return s;
 }
 
@@ -80,7 +80,7 @@ VImage ToSrgb(VImage img)
                 "srgb", VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL));
         } catch (const vips::VError&) {
             // A profile that does not fit the pixels: show the numbers as they are.
-            vips_error_clear();
+            ClearLibraryErrors();
             img.remove("icc-profile-data");
         }
     }
@@ -169,6 +169,7 @@ const std::string& Picture::GetWarning() const
 
 Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes)
 {
+    LibraryUse use;
     Picture result;
     if (!InitImageLibrary() || bytes.empty()) {
         result.Fail(PictureError::NotAPicture, "not a picture: no data");
@@ -199,6 +200,7 @@ Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes)
 
 void Picture::IncreaseBpp24()
 {
+    LibraryUse use;
     if (!m_impl || (m_impl->flatten && m_impl->bpp == 24))
         return;
     auto impl = std::make_shared<Impl>(*m_impl);
@@ -217,6 +219,7 @@ void Picture::IncreaseBpp24()
 
 bool Picture::Realize()
 {
+    LibraryUse use;
     if (!m_impl)
         return false;
     if (!m_impl->fromFile)
@@ -231,6 +234,7 @@ bool Picture::Realize()
 
 bool Picture::Resample2(int width, int height)
 {
+    LibraryUse use;
     if (!m_impl || width < 1 || height < 1)
         return false;
     if (OverLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)))
@@ -252,6 +256,7 @@ bool Picture::Resample2(int width, int height)
 
 bool Picture::ResampleLazily(int width, int height)
 {
+    LibraryUse use;
     if (!m_impl || width < 1 || height < 1)
         return false;
     if (!m_impl->fromFile)
@@ -270,6 +275,7 @@ bool Picture::ResampleLazily(int width, int height)
 
 bool Picture::Thumbnail(int width, int height)
 {
+    LibraryUse use;
     if (!m_impl || width < 1 || height < 1)
         return false;
     int fitW = 0, fitH = 0;

@@ -115,3 +115,20 @@ private:
 
 // Once per process, before any picture work; safe to call more than once.
 bool InitImageLibrary();
+
+// The processor's cores, at least 1.
+int CoreCount();
+
+// While it lives, the library's threads for each picture are the cores shared out
+// among `pictures` pictures in flight, so together they do not oversubscribe the
+// machine. Not nested: one per run.
+class LibraryThreads {
+public:
+    explicit LibraryThreads(int pictures);
+    ~LibraryThreads();
+    LibraryThreads(const LibraryThreads&) = delete;
+    LibraryThreads& operator=(const LibraryThreads&) = delete;
+
+private:
+    int m_before = 0;
+};

@@ -79,10 +79,10 @@ bool PrepareWorkingPicture(
 }
 
 // Writes through a temporary file and fills in where the picture went.
-void Publish(std::string path, bool overwrite, const WriteToFile& write, int quality, ConvertOutcome& outcome)
+void Publish(std::string path, const ConvertSnapshot& s, const WriteToFile& write, int quality, ConvertOutcome& outcome)
 {
     std::string error;
-    if (!WriteOutputFile(path, overwrite, write, error)) {
+    if (!WriteOutputFile(path, s.overwrite, write, error, s.beforeNaming)) {
         outcome = Failed(ConvertStatus::WriteFailed, error);
         return;
     }
@@ -130,8 +130,8 @@ ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const
         return outcome;
     const PictureFormat written = own ? format.format : PictureFormat::Jpeg;
     const int quality = own && s.options.lossless && format.offersLossless ? 0 : s.quality;
-    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, written, EncodingOf(s, format, s.quality)),
-        quality, outcome);
+    Publish(
+        s.folder + title + s.extension, s, SaveAs(work, written, EncodingOf(s, format, s.quality)), quality, outcome);
     TakeWriteResult(work, outcome);
     return outcome;
 }
@@ -144,8 +144,8 @@ ConvertOutcome ConvertFormatDefault(Picture work, const std::string& title, cons
         return outcome;
     const bool lossless = s.options.lossless && format.offersLossless;
     const int quality = format.takesQuality && !lossless ? s.quality : 0;
-    Publish(s.folder + title + s.extension, s.overwrite, SaveAs(work, format.format, EncodingOf(s, format, s.quality)),
-        quality, outcome);
+    Publish(s.folder + title + s.extension, s, SaveAs(work, format.format, EncodingOf(s, format, s.quality)), quality,
+        outcome);
     TakeWriteResult(work, outcome);
     return outcome;
 }
@@ -255,7 +255,7 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
         atFloor.quality = quality;
         if (ShrinkUntilItFits(
                 work, encoded, atFloor, targetBytes, *cache.SizeAt(quality), bytes, width, height, error)) {
-            Publish(s.folder + title + (own ? s.extension : ".jpg"), s.overwrite, WriteBytes(bytes), quality, outcome);
+            Publish(s.folder + title + (own ? s.extension : ".jpg"), s, WriteBytes(bytes), quality, outcome);
             outcome.width = width;
             outcome.height = height;
             outcome.scaledToFit = outcome.status == ConvertStatus::Written;
@@ -268,7 +268,7 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
     const std::vector<std::uint8_t>* bytes = cache.BytesAt(quality);
     if (!bytes)
         return Failed(ConvertStatus::WriteFailed, encodeError());
-    Publish(s.folder + title + extension, s.overwrite, WriteBytes(*bytes), quality, outcome);
+    Publish(s.folder + title + extension, s, WriteBytes(*bytes), quality, outcome);
     if (outcome.status == ConvertStatus::Written)
         outcome.reason = reason;
     MarkOverTarget(outcome, targetBytes);

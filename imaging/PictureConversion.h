@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "imaging/ResizeSettings.h"
@@ -51,6 +52,8 @@ struct ConvertSnapshot {
     float h = 100.0f;
     std::int32_t targetKB = 100;
     OutputOptions options;
+    // Called once the picture is written, just before it takes its name.
+    std::function<void()> beforeNaming;
 };
 ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings);
 

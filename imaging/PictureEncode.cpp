@@ -1,6 +1,7 @@
 // Getting a picture out: encoded to memory, written to a file, or as plain pixels.
 #include <algorithm>
 #include <fcntl.h>
+#include <optional>
 #include <png.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -68,10 +69,11 @@ VImage PixelsOf(const Picture::Impl& impl, bool keepAlpha, VipsFailOn failOn)
 }
 
 // Runs write, one pass of an encoder over the picture's pixels. A picture still in its file is
-// decoded while the encoder pulls its rows, so no whole copy is made. As Materialize does for a
-// copy, the first pass takes any decoder warning for an error, and a damaged file is passed again
-// taking what can be read, with the warning kept. write returns false (with error) only when our
-// own writing failed, which no second pass would mend; the library's failures throw.
+// decoded while the encoder pulls its rows, so no whole copy is made. The verdict on damage is
+// Materialize's, with the encoder where it makes a copy: the first pass takes any decoder warning
+// for an error, a message that may be another thread's is checked by a pass alone, and a damaged
+// file is passed again taking what can be read, with the warning kept. write returns false (with
+// error) only when our own writing failed, which no second pass would mend; the library throws.
 template <class Write>
 bool Stream(const Picture::Impl& impl, bool keepAlpha, const std::string& what, Write write, std::string& warning,
     PictureFailure& failure)
@@ -89,20 +91,27 @@ bool Stream(const Picture::Impl& impl, bool keepAlpha, const std::string& what, 
             return false;
         }
     }
-    vips_error_clear();
-    try {
-        if (!write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_WARNING), error))
-            return ownFailure();
-        if (!LibraryErrorPending())
-            return true;
-    } catch (const vips::VError&) {
+    for (const bool alone : { false, true }) {
+        std::optional<DecodeWatch> watch;
+        std::optional<DecodeAlone> onlyThis;
+        if (alone)
+            onlyThis.emplace();
+        else
+            watch.emplace();
+        try {
+            if (!write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_WARNING), error))
+                return ownFailure();
+            if (!(alone ? LibraryErrorPending() : watch->End()))
+                return true;
+        } catch (const vips::VError&) {
+            break; // its own failure: damaged, or the encoder's, whatever else the buffer holds
+        }
     }
-    vips_error_clear();
     std::string why;
     try {
         if (!write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_NONE), error))
             return ownFailure();
-        vips_error_clear();
+        ClearLibraryErrors();
         warning = kDamaged;
         return true;
     } catch (const vips::VError& e) {
@@ -111,10 +120,10 @@ bool Stream(const Picture::Impl& impl, bool keepAlpha, const std::string& what, 
     // The decoder or the encoder: a pass that only decodes tells which one failed.
     try {
         (void)PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_NONE).avg();
-        vips_error_clear();
+        ClearLibraryErrors();
         failure = { PictureError::WriteFailed, what + ": " + why };
     } catch (const vips::VError&) {
-        vips_error_clear();
+        ClearLibraryErrors();
         failure = { PictureError::Damaged, kNothingDecoded };
     }
     return false;
@@ -350,6 +359,7 @@ std::vector<std::uint8_t> EncodeModern(VImage img, const FormatRow& row, const E
 
 std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOptions& options) const
 {
+    LibraryUse use;
     m_failure = {};
     m_writeWarning.clear();
     const FormatRow* row = FindFormatRow(format);
@@ -388,6 +398,7 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
 
 std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 {
+    LibraryUse use;
     std::vector<std::uint8_t> bytes;
     VImage img;
     PictureFailure ignored;
@@ -401,7 +412,7 @@ std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
         bytes.assign(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
         g_free(buf);
     } catch (const vips::VError&) {
-        vips_error_clear();
+        ClearLibraryErrors();
         bytes.clear();
     }
     return bytes;
@@ -414,6 +425,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, int quality) c
 
 bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOptions& options) const
 {
+    LibraryUse use;
     m_failure = {};
     m_writeWarning.clear();
     if (const FormatRow* row = FindFormatRow(format); row && HasOwnQuality(*row)) {
@@ -436,6 +448,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOp
 
 Rgb888 Picture::ToRgb888() const
 {
+    LibraryUse use;
     Rgb888 px;
     VImage img;
     PictureFailure ignored;
@@ -449,7 +462,7 @@ Rgb888 Picture::ToRgb888() const
         px.bytes.assign(static_cast<std::uint8_t*>(mem), static_cast<std::uint8_t*>(mem) + size);
         g_free(mem);
     } catch (const vips::VError&) {
-        vips_error_clear();
+        ClearLibraryErrors();
         px = Rgb888 {};
     }
     return px;

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <vips/vips8>
 
+#include "imaging/LibraryErrors.h"
 #include "imaging/Picture.h"
 
 namespace picture_impl {
@@ -34,34 +36,43 @@ std::string TooLarge(std::uint64_t w, std::uint64_t h);
 inline constexpr const char* kDamaged = "damaged: only part of the picture could be read";
 inline constexpr const char* kNothingDecoded = "damaged: none of the picture could be read";
 
-// True when the library's error buffer holds a message; empties it.
+// True when the library's error buffer holds a message.
 bool LibraryErrorPending();
 
 // Decodes a pipeline into memory. The first decode counts every decoder warning
 // as an error; a decoder error met in one of the library's worker threads does not
 // always come back as an exception, but it always leaves its message in the error
-// buffer, so that is read too. A damaged file is decoded again taking what can be
-// read, and keeps the warning; if even that fails, nothing of it could be read.
+// buffer, so that is read too. Other pictures may be decoded at the same time, so a
+// message there counts only once the decode has been repeated alone. A damaged file
+// is decoded again taking what can be read, and keeps the warning; if even that
+// fails, nothing of it could be read.
 template <class Build>
 bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure& failure)
 {
-    vips_error_clear();
-    try {
-        VImage strict = build(VIPS_FAIL_ON_WARNING).copy_memory();
-        if (!LibraryErrorPending()) {
-            out = strict;
-            return true;
+    for (const bool alone : { false, true }) {
+        std::optional<DecodeWatch> watch;
+        std::optional<DecodeAlone> onlyThis;
+        if (alone)
+            onlyThis.emplace();
+        else
+            watch.emplace();
+        try {
+            VImage strict = build(VIPS_FAIL_ON_WARNING).copy_memory();
+            if (!(alone ? LibraryErrorPending() : watch->End())) {
+                out = strict;
+                return true;
+            }
+        } catch (const vips::VError&) {
+            break; // its own failure: damaged, whatever else the buffer holds
         }
-    } catch (const vips::VError&) {
     }
-    vips_error_clear();
     try {
         out = build(VIPS_FAIL_ON_NONE).copy_memory();
-        vips_error_clear();
+        ClearLibraryErrors();
         warning = kDamaged;
         return true;
     } catch (const vips::VError&) {
-        vips_error_clear();
+        ClearLibraryErrors();
         failure = { PictureError::Damaged, kNothingDecoded };
         return false;
     }

@@ -1,5 +1,6 @@
 // Opening a picture: is the file one we take, and is it small enough, decided from
 // its header before any pixel is decoded.
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <mutex>
 #include <span>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -110,7 +112,7 @@ std::string FindLoader(const std::string& path, std::span<const std::uint8_t> he
     ::close(fd);
     if (found.empty())
         found = LoaderName(vips_foreign_find_load_buffer(head.data(), head.size()));
-    vips_error_clear();
+    ClearLibraryErrors();
     return found;
 }
 
@@ -184,6 +186,22 @@ bool OverLimit(std::uint64_t w, std::uint64_t h) { return w * h > g_pixelLimit.l
 
 } // namespace picture_impl
 
+int CoreCount() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+LibraryThreads::LibraryThreads(int pictures)
+{
+    if (!InitImageLibrary())
+        return;
+    m_before = vips_concurrency_get();
+    vips_concurrency_set(std::max(1, CoreCount() / std::max(1, pictures)));
+}
+
+LibraryThreads::~LibraryThreads()
+{
+    if (m_before > 0)
+        vips_concurrency_set(m_before);
+}
+
 bool InitImageLibrary()
 {
     static bool ok = false;
@@ -210,13 +228,14 @@ std::uint64_t Picture::GetPixelLimit() { return g_pixelLimit.load(); }
 
 Picture Picture::Load(const std::string& path)
 {
+    LibraryUse use;
     Picture result;
     if (!InitImageLibrary()) {
         result.Fail(PictureError::LibraryFailed, "the image library could not start");
         return result;
     }
     // A message left by an earlier picture must not be taken for this one's.
-    vips_error_clear();
+    ClearLibraryErrors();
     std::vector<std::uint8_t> head;
     if (!ReadHead(path, head, result.m_failure))
         return result;
@@ -279,7 +298,7 @@ Picture Picture::Load(const std::string& path)
         }
         impl->bpp = bpp;
     } catch (const vips::VError&) {
-        vips_error_clear();
+        ClearLibraryErrors();
         // ImageMagick decodes the whole file to learn its size: a header we read
         // ourselves means the pixels after it are what failed.
         if (sniffed && impl->loader == "magickload")

@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev libquazip1-qt6-dev
     libgtest-dev
     imagemagick python3 time xvfb xauth xdotool
+    dpkg-dev file desktop-file-utils
 )
 
 missing=()

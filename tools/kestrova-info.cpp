@@ -2,10 +2,12 @@
 // each picture, and its 80 x 60 list thumbnail written as a PNG.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "batch/OrderedRun.h"
 #include "files/PathUtil.h"
 #include "imaging/ImageEntry.h"
 #include "imaging/Picture.h"
@@ -16,9 +18,10 @@ namespace {
 
 int Usage(std::FILE* to)
 {
-    std::fputs("usage: kestrova-info [--thumbnails DIR] FILE|FOLDER ...\n"
+    std::fputs("usage: kestrova-info [--thumbnails DIR] [-j N] FILE|FOLDER ...\n"
                "Prints the list information of each picture and writes its 80 x 60 thumbnail\n"
-               "into DIR (default: ./thumbnails) as TITLE.png.\n",
+               "into DIR (default: ./thumbnails) as TITLE.png. -j: pictures read side by side\n"
+               "(default: one per processor core); the output is in the order of the files.\n",
         to);
     return to == stdout ? 0 : 2;
 }
@@ -47,6 +50,7 @@ std::vector<std::string> Expand(const std::vector<std::string>& args)
 int main(int argc, char** argv)
 {
     std::string thumbDir = "thumbnails";
+    int jobs = CoreCount();
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -54,6 +58,8 @@ int main(int argc, char** argv)
             return Usage(stdout);
         if (a == "--thumbnails" && i + 1 < argc)
             thumbDir = argv[++i];
+        else if (a == "-j" && i + 1 < argc)
+            jobs = std::clamp(std::atoi(argv[++i]), 1, 256);
         else if (!a.empty() && a[0] == '-')
             return Usage(stderr);
         else
@@ -68,14 +74,32 @@ int main(int argc, char** argv)
     std::error_code ec;
     fs::create_directories(thumbDir, ec);
 
+    // Each picture's lines, made side by side and printed in the order of the files.
+    struct Report {
+        std::string out, err;
+        bool failed = false;
+    };
+    const std::vector<std::string> files = Expand(args);
+    std::vector<Report> reports(files.size());
     int failures = 0;
-    for (const std::string& path : Expand(args)) {
+    OrderedRun run(static_cast<int>(files.size()), jobs, { .testStop = {}, .started = {}, .finished = [&](int i, bool) {
+                                                              const Report& r = reports[static_cast<std::size_t>(i)];
+                                                              std::fputs(r.err.c_str(), stderr);
+                                                              std::fputs(r.out.c_str(), stdout);
+                                                              failures += r.failed ? 1 : 0;
+                                                              reports[static_cast<std::size_t>(i)] = {};
+                                                              return true;
+                                                          } });
+    const LibraryThreads threads(jobs);
+    run.Run([&](int i) {
+        const std::string& path = files[static_cast<std::size_t>(i)];
+        Report& r = reports[static_cast<std::size_t>(i)];
         ImageEntry entry;
         entry.SetPath(path);
         if (!entry.Load() || !entry.MakeThumbnail(80, 60)) {
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), entry.GetLastError().c_str());
-            ++failures;
-            continue;
+            r.err = path + ": " + entry.GetLastError() + "\n";
+            r.failed = true;
+            return;
         }
         entry.BuildInfoText();
         std::string text = entry.GetInfoText();
@@ -83,13 +107,13 @@ int main(int argc, char** argv)
             text.replace(crlf, 2, "\n  ");
         const std::string thumbPath = (fs::path(thumbDir) / (entry.GetTitle() + ".png")).string();
         if (!entry.GetThumbnail()->Save(thumbPath, PictureFormat::Png)) {
-            std::fprintf(stderr, "%s: %s\n", thumbPath.c_str(), entry.GetThumbnail()->GetError().c_str());
-            ++failures;
+            r.err = thumbPath + ": " + entry.GetThumbnail()->GetError() + "\n";
+            r.failed = true;
         }
-        std::printf("%s\n  %s\n", path.c_str(), text.c_str());
+        r.out = path + "\n  " + text + "\n";
         // The header alone tells nothing of damage; the thumbnail decoded the pixels.
         if (!entry.GetThumbnail()->GetWarning().empty())
-            std::printf("  (%s)\n", entry.GetThumbnail()->GetWarning().c_str());
-    }
+            r.out += "  (" + entry.GetThumbnail()->GetWarning() + ")\n";
+    });
     return failures == 0 ? 0 : 1;
 }

@@ -54,6 +54,10 @@ public:
     // kind: AddFiles or AddFolder; total: the collected paths (none for a folder).
     void RunIntake(int kind, int total, const QString& folder = QString());
     void OnDropFiles(const QStringList& paths);
+    // Files and folders named on the command line or passed on by a later start: the files
+    // are added as Add File adds them, each folder as Add Folder does, once no dialog or
+    // menu of the window is open.
+    void QueuePathsToAdd(const QStringList& paths);
     void OnBrowseOutput();
     void OnOpenOutput();
     void OnOpenFolderToggled();
@@ -108,6 +112,8 @@ private:
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
     void ReportConvertFailures();
+    void AddQueuedPaths();
+    void ScheduleQueuedPaths(int delayMs);
     // The width and height fields, their units and labels as the shown mode asks.
     void ApplyModeToControls();
     // Shrink to Fit goes with the target size; Keep Transparency with a format that holds alpha.
@@ -160,6 +166,8 @@ private:
     bool m_wasMaximised = false;
     bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode
     std::pair<int, int> m_savedInputModes { 0, 0 }; // theirs before it
+    QStringList m_queuedPaths;                      // waiting for QueuePathsToAdd's turn
+    bool m_queueScheduled = false;
 };
 
 // The program's main window, for the application object.

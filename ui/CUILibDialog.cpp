@@ -15,6 +15,7 @@
 #include <quazip/quazipfile.h>
 
 #include "controls/CSkinButton.h"
+#include "ui/MainWindowMark.h"
 
 namespace {
 
@@ -105,6 +106,7 @@ bool CUILibDialog::BuildContent(const QString& archivePath, const QString& marku
         std::fprintf(stderr, "kestrova: %s\n", qPrintable(m_loadError));
         built = new QWidget(this); // an empty window, as a skin without content gives
     }
+    LogTestEvent(m_loadError.isEmpty() ? QStringLiteral("skin ") + archivePath : QStringLiteral("no skin"));
     delete m_root;
     m_root = built;
     layout()->addWidget(m_root);

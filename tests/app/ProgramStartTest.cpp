@@ -70,6 +70,30 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ReadFile(settings), "[SETTING_INFO]\nLANGUAGE=Deutsch\nOPEN_FOLDER=TRUE\n", 20000);
     }
 
+    // Files named at the start join the list, and so do those a later start names from another
+    // folder: its files as Add File adds them, its folder's pictures as Add Folder does.
+    void namedFilesJoinTheList()
+    {
+        QVERIFY(QDir().mkpath(Path("elsewhere/trip")));
+        for (const char* name : { "landscape.jpg", "portrait.png" })
+            QVERIFY(QFile::copy(QStringLiteral(KESTROVA_SAMPLES "/") + name, Path("elsewhere/trip/") + name));
+        QVERIFY(QFile::copy(QStringLiteral(KESTROVA_SAMPLES "/grey.jpg"), Path("elsewhere/grey.jpg")));
+        QFile notes(Path("elsewhere/trip/notes.txt"));
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+
+        Start("first.log", { "grey.jpg" });
+        QTRY_VERIFY_WITH_TIMEOUT(Events("first.log").contains("added 1"), 20000);
+        QVERIFY(SecondStartExitsQuickly(
+            "second.log", { "../elsewhere/trip", "../elsewhere/grey.jpg", "gone.jpg" }, "home"));
+        QTRY_VERIFY_WITH_TIMEOUT(Events("first.log").contains("added 2"), 20000);
+        QByteArrayList added;
+        for (const QByteArray& event : Events("first.log"))
+            if (event.startsWith("added"))
+                added << event;
+        QCOMPARE(added, QByteArrayList({ "added 1", "added 1", "added 2" }));
+        QVERIFY(Events("first.log").contains("activated"));
+    }
+
     // A FIFO in place of the settings file is not waited on: the window comes up, answers a
     // second start and leaves the FIFO as it is.
     void fifoSettingsDoNotBlockTheStart()
@@ -88,7 +112,7 @@ private slots:
 private:
     QString Path(const QString& relative) const { return m_sandbox->path() + "/" + relative; }
 
-    QProcess& Start(const QString& logName)
+    QProcess& Start(const QString& logName, const QStringList& arguments = {}, const QString& folder = "elsewhere")
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -97,17 +121,18 @@ private:
                  { "KESTROVA_TEST_EVENT_LOG", Path(logName) } })
             env.insert(name, value);
         process->setProcessEnvironment(env);
-        process->setWorkingDirectory(Path("elsewhere"));
+        process->setWorkingDirectory(Path(folder));
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QStringLiteral(KESTROVA_PROGRAM), {});
+        process->start(QStringLiteral(KESTROVA_PROGRAM), arguments);
         process->waitForStarted(5000);
         m_processes.push_back(std::move(process));
         return *m_processes.back();
     }
 
-    bool SecondStartExitsQuickly(const QString& logName)
+    bool SecondStartExitsQuickly(
+        const QString& logName, const QStringList& arguments = {}, const QString& folder = "elsewhere")
     {
-        QProcess& second = Start(logName);
+        QProcess& second = Start(logName, arguments, folder);
         return second.waitForFinished(1000) && second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0;
     }
 

@@ -137,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, UsageTest,
         UsageCase { "TwoWaysOfSize", { "--resize", "800x", "-w", "5", "x.jpg" }, "exclude each other" },
         UsageCase { "MixedUnits", { "-w", "50%", "-H", "600", "x.jpg" }, "percent and pixels do not mix" },
         UsageCase { "HeightForAnEdge", { "-m", "long-edge", "-H", "5", "x.jpg" }, "--mode long-edge takes --width" },
-        UsageCase { "SuffixAgainstTheUnit", { "-u", "pixel", "-w", "50%", "x.jpg" }, "but the unit is pixel" }),
+        UsageCase { "SuffixAgainstTheUnit", { "-u", "pixel", "-w", "50%", "x.jpg" }, "but the unit is pixel" },
+        UsageCase { "NoJobs", { "-j", "0", "x.jpg" }, "invalid value '0' for --jobs" }),
     CaseName);
 
 // A folder is scanned for pictures (the scan's own test has its rules); a file is taken as given,
@@ -151,8 +152,8 @@ TEST_F(CliRunTest, ConvertsFilesAndFoldersAndReportsEachPictureAndEachFailure)
     testpics::WriteBytes(In("notes.txt"), { 'x' });
     testpics::WriteColour(dir / "extra.png", 80, 40, "png");
     const std::string out = m_out + "/new/sub";
-    Args args { "-o", out, "--mode", "width", "--width", "100", "--format", "png", "--report", m_report, dir / "in",
-        dir / "extra.png" };
+    Args args { "-o", out, "-j", "3", "--mode", "width", "--width", "100", "--format", "png", "--report", m_report,
+        dir / "in", dir / "extra.png" };
     const auto hostile = HostileInputs();
     for (const auto& h : hostile) {
         h.make(dir / h.name);

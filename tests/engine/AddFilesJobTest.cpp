@@ -63,36 +63,41 @@ TEST_P(AddFilesJobTest, AddsReadablePicturesInOrderAndPostsEveryStep)
     // A sound header and no pixels where it says: no entry.
     testpics::WriteDamaged(m_dir / "pics/c.jpg", "no_strips.tif");
 
-    ImageBatch batch;
-    for (const std::string& name : c.paths)
-        batch.AddPendingPath(m_dir / ("pics/" + name));
-    if (!c.folder.empty()) {
-        // The folder with and without the trailing '/'.
-        batch.SetScanFolder(c.folder == "." ? m_dir.Path().string() : m_dir / (c.folder + "/"));
-        batch.SetScanFolderFlag(true);
-    }
-    if (c.cancelOn == kBeforeStart) {
-        batch.CancelAddJob();
-        batch.CancelConvertJob();
-    }
-    auto sink = std::make_shared<RecordingSink>();
-    sink->onPost = [&](const Posted& p) {
-        if (p == c.cancelOn)
+    // Read side by side or one at a time, the rows and the messages come in the order of the files.
+    for (const int jobs : { 1, 2, 3 }) {
+        SCOPED_TRACE("jobs " + std::to_string(jobs));
+        ImageBatch batch;
+        batch.SetJobs(jobs);
+        for (const std::string& name : c.paths)
+            batch.AddPendingPath(m_dir / ("pics/" + name));
+        if (!c.folder.empty()) {
+            // The folder with and without the trailing '/'.
+            batch.SetScanFolder(c.folder == "." ? m_dir.Path().string() : m_dir / (c.folder + "/"));
+            batch.SetScanFolderFlag(true);
+        }
+        if (c.cancelOn == kBeforeStart) {
             batch.CancelAddJob();
-    };
-    batch.StartAddJob(sink);
-    ASSERT_TRUE(batch.WaitAddJob(kLong));
-    EXPECT_FALSE(batch.IsAddJobRunning());
+            batch.CancelConvertJob();
+        }
+        auto sink = std::make_shared<RecordingSink>();
+        sink->onPost = [&](const Posted& p) {
+            if (p == c.cancelOn)
+                batch.CancelAddJob();
+        };
+        batch.StartAddJob(sink);
+        ASSERT_TRUE(batch.WaitAddJob(kLong));
+        EXPECT_FALSE(batch.IsAddJobRunning());
 
-    Names names;
-    for (int i = 0; i < batch.GetEntryCount(); ++i) {
-        names.push_back(std::filesystem::path(batch.GetEntry(i)->GetPath()).filename().string());
-        EXPECT_EQ(batch.GetThumbnailBitmap(i).width, 80) << names.back();
-        EXPECT_NE(batch.GetInfoText(i), "") << names.back();
-        EXPECT_EQ(batch.GetEntry(i)->GetImage(), nullptr) << "the full picture is freed";
+        Names names;
+        for (int i = 0; i < batch.GetEntryCount(); ++i) {
+            names.push_back(std::filesystem::path(batch.GetEntry(i)->GetPath()).filename().string());
+            EXPECT_EQ(batch.GetThumbnailBitmap(i).width, 80) << names.back();
+            EXPECT_NE(batch.GetInfoText(i), "") << names.back();
+            EXPECT_EQ(batch.GetEntry(i)->GetImage(), nullptr) << "the full picture is freed";
+        }
+        EXPECT_EQ(names, c.entries);
+        EXPECT_EQ(sink->posts, c.posts);
     }
-    EXPECT_EQ(names, c.entries);
-    EXPECT_EQ(sink->posts, c.posts);
 }
 
 const Names kFive { "e.jpg", "a.jpg", "c.jpg", "d.gif", "b.png" };

@@ -1,5 +1,6 @@
 #include "imaging/PictureConversion.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -23,32 +24,53 @@ struct ProgressCase {
     int cancelAtStep; // Cancel pressed as this step is posted; 0 never
     int reached;      // entries whose two steps are posted
     bool stopped;
+    bool firstUnreadable = false;
 };
 
 class ProgressTest : public ConversionEngineTest, public testing::WithParamInterface<ProgressCase> { };
 
+// With pictures side by side the messages, files and outcomes are those of one at a time.
 TEST_P(ProgressTest, PostsTwoStepsPerPictureAndTheEndLast)
 {
     const ProgressCase& c = GetParam();
-    auto batch = MakeBatch(Pictures(c.pictures), Out());
-    auto sink = std::make_shared<RecordingSink>();
-    // The sink runs on the job's thread: this is Cancel pressed while a picture is converted.
-    sink->onPost = [&](const Posted& p) {
-        if (p.code == ConvertCodeStep && p.value == c.cancelAtStep)
-            batch->CancelConvertJob();
-    };
-    ASSERT_TRUE(RunJob(*batch, sink));
-    EXPECT_EQ(sink->posts, StepsThenEnd(c.reached));
-    Names written;
-    for (int i = 1; i <= c.reached; ++i)
-        written.push_back("p" + std::to_string(i) + ".jpg");
-    EXPECT_EQ(ListNames(Out()), written);
-    EXPECT_EQ(batch->GetConvertOutcomes().size(), static_cast<std::size_t>(c.reached));
-    EXPECT_EQ(batch->GetConvertStopped(), c.stopped);
+    const Names sources = Pictures(c.pictures);
+    if (c.firstUnreadable)
+        testpics::WriteBytes(sources[0], { 'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'e', 'g' });
+    for (const int jobs : { 1, 2, 4 }) {
+        SCOPED_TRACE("jobs " + std::to_string(jobs));
+        std::filesystem::remove_all(Out());
+        std::filesystem::create_directory(Out());
+        auto batch = MakeBatch(sources, Out());
+        batch->SetJobs(jobs);
+        auto sink = std::make_shared<RecordingSink>();
+        // The sink runs on the job's thread: this is Cancel pressed while a picture is converted.
+        sink->onPost = [&](const Posted& p) {
+            if (p.code == ConvertCodeStep && p.value == c.cancelAtStep)
+                batch->CancelConvertJob();
+        };
+        ASSERT_TRUE(RunJob(*batch, sink));
+        // Up to two side by side, a Cancel sent from the sink is seen before a third starts;
+        // with more, the pictures already started when it came are finished too.
+        const int reached = jobs <= 2 ? c.reached : static_cast<int>(sink->posts.size() - 1) / 2;
+        EXPECT_GE(reached, c.reached);
+        EXPECT_LE(reached, std::min(c.pictures, c.reached + jobs - 1));
+        EXPECT_EQ(sink->posts, StepsThenEnd(reached));
+        Names written;
+        for (int i = c.firstUnreadable ? 2 : 1; i <= reached; ++i)
+            written.push_back("p" + std::to_string(i) + ".jpg");
+        std::sort(written.begin(), written.end());
+        EXPECT_EQ(ListNames(Out()), written);
+        ASSERT_EQ(batch->GetConvertOutcomes().size(), static_cast<std::size_t>(reached));
+        for (int i = 0; i < reached; ++i)
+            EXPECT_EQ(
+                batch->GetConvertOutcomes()[static_cast<std::size_t>(i)].source, sources[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(batch->GetConvertStopped(), c.stopped && reached < c.pictures);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ProgressTest,
     testing::Values(ProgressCase { "EmptyList", 0, 0, 0, false },
+        ProgressCase { "FirstUnreadable", 5, 0, 5, false, true },
         ProgressCase { "CancelDuringThirdOfTen", 10, 5, 3, true },
         ProgressCase { "CancelDuringTheLastIsNoStop", 2, 3, 2, false }),
     CaseName);
@@ -99,6 +121,40 @@ TEST_F(ConversionEngineTest, ConcurrentRunsNeverShareAName)
             outputs.insert(o.output);
         }
     EXPECT_EQ(outputs.size(), 12u);
+}
+
+// Many small pictures side by side, titles colliding in threes: every run names every
+// picture exactly as a run one at a time does, whichever picture finishes first.
+TEST_F(ConversionEngineTest, PicturesSideBySideTakeTheNamesOfOneAtATime)
+{
+    Names sources;
+    for (int i = 0; i < 24; ++i) {
+        // The width tells which source a file came from; the formats make the titles collide.
+        const char* formats[] = { "png", "bmp", "gif" };
+        const std::string name = std::string(1, char('a' + i / 3)) + "." + formats[i % 3];
+        std::filesystem::create_directory(In(std::to_string(i)));
+        testpics::WriteColour(In(std::to_string(i) + "/" + name), 8 + i, 6, formats[i % 3]);
+        sources.push_back(In(std::to_string(i) + "/" + name));
+    }
+    const auto run = [&](int jobs, bool overwrite) {
+        std::filesystem::remove_all(Out());
+        std::filesystem::create_directory(Out());
+        auto batch = MakeBatch(sources, Out());
+        batch->SetJobs(jobs);
+        batch->SetOverwriteExisting(overwrite);
+        EXPECT_TRUE(RunJob(*batch));
+        std::vector<std::pair<std::string, int>> named; // file, source width
+        for (const std::string& name : ListNames(Out()))
+            named.emplace_back(name, Decode(Out(name)).width);
+        return named;
+    };
+    for (const bool overwrite : { false, true }) {
+        const auto alone = run(1, overwrite);
+        ASSERT_EQ(alone.size(), overwrite ? 8u : 24u);
+        for (int repeat = 0; repeat < 2; ++repeat)
+            for (const int jobs : { 2, 4 })
+                ASSERT_EQ(run(jobs, overwrite), alone) << jobs << " jobs, overwrite " << overwrite;
+    }
 }
 
 // Each hostile input fails on its own with a reason and its two steps; half a JPEG is written with a warning.

@@ -63,6 +63,8 @@ private slots:
     void initTestCase()
     {
         CProgressDialog::SetOpenFolderHook([](const QString&) {});
+        // The options ticked here are stored: in a folder of this test's own, not the other window tests'.
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((m_dir / "config")));
         // Landscape, portrait and square, each small enough for a quick run and large enough to round.
         for (const auto& [name, w, h] :
             { std::tuple { "wide.png", 301, 199 }, { "tall.png", 199, 301 }, { "square.png", 250, 250 } }) {
