@@ -226,6 +226,12 @@ PngRowWriter::~PngRowWriter()
         ::close(m_fd);
 }
 
+std::string PngRowWriter::GetError() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
 bool PngRowWriter::Flush()
 {
     if (m_fd < 0)
@@ -245,6 +251,7 @@ bool PngRowWriter::Flush()
 
 bool PngRowWriter::PutRows(const std::uint8_t* rows, std::size_t stride, int count)
 {
+    std::lock_guard lock(m_mutex);
     if (!m_error.empty())
         return false;
     if (count < 0 || count > m_height - m_nextRow) {
@@ -264,6 +271,7 @@ bool PngRowWriter::PutRows(const std::uint8_t* rows, std::size_t stride, int cou
 
 bool PngRowWriter::Finish()
 {
+    std::lock_guard lock(m_mutex);
     bool ok = m_error.empty();
     if (ok && m_nextRow != m_height) {
         m_error = "could not write: the picture ended early";

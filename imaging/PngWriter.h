@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,7 @@ public:
     bool PutRows(const std::uint8_t* rows, std::size_t stride, int count);
     // Every row given: ends the file and closes it.
     bool Finish();
-    const std::string& GetError() const { return m_error; }
+    std::string GetError() const;
     // The file's bytes when written into memory.
     std::vector<std::uint8_t>& Bytes() { return m_out; }
 
@@ -48,6 +49,9 @@ private:
     int m_nextRow = 0;
     std::vector<std::uint8_t> m_out; // waiting for the file, or all of it in memory
     std::string m_error;
+    // The rows come from the image library's own thread, whose locks the thread checker does
+    // not see; this makes the hand-over to the thread that finishes the file plain to it.
+    mutable std::mutex m_mutex;
 };
 
 // An indexed PNG (a palette of at most 256 entries, as ImageMagick writes for such pictures) of

@@ -133,6 +133,12 @@ RasterFileWriter::~RasterFileWriter()
         ::close(m_fd);
 }
 
+std::string RasterFileWriter::GetError() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
 bool RasterFileWriter::Fail()
 {
     if (m_error.empty())
@@ -154,6 +160,7 @@ bool RasterFileWriter::WriteAt(const std::uint8_t* data, std::size_t size, std::
 
 bool RasterFileWriter::PutRows(const std::uint8_t* rows, std::size_t stride, int count)
 {
+    std::lock_guard lock(m_mutex);
     if (!m_error.empty() || m_fd < 0)
         return false;
     if (count < 0 || count > m_height - m_nextRow) {
@@ -193,6 +200,7 @@ bool RasterFileWriter::PutRows(const std::uint8_t* rows, std::size_t stride, int
 
 bool RasterFileWriter::Finish()
 {
+    std::lock_guard lock(m_mutex);
     if (m_fd < 0)
         return false;
     bool ok = m_error.empty();

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ public:
     bool PutRows(const std::uint8_t* rows, std::size_t stride, int count);
     // Every row given: writes what is buffered and closes the file.
     bool Finish();
-    const std::string& GetError() const { return m_error; }
+    std::string GetError() const;
 
 private:
     RasterFileWriter(Kind kind, int fd, int width, int height);
@@ -43,4 +44,7 @@ private:
     std::vector<std::uint8_t> m_out;
     std::vector<std::uint8_t> m_line;
     std::string m_error;
+    // The rows come from the image library's own thread, whose locks the thread checker does
+    // not see; this makes the hand-over to the thread that finishes the file plain to it.
+    mutable std::mutex m_mutex;
 };
