@@ -15,18 +15,21 @@
 namespace {
 
 // The entry of one file, with its thumbnail and information text; null when none of
-// its pixels decode: it would only show a blank thumbnail and fail at Start.
-std::unique_ptr<ImageEntry> MakeEntry(const std::string& path)
+// its pixels decode (it would only show a blank thumbnail and fail at Start), with why.
+std::unique_ptr<ImageEntry> MakeEntry(const std::string& path, std::string& why)
 {
     try {
         auto entry = std::make_unique<ImageEntry>();
         entry->SetPath(path);
-        if (!entry->Load() || !entry->MakeThumbnail(80, 60))
+        if (!entry->Load() || !entry->MakeThumbnail(80, 60)) {
+            why = entry->GetLastError().empty() ? "not a picture" : entry->GetLastError();
             return nullptr;
+        }
         entry->BuildInfoText();
         entry->FreeImage();
         return entry;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        why = std::string("unreadable: ") + e.what();
         return nullptr;
     }
 }
@@ -43,10 +46,12 @@ int AddFilesJob(ImageBatch& batch)
             batch.AddPendingPath(path);
         batch.PostProgress(WM_ADD_PROGRESS, AddCodeTotal, static_cast<std::int64_t>(found.size()));
     }
+    batch.ClearRejectedFiles();
     const int count = batch.GetPendingCount();
     const int jobs = batch.GetJobs();
     const LibraryThreads threads(jobs);
     std::vector<std::unique_ptr<ImageEntry>> made(static_cast<std::size_t>(count));
+    std::vector<std::string> why(static_cast<std::size_t>(count));
     // Rows join the list in the order of the files, whichever is read first.
     OrderedRun run(count, jobs,
         { .testStop = [&batch] { return batch.TestAddStop(); },
@@ -54,14 +59,21 @@ int AddFilesJob(ImageBatch& batch)
             = [&batch](
                   int i) { batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 1); },
             .finished =
-                [&batch, &made](int i, bool stopSeen) {
-                    batch.AddEntry(std::move(made[static_cast<std::size_t>(i)]));
+                [&batch, &made, &why](int i, bool stopSeen) {
+                    const auto at = static_cast<std::size_t>(i);
+                    if (made[at])
+                        batch.AddEntry(std::move(made[at]));
+                    else
+                        batch.AddRejectedFile({ batch.GetPendingPath(i), why[at] });
                     if (stopSeen)
                         return false;
                     batch.PostProgress(WM_ADD_PROGRESS, AddCodeStep, 2 * static_cast<std::int64_t>(i) + 2);
                     return true;
                 } });
-    run.Run([&](int i) { made[static_cast<std::size_t>(i)] = MakeEntry(batch.GetPendingPath(i)); });
+    run.Run([&](int i) {
+        const auto at = static_cast<std::size_t>(i);
+        made[at] = MakeEntry(batch.GetPendingPath(i), why[at]);
+    });
     batch.PostProgress(WM_ADD_PROGRESS, AddCodeEnd, 0);
     return 0;
 }

@@ -16,6 +16,12 @@
 // The ordered pictures of the list, in the order they were added.
 using ImageEntryList = std::vector<std::unique_ptr<ImageEntry>>;
 
+// A file the add job did not take into the list, and why, in plain words.
+struct RejectedFile {
+    std::string path;
+    std::string reason;
+};
+
 // The model behind the main window: the list of pictures, the paths waiting to be
 // added, the selection and the options of a run. Owned by the main window. Used on
 // the interface thread, and by one job at a time while the interface waits for it.
@@ -90,6 +96,12 @@ public:
     void AddConvertOutcome(ConvertOutcome outcome) { m_convertOutcomes.push_back(std::move(outcome)); }
     void SetConvertStopped(bool stopped) { m_convertStopped = stopped; }
 
+    // The files the last add job looked at and did not add, in the order it met them. Written
+    // by the job; read them once WaitAddJob has returned true.
+    const std::vector<RejectedFile>& GetRejectedFiles() const { return m_rejectedFiles; }
+    void AddRejectedFile(RejectedFile file) { m_rejectedFiles.push_back(std::move(file)); }
+    void ClearRejectedFiles() { m_rejectedFiles.clear(); }
+
 private:
     void StartJob(std::shared_ptr<IProgressSink> sink, AutoResetEvent& stopEvent, std::unique_ptr<WorkerThread>& thread,
         int (*job)(ImageBatch&));
@@ -106,6 +118,7 @@ private:
     AutoResetEvent m_addStopEvent;
     std::vector<ConvertOutcome> m_convertOutcomes;
     bool m_convertStopped = false;
+    std::vector<RejectedFile> m_rejectedFiles;
     int m_jobs = 0;
     // Last, so they are joined before the rest goes.
     std::unique_ptr<WorkerThread> m_addThread;

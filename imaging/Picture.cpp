@@ -56,6 +56,62 @@ void FitInside(int w, int h, int boxW, int boxH, int& outW, int& outH)
 
 namespace picture_impl {
 
+namespace {
+
+thread_local const std::atomic<bool>* t_stop = nullptr;
+
+// Called as the computation goes; a killed image ends it with an error.
+void OnEval(VipsImage* image, VipsProgress*, void* stop)
+{
+    if (static_cast<const std::atomic<bool>*>(stop)->load())
+        vips_image_set_kill(image, TRUE);
+}
+
+} // namespace
+
+VImage ComputeInMemory(VImage in)
+{
+    const std::atomic<bool>* stop = t_stop;
+    if (!stop)
+        return in.copy_memory();
+    if (stop->load())
+        throw vips::VError(kStopped);
+    // Watched on an image of its own, so the flag reaches no other computation.
+    VipsImage* target = vips_image_new_memory();
+    vips_image_set_progress(target, TRUE);
+    const gulong handler = g_signal_connect(target, "eval", G_CALLBACK(OnEval), const_cast<std::atomic<bool>*>(stop));
+    const int failed = vips_image_write(in.get_image(), target);
+    g_signal_handler_disconnect(target, handler);
+    vips_image_set_progress(target, FALSE);
+    if (failed) {
+        g_object_unref(target);
+        throw vips::VError();
+    }
+    return VImage(target);
+}
+
+StopWatch::StopWatch(VImage& image)
+{
+    const std::atomic<bool>* stop = t_stop;
+    if (!stop)
+        return;
+    // A node of its own, so the flag reaches no other computation.
+    image = image.copy();
+    m_image = image.get_image();
+    g_object_ref(m_image);
+    vips_image_set_progress(m_image, TRUE);
+    m_handler = g_signal_connect(m_image, "eval", G_CALLBACK(OnEval), const_cast<std::atomic<bool>*>(stop));
+}
+
+StopWatch::~StopWatch()
+{
+    if (!m_image)
+        return;
+    g_signal_handler_disconnect(m_image, m_handler);
+    vips_image_set_progress(m_image, FALSE);
+    g_object_unref(m_image);
+}
+
 bool LibraryErrorPending()
 {
     // A copy taken under the library's lock: its worker threads may be writing.
@@ -136,6 +192,16 @@ int Picture::Impl::ShrinkFor(int targetW, int targetH) const
     return 1;
 }
 
+StopScope::StopScope(const std::atomic<bool>& stop)
+    : m_previous(t_stop)
+{
+    t_stop = &stop;
+}
+
+StopScope::~StopScope() { t_stop = m_previous; }
+
+bool StopScope::Requested() { return t_stop && t_stop->load(); }
+
 Picture::Picture() = default;
 Picture::~Picture() = default;
 Picture::Picture(const Picture&) = default;
@@ -167,7 +233,9 @@ const std::string& Picture::GetWarning() const
     return m_impl->warning.empty() ? m_writeWarning : m_impl->warning;
 }
 
-Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes)
+Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes) { return DecodeBytes(bytes); }
+
+Picture Picture::DecodeBytes(std::span<const std::uint8_t> bytes)
 {
     LibraryUse use;
     Picture result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -17,6 +18,7 @@ enum class PictureError : int {
     Damaged,       // the header was fine but the pixels could not be decoded
     WriteFailed,   // the output could not be encoded or written
     LibraryFailed, // the image library did not start, or failed on pixels already in memory
+    Stopped,       // the work was asked to stop (StopScope) before it ended
 };
 
 struct PictureFailure {
@@ -56,6 +58,9 @@ public:
     // name says: a PNG called photo.jpg opens as the PNG it is.
     static Picture Load(const std::string& path);
     static Picture DecodeJpeg(std::span<const std::uint8_t> bytes);
+    // The pixels of an encoded file in memory, in any format the library reads from memory
+    // (JPEG, PNG, GIF, TIFF, WebP, AVIF, HEIC, JPEG XL), decoded at once.
+    static Picture DecodeBytes(std::span<const std::uint8_t> bytes);
 
     bool IsValid() const;
     int GetWidth() const;
@@ -90,8 +95,8 @@ public:
     // it comes from a colour JPEG, to choose its encoding). PNG is always lossless: a palette
     // only of the picture's own colours.
     bool Save(const std::string& path, PictureFormat format, int quality = 75) const;
-    // The file's bytes in the format, in memory; empty on failure, with GetError() saying why
-    // (a format whose encoder this system lacks is named).
+    // The file's bytes in the format, in memory: exactly what Save writes. Empty on failure, with
+    // GetError() saying why (a format whose encoder this system lacks is named).
     std::vector<std::uint8_t> Encode(PictureFormat format, const EncodeOptions& options) const;
     bool Save(const std::string& path, PictureFormat format, const EncodeOptions& options) const;
     // 8-bit RGB pixels (alpha flattened onto white); empty when not valid.
@@ -111,6 +116,23 @@ private:
     std::shared_ptr<const Impl> m_impl;
     mutable PictureFailure m_failure;
     mutable std::string m_writeWarning; // a damaged file found while saving or encoding it
+};
+
+// While it lives, picture work on this thread stops early once `stop` turns true: a decode in
+// progress ends soon after (it fails with PictureError::Stopped) and an encoding does not begin.
+// For work whose result is no longer wanted, such as the preview of a picture no longer selected.
+// Scopes nest; the innermost one counts. `stop` must outlive the scope.
+class StopScope {
+public:
+    explicit StopScope(const std::atomic<bool>& stop);
+    ~StopScope();
+    StopScope(const StopScope&) = delete;
+    StopScope& operator=(const StopScope&) = delete;
+    // True when the work on this thread has been asked to stop.
+    static bool Requested();
+
+private:
+    const std::atomic<bool>* m_previous;
 };
 
 // Once per process, before any picture work; safe to call more than once.

@@ -75,32 +75,71 @@ bool PrepareWorkingPicture(
     outcome.width = work.GetWidth();
     outcome.height = work.GetHeight();
     outcome.reason = work.GetWarning();
+    outcome.damaged = !outcome.reason.empty();
     return true;
 }
 
-// Writes through a temporary file and fills in where the picture went.
-void Publish(std::string path, const ConvertSnapshot& s, const WriteToFile& write, int quality, ConvertOutcome& outcome)
+// Where a conversion's file goes: into the output folder, or into memory for a caller who
+// wants to know what would be written (nothing reaches the disk then).
+struct Destination {
+    std::vector<std::uint8_t>* memory = nullptr;
+};
+
+void Written(ConvertOutcome& outcome, std::uint64_t bytes, int quality)
 {
+    outcome.bytes = bytes;
+    outcome.quality = quality;
+    outcome.status = ConvertStatus::Written;
+}
+
+// Writes the bytes through a temporary file and fills in where the picture went.
+void PublishBytes(std::string path, const ConvertSnapshot& s, const std::vector<std::uint8_t>& bytes, int quality,
+    ConvertOutcome& outcome, const Destination& to)
+{
+    if (to.memory) {
+        *to.memory = bytes;
+        Written(outcome, bytes.size(), quality);
+        return;
+    }
     std::string error;
+    const WriteToFile write
+        = [&bytes](const std::string& temp, std::string& e) { return WriteFileBytes(temp, bytes, e); };
     if (!WriteOutputFile(path, s.overwrite, write, error, s.beforeNaming)) {
         outcome = Failed(ConvertStatus::WriteFailed, error);
         return;
     }
     struct stat st { };
-    outcome.bytes = ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    Written(outcome, ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0, quality);
     outcome.output = path;
-    outcome.quality = quality;
-    outcome.status = ConvertStatus::Written;
 }
 
-WriteToFile SaveAs(const Picture& picture, PictureFormat format, const EncodeOptions& options)
+// Encodes the picture in the format, into the file or into memory.
+void PublishPicture(std::string path, const ConvertSnapshot& s, const Picture& picture, PictureFormat format,
+    const EncodeOptions& options, int quality, ConvertOutcome& outcome, const Destination& to)
 {
-    return [&picture, format, options](const std::string& temp, std::string& error) {
+    const auto failed = [&picture] { return picture.GetError().empty() ? "could not write" : picture.GetError(); };
+    if (to.memory) {
+        *to.memory = picture.Encode(format, options);
+        if (to.memory->empty())
+            outcome = Failed(ConvertStatus::WriteFailed, failed());
+        else
+            Written(outcome, to.memory->size(), quality);
+        return;
+    }
+    std::string error;
+    const WriteToFile write = [&](const std::string& temp, std::string& e) {
         if (picture.Save(temp, format, options))
             return true;
-        error = picture.GetError().empty() ? "could not write" : picture.GetError();
+        e = failed();
         return false;
     };
+    if (!WriteOutputFile(path, s.overwrite, write, error, s.beforeNaming)) {
+        outcome = Failed(ConvertStatus::WriteFailed, error);
+        return;
+    }
+    struct stat st { };
+    Written(outcome, ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0, quality);
+    outcome.output = path;
 }
 
 // A picture decoded while it was written knows only then whether its file was damaged:
@@ -110,17 +149,14 @@ void TakeWriteResult(const Picture& work, ConvertOutcome& outcome)
     if (outcome.status == ConvertStatus::Written) {
         if (outcome.reason.empty())
             outcome.reason = work.GetWarning();
+        outcome.damaged = outcome.damaged || !work.GetWarning().empty();
     } else if (work.GetErrorCode() == PictureError::Damaged) {
         outcome.status = ConvertStatus::Unreadable;
     }
 }
 
-WriteToFile WriteBytes(const std::vector<std::uint8_t>& bytes)
-{
-    return [&bytes](const std::string& temp, std::string& error) { return WriteFileBytes(temp, bytes, error); };
-}
-
-ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const ConvertSnapshot& s)
+ConvertOutcome ConvertFixedQuality(
+    Picture work, const std::string& title, const ConvertSnapshot& s, const Destination& to)
 {
     ConvertOutcome outcome;
     const FormatRow& format = GetOutputFormat(s.extension);
@@ -130,13 +166,14 @@ ConvertOutcome ConvertFixedQuality(Picture work, const std::string& title, const
         return outcome;
     const PictureFormat written = own ? format.format : PictureFormat::Jpeg;
     const int quality = own && s.options.lossless && format.offersLossless ? 0 : s.quality;
-    Publish(
-        s.folder + title + s.extension, s, SaveAs(work, written, EncodingOf(s, format, s.quality)), quality, outcome);
+    PublishPicture(
+        s.folder + title + s.extension, s, work, written, EncodingOf(s, format, s.quality), quality, outcome, to);
     TakeWriteResult(work, outcome);
     return outcome;
 }
 
-ConvertOutcome ConvertFormatDefault(Picture work, const std::string& title, const ConvertSnapshot& s)
+ConvertOutcome ConvertFormatDefault(
+    Picture work, const std::string& title, const ConvertSnapshot& s, const Destination& to)
 {
     ConvertOutcome outcome;
     const FormatRow& format = GetOutputFormat(s.extension);
@@ -144,8 +181,8 @@ ConvertOutcome ConvertFormatDefault(Picture work, const std::string& title, cons
         return outcome;
     const bool lossless = s.options.lossless && format.offersLossless;
     const int quality = format.takesQuality && !lossless ? s.quality : 0;
-    Publish(s.folder + title + s.extension, s, SaveAs(work, format.format, EncodingOf(s, format, s.quality)), quality,
-        outcome);
+    PublishPicture(
+        s.folder + title + s.extension, s, work, format.format, EncodingOf(s, format, s.quality), quality, outcome, to);
     TakeWriteResult(work, outcome);
     return outcome;
 }
@@ -199,7 +236,8 @@ void MarkOverTarget(ConvertOutcome& outcome, std::uint64_t targetBytes)
     outcome.reason = outcome.reason.empty() ? over : outcome.reason + "; " + over;
 }
 
-ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const ConvertSnapshot& s)
+ConvertOutcome ConvertTargetSize(
+    Picture work, const std::string& title, const ConvertSnapshot& s, const Destination& to)
 {
     ConvertOutcome outcome;
     const FormatRow& format = GetOutputFormat(s.extension);
@@ -255,7 +293,7 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
         atFloor.quality = quality;
         if (ShrinkUntilItFits(
                 work, encoded, atFloor, targetBytes, *cache.SizeAt(quality), bytes, width, height, error)) {
-            Publish(s.folder + title + (own ? s.extension : ".jpg"), s, WriteBytes(bytes), quality, outcome);
+            PublishBytes(s.folder + title + (own ? s.extension : ".jpg"), s, bytes, quality, outcome, to);
             outcome.width = width;
             outcome.height = height;
             outcome.scaledToFit = outcome.status == ConvertStatus::Written;
@@ -268,7 +306,7 @@ ConvertOutcome ConvertTargetSize(Picture work, const std::string& title, const C
     const std::vector<std::uint8_t>* bytes = cache.BytesAt(quality);
     if (!bytes)
         return Failed(ConvertStatus::WriteFailed, encodeError());
-    Publish(s.folder + title + extension, s, WriteBytes(*bytes), quality, outcome);
+    PublishBytes(s.folder + title + extension, s, *bytes, quality, outcome, to);
     if (outcome.status == ConvertStatus::Written)
         outcome.reason = reason;
     MarkOverTarget(outcome, targetBytes);
@@ -319,16 +357,19 @@ ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings)
     return s;
 }
 
-ConvertOutcome ConvertPicture(const Picture& source, const std::string& title, const ConvertSnapshot& snapshot)
+namespace {
+
+ConvertOutcome Convert(
+    const Picture& source, const std::string& title, const ConvertSnapshot& snapshot, const Destination& to)
 {
     try {
         switch (snapshot.choice) {
         case CompressQuality:
-            return ConvertFixedQuality(source, title, snapshot);
+            return ConvertFixedQuality(source, title, snapshot, to);
         case CompressTargetSize:
-            return ConvertTargetSize(source, title, snapshot);
+            return ConvertTargetSize(source, title, snapshot, to);
         default:
-            return ConvertFormatDefault(source, title, snapshot);
+            return ConvertFormatDefault(source, title, snapshot, to);
         }
     } catch (const std::bad_alloc&) {
         return Failed(ConvertStatus::TooLarge, "too large: not enough memory to convert the picture");
@@ -337,13 +378,13 @@ ConvertOutcome ConvertPicture(const Picture& source, const std::string& title, c
     }
 }
 
-ConvertOutcome ConvertEntry(ImageEntry& entry, const ConvertSnapshot& snapshot)
+ConvertOutcome ConvertLoaded(ImageEntry& entry, const ConvertSnapshot& snapshot, const Destination& to)
 {
     ConvertOutcome outcome;
     // Whatever happens to one picture, the others and the end message must follow.
     try {
         if (entry.Load()) {
-            outcome = ConvertPicture(*entry.GetImage(), entry.GetTitle(), snapshot);
+            outcome = Convert(*entry.GetImage(), entry.GetTitle(), snapshot, to);
             entry.FreeImage();
         } else {
             outcome = Failed(StatusOfReadError(entry.GetLastErrorCode()), entry.GetLastError());
@@ -356,5 +397,33 @@ ConvertOutcome ConvertEntry(ImageEntry& entry, const ConvertSnapshot& snapshot)
         outcome = Failed(ConvertStatus::Unreadable, std::string("unreadable: ") + e.what());
     }
     outcome.source = entry.GetPath();
+    struct stat st { };
+    outcome.sourceBytes = ::stat(outcome.source.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     return outcome;
+}
+
+} // namespace
+
+ConvertOutcome ConvertPicture(const Picture& source, const std::string& title, const ConvertSnapshot& snapshot)
+{
+    return Convert(source, title, snapshot, {});
+}
+
+ConvertOutcome ConvertEntry(ImageEntry& entry, const ConvertSnapshot& snapshot)
+{
+    return ConvertLoaded(entry, snapshot, {});
+}
+
+ConvertOutcome ConvertPictureInMemory(
+    const Picture& source, const ConvertSnapshot& snapshot, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    return Convert(source, "", snapshot, { &bytes });
+}
+
+ConvertOutcome ConvertEntryInMemory(
+    ImageEntry& entry, const ConvertSnapshot& snapshot, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    return ConvertLoaded(entry, snapshot, { &bytes });
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "imaging/ResizeSettings.h"
 
@@ -29,7 +30,9 @@ struct ConvertOutcome {
     // Target size: the file was written larger than the target (targetBytes) all the same.
     bool overTarget = false;
     std::uint64_t targetBytes = 0;
-    bool scaledToFit = false; // Shrink to Fit lowered the dimensions to width x height
+    bool scaledToFit = false;      // Shrink to Fit lowered the dimensions to width x height
+    bool damaged = false;          // written from a file of which only part could be decoded
+    std::uint64_t sourceBytes = 0; // the size of the source file when it was converted
 };
 
 // The lever a target-size run used, for people: "quality 62" or "quality 40, scaled to 1200 x 900";
@@ -63,3 +66,11 @@ ConvertOutcome ConvertPicture(const Picture& source, const std::string& title, c
 // Loads the entry's picture, converts it and frees it again; every failure, an
 // exception of the image library included, becomes the outcome of this one picture.
 ConvertOutcome ConvertEntry(ImageEntry& entry, const ConvertSnapshot& snapshot);
+
+// The same conversions with the file kept in memory: bytes receives exactly what the run would
+// write (empty on failure), and the outcome is the run's, without an output name. Nothing is
+// written, and the snapshot's folder and overwrite do not matter.
+ConvertOutcome ConvertPictureInMemory(
+    const Picture& source, const ConvertSnapshot& snapshot, std::vector<std::uint8_t>& bytes);
+ConvertOutcome ConvertEntryInMemory(
+    ImageEntry& entry, const ConvertSnapshot& snapshot, std::vector<std::uint8_t>& bytes);

@@ -1,8 +1,12 @@
 // Getting a picture out: encoded to memory, written to a file, or as plain pixels.
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <png.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -87,7 +91,9 @@ bool Stream(const Picture::Impl& impl, bool keepAlpha, const std::string& what, 
         try {
             return write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_NONE), error) || ownFailure();
         } catch (const vips::VError& e) {
-            failure = { PictureError::WriteFailed, what + ": " + TakeVipsError(e) };
+            failure = { StopScope::Requested() ? PictureError::Stopped : PictureError::WriteFailed,
+                StopScope::Requested() ? kStopped : what + ": " + TakeVipsError(e) };
+            ClearLibraryErrors();
             return false;
         }
     }
@@ -107,6 +113,13 @@ bool Stream(const Picture::Impl& impl, bool keepAlpha, const std::string& what, 
             break; // its own failure: damaged, or the encoder's, whatever else the buffer holds
         }
     }
+    const auto stopped = [&failure] {
+        ClearLibraryErrors();
+        failure = { PictureError::Stopped, kStopped };
+        return false;
+    };
+    if (StopScope::Requested())
+        return stopped();
     std::string why;
     try {
         if (!write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_NONE), error))
@@ -115,6 +128,8 @@ bool Stream(const Picture::Impl& impl, bool keepAlpha, const std::string& what, 
         warning = kDamaged;
         return true;
     } catch (const vips::VError& e) {
+        if (StopScope::Requested())
+            return stopped();
         why = TakeVipsError(e);
     }
     // The decoder or the encoder: a pass that only decodes tells which one failed.
@@ -357,34 +372,83 @@ std::vector<std::uint8_t> EncodeModern(VImage img, const FormatRow& row, const E
 
 } // namespace
 
+namespace {
+
+// Alpha survives only in the classic formats that hold it.
+bool ClassicKeepsAlpha(PictureFormat format, bool keepAlpha)
+{
+    return keepAlpha && format != PictureFormat::Bmp && format != PictureFormat::Pcx && format != PictureFormat::Jpeg
+        && format != PictureFormat::Unknown;
+}
+
+// BMP, GIF, JPEG, PCX, PNG and TIFF into the file, streamed from the decoder where the picture is
+// still in its file.
+bool SaveClassic(const Picture::Impl& impl, const std::string& path, PictureFormat format, const EncodeOptions& options,
+    std::string& warning, PictureFailure& failure)
+{
+    const bool photo = impl.loader == "jpegload" && impl.bpp != 8;
+    auto write = [&](VImage img, std::string& error) {
+        StopWatch watch(img);
+        return WriteFile(img, path, format, options.quality, photo, error);
+    };
+    return Stream(impl, ClassicKeepsAlpha(format, options.keepAlpha), "could not write", write, warning, failure);
+}
+
+// The same in memory: the very bytes of the file, written to a file that lives in memory.
+std::vector<std::uint8_t> EncodeClassic(const Picture::Impl& impl, PictureFormat format, const EncodeOptions& options,
+    std::string& warning, PictureFailure& failure)
+{
+    const int fd = ::memfd_create("kestrova-encode", MFD_CLOEXEC);
+    if (fd < 0) {
+        failure = { PictureError::WriteFailed, std::string("could not write: ") + std::strerror(errno) };
+        return {};
+    }
+    std::vector<std::uint8_t> bytes;
+    if (SaveClassic(impl, "/proc/self/fd/" + std::to_string(fd), format, options, warning, failure)) {
+        struct stat st { };
+        bool ok = ::fstat(fd, &st) == 0;
+        if (ok)
+            bytes.resize(static_cast<std::size_t>(st.st_size));
+        for (std::size_t done = 0; ok && done < bytes.size();) {
+            const ssize_t n = ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+            ok = n > 0 || (n < 0 && errno == EINTR);
+            done += n > 0 ? static_cast<std::size_t>(n) : 0;
+        }
+        if (!ok) {
+            bytes.clear();
+            failure = { PictureError::WriteFailed, "could not write: the encoded picture could not be read back" };
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
+} // namespace
+
 std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOptions& options) const
 {
     LibraryUse use;
     m_failure = {};
     m_writeWarning.clear();
-    const FormatRow* row = FindFormatRow(format);
-    if (!row || !HasOwnQuality(*row)) {
-        // The classic formats through their own paths; only JPEG is wanted in memory so far.
-        if (format == PictureFormat::Jpeg) {
-            std::vector<std::uint8_t> bytes = EncodeJpeg(options.quality);
-            if (bytes.empty())
-                Fail(PictureError::WriteFailed, "could not write: the JPEG encoder failed");
-            return bytes;
-        }
-        Fail(PictureError::WriteFailed, "could not write: no encoder to memory for this format");
-        return {};
-    }
-    const std::string name(row->name);
-    if (!row->saver.empty() && vips_type_find("VipsOperation", std::string(row->saver).c_str()) == 0) {
-        Fail(PictureError::WriteFailed, "could not write: this system has no " + name + " encoder");
+    if (StopScope::Requested()) {
+        Fail(PictureError::Stopped, kStopped);
         return {};
     }
     if (!m_impl) {
         Fail(PictureError::WriteFailed, "no picture to save");
         return {};
     }
+    const FormatRow* row = FindFormatRow(format);
+    if (!row || !HasOwnQuality(*row))
+        return EncodeClassic(*m_impl, format, options, m_writeWarning, m_failure);
+    const std::string name(row->name);
+    if (!row->saver.empty() && vips_type_find("VipsOperation", std::string(row->saver).c_str()) == 0) {
+        Fail(PictureError::WriteFailed, "could not write: this system has no " + name + " encoder");
+        return {};
+    }
     std::vector<std::uint8_t> bytes;
-    auto encode = [&](const VImage& img, std::string&) {
+    auto encode = [&](VImage img, std::string&) {
+        StopWatch watch(img);
         bytes = EncodeModern(img, *row, options);
         return true;
     };
@@ -399,23 +463,24 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
 std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 {
     LibraryUse use;
-    std::vector<std::uint8_t> bytes;
+    if (StopScope::Requested())
+        return {};
     VImage img;
     PictureFailure ignored;
     if (!m_impl || !Flattened(*m_impl, img, ignored))
-        return bytes;
+        return {};
     try {
         void* buf = nullptr;
-        size_t size = 0;
+        std::size_t size = 0;
         img.write_to_buffer(
             ".jpg", &buf, &size, VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
-        bytes.assign(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
+        std::vector<std::uint8_t> bytes(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
         g_free(buf);
+        return bytes;
     } catch (const vips::VError&) {
         ClearLibraryErrors();
-        bytes.clear();
+        return {};
     }
-    return bytes;
 }
 
 bool Picture::Save(const std::string& path, PictureFormat format, int quality) const
@@ -435,15 +500,11 @@ bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOp
         std::string error;
         return WriteFileBytes(path, bytes, error) || Fail(PictureError::WriteFailed, error);
     }
-    const bool keepAlpha = options.keepAlpha && format != PictureFormat::Bmp && format != PictureFormat::Pcx
-        && format != PictureFormat::Jpeg;
+    if (StopScope::Requested())
+        return Fail(PictureError::Stopped, kStopped);
     if (!m_impl)
         return Fail(PictureError::WriteFailed, "no picture to save");
-    const bool photo = m_impl->loader == "jpegload" && m_impl->bpp != 8;
-    auto write = [&](const VImage& img, std::string& error) {
-        return WriteFile(img, path, format, options.quality, photo, error);
-    };
-    return Stream(*m_impl, keepAlpha, "could not write", write, m_writeWarning, m_failure);
+    return SaveClassic(*m_impl, path, format, options, m_writeWarning, m_failure);
 }
 
 Rgb888 Picture::ToRgb888() const

@@ -39,16 +39,40 @@ inline constexpr const char* kNothingDecoded = "damaged: none of the picture cou
 // True when the library's error buffer holds a message.
 bool LibraryErrorPending();
 
+// The pipeline computed into memory, like VImage::copy_memory; under a StopScope whose flag
+// turns true the computation ends early, throwing like any failure.
+VImage ComputeInMemory(VImage in);
+// The same for a pipeline an encoder pulls rows through: while the watch lives, the computation
+// of `image` (made a node of its own) ends early once this thread's StopScope flag turns true.
+class StopWatch {
+public:
+    explicit StopWatch(VImage& image);
+    ~StopWatch();
+    StopWatch(const StopWatch&) = delete;
+    StopWatch& operator=(const StopWatch&) = delete;
+
+private:
+    VipsImage* m_image = nullptr;
+    gulong m_handler = 0;
+};
+inline constexpr const char* kStopped = "stopped before the end";
+
 // Decodes a pipeline into memory. The first decode counts every decoder warning
 // as an error; a decoder error met in one of the library's worker threads does not
 // always come back as an exception, but it always leaves its message in the error
 // buffer, so that is read too. Other pictures may be decoded at the same time, so a
 // message there counts only once the decode has been repeated alone. A damaged file
 // is decoded again taking what can be read, and keeps the warning; if even that
-// fails, nothing of it could be read.
+// fails, nothing of it could be read. Work stopped by a StopScope fails with
+// PictureError::Stopped, never as damaged.
 template <class Build>
 bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure& failure)
 {
+    const auto stopped = [&failure] {
+        ClearLibraryErrors();
+        failure = { PictureError::Stopped, kStopped };
+        return false;
+    };
     for (const bool alone : { false, true }) {
         std::optional<DecodeWatch> watch;
         std::optional<DecodeAlone> onlyThis;
@@ -57,7 +81,7 @@ bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure&
         else
             watch.emplace();
         try {
-            VImage strict = build(VIPS_FAIL_ON_WARNING).copy_memory();
+            VImage strict = ComputeInMemory(build(VIPS_FAIL_ON_WARNING));
             if (!(alone ? LibraryErrorPending() : watch->End())) {
                 out = strict;
                 return true;
@@ -66,12 +90,16 @@ bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure&
             break; // its own failure: damaged, whatever else the buffer holds
         }
     }
+    if (StopScope::Requested())
+        return stopped();
     try {
-        out = build(VIPS_FAIL_ON_NONE).copy_memory();
+        out = ComputeInMemory(build(VIPS_FAIL_ON_NONE));
         ClearLibraryErrors();
         warning = kDamaged;
         return true;
     } catch (const vips::VError&) {
+        if (StopScope::Requested())
+            return stopped();
         ClearLibraryErrors();
         failure = { PictureError::Damaged, kNothingDecoded };
         return false;

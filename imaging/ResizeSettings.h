@@ -48,6 +48,7 @@ struct OutputOptions {
     bool lossless = false;       // for the formats that offer it (FormatRow::offersLossless)
     bool shrinkToFit = false;    // target size: lower the dimensions when the lowest quality is still too large
     std::int32_t minQuality = 1; // target size: the lowest quality the search may use
+    bool operator==(const OutputOptions&) const = default;
 };
 
 struct OutputFolderSettings {

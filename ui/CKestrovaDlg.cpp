@@ -108,6 +108,7 @@ void CKestrovaDlg::OnInitDialog()
     CreateChildWindows();
     BindMarkupControls();
     ConnectOptionControls();
+    ConnectPreviewWork();
     FillOptionControls();
     setAcceptDrops(true);
 }
@@ -340,30 +341,20 @@ void CKestrovaDlg::changeEvent(QEvent* event)
 
 bool CKestrovaDlg::ShowInPreview(int index)
 {
-    ImageEntry* entry = m_batch.GetEntry(index);
+    const ImageEntry* entry = m_batch.GetEntry(index);
     if (!entry)
         return false;
+    // Decoded on the preview's worker: a large file never holds up the window.
     const QRect source(0, 0, static_cast<int>(entry->GetPixelWidth()), static_cast<int>(entry->GetPixelHeight()));
-    if (!entry->Load())
-        return false;
     const QSize screenSize = screen() ? screen()->size() : QSize(1920, 1080);
-    entry->MakePreview(std::min(screenSize.width(), static_cast<int>(entry->GetPixelWidth())),
-        std::min(screenSize.height(), static_cast<int>(entry->GetPixelHeight())));
-    const Picture* preview = entry->GetPreview();
-    if (preview) {
-        m_previewPixels = QSize(preview->GetWidth(), preview->GetHeight());
-        m_preview->SetImage(*preview, source);
-    }
-    entry->FreePreview();
-    entry->FreeImage();
-    return preview != nullptr;
+    m_preview->SetSourceFile(entry->GetPath(), source, screenSize);
+    return true;
 }
 
 void CKestrovaDlg::SelectEntryForPreview(int index)
 {
     if (index < 0)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_batch.SelectEntry(index);
     RefreshOptionControls();
     const int quality = SpinStep(m_qualityEdit->text(), 0, 0, INT_MAX);
@@ -374,7 +365,6 @@ void CKestrovaDlg::SelectEntryForPreview(int index)
     m_imageList->SetItemSelected(index, true);
     m_imageList->setFocus();
     UpdateOutputEstimate();
-    QApplication::restoreOverrideCursor();
 }
 
 void CKestrovaDlg::OnRemoveFiles()

@@ -13,6 +13,8 @@
 class CEditEx;
 class CImageListCtrlEx;
 class CPictureBox;
+class OutputEstimator;
+struct SummaryText;
 class CSpinButton;
 class QComboBox;
 class QLabel;
@@ -78,8 +80,12 @@ public:
     void OnOutputOptionToggled();
     void RefreshOptionControls();
     void UpdateInfoText();
-    // What the selected picture becomes under the current options, under the preview.
+    // What the selected picture becomes under the current options, under the preview: its size
+    // at once, the bytes exactly once the worker has converted it in memory.
     void UpdateOutputEstimate();
+    // The selected picture before and after, side by side (a CCompareDialog child of the window).
+    void OnCompare();
+    OutputEstimator* GetEstimator() const { return m_estimator; }
 
     QMenu* GetHelpMenu() const { return m_helpMenu; }
     static QString GetWindowName();
@@ -92,7 +98,10 @@ protected:
     virtual QStringList ChooseFilesToAdd();
     virtual bool BrowseForFolder(QString& folder, const QString& title);
     virtual void ShowMessage(const QString& text, QMessageBox::Icon icon);
-    virtual void OpenFolder(const QString& folder);
+    // False when the folder could not be opened.
+    virtual bool OpenFolder(const QString& folder);
+    // The end of a run or an intake; folder: the output folder to offer, or empty.
+    virtual void ShowSummary(const SummaryText& summary, const QString& folder);
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -108,10 +117,14 @@ private:
     void CreateChildWindows();
     void FillOptionControls();
     void UpdateCaptionButtons(bool wasMaximised);
-    // Loads the entry and hands its screen-sized copy to the preview; false when it cannot be read.
+    // Hands the entry's file to the preview, which decodes a screen-sized copy on its worker;
+    // false when there is no such entry.
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
-    void ReportConvertFailures();
+    // The summary of the run that just ended, which took `milliseconds`.
+    void ReportConvertFailures(qint64 milliseconds);
+    // The preview's decode, render and estimate work and the Compare button.
+    void ConnectPreviewWork();
     void AddQueuedPaths();
     void ScheduleQueuedPaths(int delayMs);
     // The width and height fields, their units and labels as the shown mode asks.
@@ -157,11 +170,12 @@ private:
     QPointer<QLabel> m_labelCopyright;
     QPointer<QLabel> m_labelInfos;
     QPointer<QLabel> m_labelEstimate;
+    QPointer<QAbstractButton> m_btnCompare;
+    OutputEstimator* m_estimator = nullptr;
     CaptionButtons m_captionButtons;
     QPointer<QWidget> m_btnMax;
     QPointer<QWidget> m_btnRestore;
 
-    QSize m_previewPixels; // the size of the picture the preview encodes
     QMenu* m_helpMenu = nullptr;
     bool m_wasMaximised = false;
     bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode

@@ -2,11 +2,11 @@
 #include "ui/CKestrovaDlg.h"
 
 #include <algorithm>
-#include <functional>
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
@@ -15,7 +15,6 @@
 
 #include "batch/BatchJobKind.h"
 #include "files/CreateFolderPath.h"
-#include "files/PathUtil.h"
 #include "imaging/PictureFormat.h"
 #include "progress/CProgressDialog.h"
 #include "settings/AppIdentity.h"
@@ -24,53 +23,12 @@
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
 #include "ui/MainWindowMark.h"
+#include "ui/OutputEstimator.h"
+#include "ui/RunSummary.h"
 
 namespace {
 
-// Listed in the failure summary before it says how many more there are.
-constexpr int kListedFailures = 12;
-
 QString Text(const char* key) { return QString::fromStdString(GetLanguageTable().GetString(key)); }
-
-// What went wrong with a written picture besides missing its target size, which has a list of its own.
-std::string WarningOf(const ConvertOutcome& outcome)
-{
-    if (outcome.status != ConvertStatus::Written)
-        return {};
-    std::string warning = outcome.reason;
-    if (outcome.overTarget) {
-        const std::size_t at = warning.rfind("over the target of ");
-        if (at != std::string::npos)
-            warning.erase(at >= 2 && warning.compare(at - 2, 2, "; ") == 0 ? at - 2 : at);
-    }
-    return warning;
-}
-
-// One part of the end-of-run summary: its heading, then a line for each picture it takes,
-// at most kListedFailures of them; nothing when it takes none.
-void AppendSummarySection(QString& text, const std::vector<ConvertOutcome>& outcomes, const char* one, const char* many,
-    const std::function<bool(const ConvertOutcome&)>& takes,
-    const std::function<QString(const ConvertOutcome&)>& detail)
-{
-    const auto count = std::count_if(outcomes.begin(), outcomes.end(), takes);
-    if (count == 0)
-        return;
-    if (!text.isEmpty())
-        text += QStringLiteral("\n\n");
-    text += count == 1 ? QString::fromLatin1(one) : QString::fromLatin1(many).arg(count);
-    int listed = 0;
-    for (const ConvertOutcome& outcome : outcomes) {
-        if (!takes(outcome))
-            continue;
-        if (listed++ == kListedFailures) {
-            text += QStringLiteral("\n... and %1 more").arg(count - kListedFailures);
-            break;
-        }
-        const PathParts parts = SplitPath(outcome.source);
-        text += QStringLiteral("\n%1%2: %3")
-                    .arg(QString::fromStdString(parts.title), QString::fromStdString(parts.extension), detail(outcome));
-    }
-}
 
 } // namespace
 
@@ -149,6 +107,7 @@ void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
         progress.SetBatch(&m_batch);
         progress.DoModal();
     }
+    const int looked = m_batch.GetPendingCount();
     m_batch.ClearPending();
 
     // One pass with painting off, so hundreds of rows cost one layout.
@@ -166,14 +125,14 @@ void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
         m_batch.ResetDimensions();
         RefreshOptionControls();
         m_batch.SelectEntry(0);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
         ShowInPreview(0);
-        QApplication::restoreOverrideCursor();
         OnQualityEdited();
         UpdateOutputEstimate();
     }
     m_imageList->setFocus();
     LogTestEvent(QStringLiteral("added %1").arg(after - before));
+    if (!m_batch.GetRejectedFiles().empty())
+        ShowSummary(SummarizeIntake(m_batch.GetRejectedFiles(), looked, after - before), QString());
 }
 
 void CKestrovaDlg::dragEnterEvent(QDragEnterEvent* event)
@@ -221,6 +180,11 @@ void CKestrovaDlg::OnStart()
     SettingsStore::SetLastFolder(folder.toStdString());
     SettingsStore::SetOpenFolder(m_batch.GetOpenFolderAfterRun());
     m_batch.SetOutputFolder(folder.toStdString());
+    // The run has the processor to itself; an estimate not made yet is made afterwards.
+    if (m_estimator->IsPending())
+        m_estimator->Clear();
+    QElapsedTimer clock;
+    clock.start();
     {
         CProgressDialog progress(this);
         progress.SetJobKind(Convert);
@@ -231,38 +195,13 @@ void CKestrovaDlg::OnStart()
     LogTestEvent(QStringLiteral("converted %1 failed %2")
                      .arg(m_batch.GetConvertOutcomes().size())
                      .arg(m_batch.GetConvertFailureCount()));
-    ReportConvertFailures();
+    ReportConvertFailures(clock.elapsed());
+    UpdateOutputEstimate();
 }
 
-void CKestrovaDlg::ReportConvertFailures()
+void CKestrovaDlg::ReportConvertFailures(qint64 milliseconds)
 {
-    const std::vector<ConvertOutcome>& outcomes = m_batch.GetConvertOutcomes();
-    const auto kb = [](std::uint64_t bytes) { return QString::number((bytes + 1023) / 1024); };
-    QString text;
-    AppendSummarySection(
-        text, outcomes, "1 picture could not be converted:\n", "%1 pictures could not be converted:\n",
-        [](const ConvertOutcome& o) { return o.status != ConvertStatus::Written; },
-        [](const ConvertOutcome& o) {
-            return QString::fromStdString(o.reason.empty() ? GetStatusName(o.status) : o.reason);
-        });
-    // A picture written from a damaged file is listed too: it is not the whole picture.
-    AppendSummarySection(
-        text, outcomes, "1 picture was written with a warning:\n", "%1 pictures were written with a warning:\n",
-        [](const ConvertOutcome& o) { return !WarningOf(o).empty(); },
-        [](const ConvertOutcome& o) { return QString::fromStdString(WarningOf(o)); });
-    // Written all the same when nothing reached the target size: the user asked for less.
-    AppendSummarySection(
-        text, outcomes, "1 picture was written over the target size:\n",
-        "%1 pictures were written over the target size:\n",
-        [](const ConvertOutcome& o) { return o.status == ConvertStatus::Written && o.overTarget; },
-        [&kb](const ConvertOutcome& o) {
-            QString line = QStringLiteral("%1 KB, target %2 KB").arg(kb(o.bytes), kb(o.targetBytes));
-            const std::string lever = DescribeLever(o);
-            if (!lever.empty())
-                line += QStringLiteral(" (%1)").arg(QString::fromStdString(lever));
-            return line;
-        });
-    if (text.isEmpty())
-        return;
-    ShowMessage(text, QMessageBox::Warning);
+    ShowSummary(
+        SummarizeRun(m_batch.GetConvertOutcomes(), m_batch.GetEntryCount(), m_batch.GetConvertStopped(), milliseconds),
+        QString::fromStdString(m_batch.GetOutputFolder()));
 }

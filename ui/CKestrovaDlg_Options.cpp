@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "settings/SettingsStore.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CPictureBox.h"
+#include "ui/OutputEstimator.h"
 
 namespace {
 
@@ -346,33 +348,85 @@ void CKestrovaDlg::UpdateOutputEstimate()
     if (!m_labelEstimate)
         return;
     const ImageEntry* entry = m_batch.GetEntry(m_batch.GetSelectedIndex());
+    const ConvertSnapshot settings = TakeConvertSnapshot(m_batch);
+    const TargetSize target = entry ? ComputeTargetSize(entry->GetPixelWidth(), entry->GetPixelHeight(), settings.mode,
+                                  settings.unit, settings.w, settings.h, settings.options.doNotEnlarge)
+                                    : TargetSize {};
+    const std::int64_t w = !entry ? 0 : target.resample ? target.width : entry->GetPixelWidth();
+    const std::int64_t h = !entry ? 0 : target.resample ? target.height : entry->GetPixelHeight();
+    if (m_btnCompare)
+        m_btnCompare->setEnabled(entry && w >= 1 && h >= 1);
+    m_labelEstimate->setToolTip(QString());
     if (!entry) {
+        m_estimator->Clear();
         m_labelEstimate->clear();
         return;
     }
-    const TargetSize target = ComputeTargetSize(entry->GetPixelWidth(), entry->GetPixelHeight(),
-        m_batch.GetResizeMode(), m_batch.GetSizeUnit(), static_cast<float>(m_batch.GetWidthValue(CurrentUnit)),
-        static_cast<float>(m_batch.GetHeightValue(CurrentUnit)), m_batch.GetDoNotEnlarge());
-    const std::int64_t w = target.resample ? target.width : entry->GetPixelWidth();
-    const std::int64_t h = target.resample ? target.height : entry->GetPixelHeight();
     if (w < 1 || h < 1) {
+        m_estimator->Clear();
         m_labelEstimate->setText(QStringLiteral("Output: nothing to write at this size"));
         return;
     }
-    QString text = QStringLiteral("Output: %1 x %2 px").arg(w).arg(h);
-    const std::string extension = m_batch.GetOutputExtension();
+    // The preview first: its decode is what the user waits for, the exact size comes after it.
+    if (m_preview && m_preview->IsDecodePending())
+        m_estimator->Clear();
+    else
+        m_estimator->Request(entry->GetPath(), settings);
+    const ConvertOutcome* exact = m_estimator->GetResult();
+    const bool targetSize = settings.choice == CompressTargetSize;
+    if (m_preview) {
+        m_preview->SetPreviewSettings(settings);
+        // At a target size the preview shows the quality the run settles on, once it is known.
+        const int quality = targetSize && exact && exact->quality > 0 ? exact->quality : settings.quality;
+        if (m_preview->GetPreviewQuality() != quality && !m_preview->GetSourceRect().isEmpty())
+            m_preview->SetPreviewQuality(quality);
+    }
     const double kb = 1024.0;
-    if (m_batch.GetCompressionChoice() == CompressTargetSize) {
-        text += QStringLiteral(", at most %1 KB").arg(m_batch.GetTargetSizeKB());
-    } else if (m_batch.GetCompressionChoice() == CompressQuality && m_preview && !m_preview->IsRenderPending()
-        && m_preview->GetPreviewJpegBytes() > 0 && !m_previewPixels.isEmpty()) {
-        // The preview's JPEG, scaled by the pixel count: close enough to decide on a quality.
-        const double pixels = static_cast<double>(m_previewPixels.width()) * m_previewPixels.height();
-        const double bytes = static_cast<double>(m_preview->GetPreviewJpegBytes()) * (double(w) * double(h)) / pixels;
-        text += QStringLiteral(", about %1 KB").arg(bytes / kb, 0, 'f', bytes < 10 * kb ? 1 : 0);
-    } else if (extension == ".bmp") {
-        const double bytes = 54.0 + static_cast<double>((w * 3 + 3) / 4 * 4) * static_cast<double>(h);
-        text += QStringLiteral(", %1 KB").arg(bytes / kb, 0, 'f', 0);
+    const auto kilobytes = [kb](double bytes) { return QString::number(bytes / kb, 'f', bytes < 10 * kb ? 1 : 0); };
+    QString text;
+    if (exact && exact->status == ConvertStatus::Written) {
+        // Over the target even at the lowest quality: that is what matters, the quality is in the tooltip.
+        text = QString::fromLatin1(
+            exact->overTarget ? "Output: %1 x %2 px, %3 KB, over the target" : "Output: %1 x %2 px, exactly %3 KB")
+                   .arg(exact->width)
+                   .arg(exact->height)
+                   .arg(kilobytes(static_cast<double>(exact->bytes)));
+        if (targetSize && exact->quality > 0 && !exact->overTarget)
+            text += QStringLiteral(" at quality %1").arg(exact->quality);
+        QString tip = QStringLiteral("%1 bytes").arg(exact->bytes);
+        if (exact->quality > 0)
+            tip += QStringLiteral(" at quality %1").arg(exact->quality);
+        if (!exact->reason.empty())
+            tip += QStringLiteral("; ") + QString::fromStdString(exact->reason);
+        m_labelEstimate->setToolTip(tip);
+    } else if (exact) {
+        text = QStringLiteral("Output: %1 x %2 px, cannot be written").arg(w).arg(h);
+        m_labelEstimate->setToolTip(QString::fromStdString(exact->reason));
+    } else {
+        // While the exact size is being made: what is known already.
+        text = QStringLiteral("Output: %1 x %2 px").arg(w).arg(h);
+        const QSize previewPixels = m_preview ? m_preview->GetPreviewPixels() : QSize();
+        if (targetSize) {
+            text += QStringLiteral(", at most %1 KB").arg(m_batch.GetTargetSizeKB());
+        } else if (m_preview && !m_preview->IsRenderPending() && m_preview->GetPreviewBytes() > 0
+            && !previewPixels.isEmpty()) {
+            // The preview's encoding, scaled by the pixel count: close enough to decide on a quality.
+            const double pixels = static_cast<double>(previewPixels.width()) * previewPixels.height();
+            text += QStringLiteral(", about %1 KB")
+                        .arg(kilobytes(
+                            static_cast<double>(m_preview->GetPreviewBytes()) * (double(w) * double(h)) / pixels));
+        } else if (settings.extension == ".bmp") {
+            text += QStringLiteral(", %1 KB").arg(
+                kilobytes(54.0 + static_cast<double>((w * 3 + 3) / 4 * 4) * static_cast<double>(h)));
+        }
+    }
+    // Whole in the tooltip when the line is too narrow for it.
+    const QFontMetrics metrics(m_labelEstimate->font());
+    const int room = m_labelEstimate->contentsRect().width();
+    if (room > 0 && metrics.horizontalAdvance(text) > room) {
+        const QString more = m_labelEstimate->toolTip();
+        m_labelEstimate->setToolTip(more.isEmpty() ? text : text + QLatin1Char('\n') + more);
+        text = metrics.elidedText(text, Qt::ElideRight, room);
     }
     m_labelEstimate->setText(text);
 }

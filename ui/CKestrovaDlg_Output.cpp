@@ -10,7 +10,7 @@
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 
-void CKestrovaDlg::OpenFolder(const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
+bool CKestrovaDlg::OpenFolder(const QString& folder) { return QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
 
 void CKestrovaDlg::OnBrowseOutput()
 {

@@ -66,7 +66,13 @@ wait_for 60 logged "added $expected" || fail "expected $expected pictures to be 
 
 click 875 661 # Start
 wait_for 120 logged "converted $expected failed 0" || fail "the run did not convert every picture"
+# The summary follows every run; Return closes it.
+wait_for 10 logged "summary shown" || fail "no summary after the run"
+wait_for 10 xdotool search --name "^Summary" || fail "no summary window"
+sleep 0.5
 [ -n "$shots" ] && import -window root "$shots/e2e-converted.png"
+xdotool key Return
+wait_for 10 sh -c '! xdotool search --name "^Summary"' || fail "Return did not close the summary"
 
 written=0
 for f in "$out"/*; do
@@ -88,7 +94,12 @@ sleep 0.3
 click 875 661 # Start
 runs() { [ "$(grep -c "converted $expected failed 0" "$log")" -ge "$1" ]; }
 wait_for 120 runs 2 || fail "the WebP run did not convert every picture"
+shown() { [ "$(grep -c "summary shown" "$log")" -ge "$1" ]; }
+wait_for 10 shown 2 || fail "no summary after the WebP run"
+sleep 0.5
 [ -n "$shots" ] && import -window root "$shots/e2e-webp.png"
+xdotool key Escape
+wait_for 10 sh -c '! xdotool search --name "^Summary"' || fail "Escape did not close the summary"
 for f in "$sandbox"/pictures/*; do
     name=$(basename "${f%.*}").webp
     case $(vipsheader -f bands "$f") in 2 | 4) want=4 ;; *) want=3 ;; esac

@@ -97,6 +97,12 @@ TEST_P(AddFilesJobTest, AddsReadablePicturesInOrderAndPostsEveryStep)
         }
         EXPECT_EQ(names, c.entries);
         EXPECT_EQ(sink->posts, c.posts);
+        // The files met and not added are listed with the reason.
+        Names rejected;
+        for (const RejectedFile& file : batch.GetRejectedFiles())
+            rejected.push_back(std::filesystem::path(file.path).filename().string() + ": " + file.reason);
+        EXPECT_EQ(rejected,
+            c.name == "FiveWithOneDamaged" ? Names { "c.jpg: damaged: none of the picture could be read" } : Names {});
     }
 }
 

@@ -330,13 +330,14 @@ private slots:
         CImageListCtrlEx* list = p.GetImageList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
         QTRY_VERIFY(!p.GetPreview()->IsRenderPending());
-        QVERIFY2(
-            p.Label("labelEstimate").startsWith("Output: 400 x 300 px, about "), qPrintable(p.Label("labelEstimate")));
+        QTRY_VERIFY2(p.Label("labelEstimate").startsWith("Output: 400 x 300 px, exactly "),
+            qPrintable(p.Label("labelEstimate")));
         p.Type("widthEdit", "50");
         p.Type("heightEdit", "50");
         p.Choose("formatCombo", "BMP Files (*.bmp)");
         // 54 header bytes + 150 rows of 600 bytes.
-        QCOMPARE(p.Label("labelEstimate"), QString("Output: 200 x 150 px, 88 KB"));
+        QTRY_COMPARE(p.Label("labelEstimate"), QString("Output: 200 x 150 px, exactly 88 KB"));
+        QCOMPARE(qobject_cast<QLabel*>(p.FindControl("labelEstimate"))->toolTip(), QString("90054 bytes"));
     }
 
     void removingPicturesKeepsEachThumbnail()

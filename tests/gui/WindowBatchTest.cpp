@@ -12,6 +12,7 @@
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CKestrovaDlg.h"
 #include "ui/CPictureBox.h"
+#include "ui/RunSummary.h"
 
 namespace fs = std::filesystem;
 
@@ -28,6 +29,8 @@ public:
     QString folderToChoose;
     QStringList messages;
     QStringList opened;
+    QList<SummaryText> summaries;
+    QStringList summaryFolders;
 
     using CKestrovaDlg::dropEvent; // what the window gets for a drop (Qt routes real drops to the drag's target)
     QLineEdit* Output() { return findChild<QLineEdit*>("outputEdit"); }
@@ -52,7 +55,16 @@ protected:
         return !folder.isNull();
     }
     void ShowMessage(const QString& text, QMessageBox::Icon) override { messages << text; }
-    void OpenFolder(const QString& folder) override { opened << folder; }
+    bool OpenFolder(const QString& folder) override
+    {
+        opened << folder;
+        return true;
+    }
+    void ShowSummary(const SummaryText& summary, const QString& folder) override
+    {
+        summaries << summary;
+        summaryFolders << folder;
+    }
 };
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -86,7 +98,12 @@ private slots:
         Window w;
         w.Add(files);
         QCOMPARE(w.Names(), QStringList({ "a.jpg", "b.png", "c.jpg", "d.gif" }));
-        QVERIFY(w.messages.isEmpty());
+        // The file not added is named with the reason, after the intake.
+        QCOMPARE(w.summaries.size(), 1);
+        QCOMPARE(w.summaries[0].heading, QString("4 of 5 files were added"));
+        QCOMPARE(w.summaries[0].details,
+            QString("1 file was not added:\n\ndamaged.jpg: not a picture: the file's header is damaged or incomplete"));
+        QCOMPARE(w.summaryFolders[0], QString());
         // Adding to a selection keeps it and the panel; the same file again is another row.
         w.SelectEntryForPreview(2);
         w.GetBatch().SetResizeMode(FixImage);
@@ -106,7 +123,8 @@ private slots:
         QStringList added = w.Names().mid(5);
         added.sort();
         QCOMPARE(added, QStringList({ "four.gif", "one.JPG", "two.tiff" }));
-        // Dropped pictures, a folder and a text file: only the pictures, in order, and nothing said.
+        QCOMPARE(w.summaries.size(), 1); // all added: nothing to say
+        // Dropped pictures, a folder and a text file: only the pictures, in order; the others named.
         testpics::WriteBytes(dir / "note.txt", { 'n', 'o', 't', 'e' });
         QMimeData mime;
         mime.setUrls({ QUrl::fromLocalFile(Q(dir / "d.gif")), QUrl::fromLocalFile(Q(folder / "five")),
@@ -115,6 +133,10 @@ private slots:
         QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         w.dropEvent(&drop);
         QTRY_COMPARE(w.Names().mid(8), QStringList({ "d.gif", "b.png", "c.jpg" }));
+        QCOMPARE(w.summaries.size(), 2);
+        QVERIFY2(w.summaries[1].details.startsWith("2 files were not added:\n\nfive: ")
+                && w.summaries[1].details.contains("\nnote.txt: "),
+            qPrintable(w.summaries[1].details));
         QVERIFY(w.messages.isEmpty());
     }
 
@@ -149,7 +171,7 @@ private slots:
         testpics::TempDir dir;
         Window w;
         w.OnStart(); // an empty list: nothing at all
-        QVERIFY(w.messages.isEmpty());
+        QVERIFY(w.messages.isEmpty() && w.summaries.isEmpty());
         // The open-folder option is in the settings right after the click.
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -170,26 +192,35 @@ private slots:
         const QString out = Q(dir / "out/new");
         w.Output()->setText(out);
         w.OnStart();
-        QVERIFY(w.messages.isEmpty()); // a clean run says nothing
+        QVERIFY(w.messages.isEmpty());
+        // A clean run has a summary too, with nothing to list, and offers its folder.
+        QCOMPARE(w.summaries.size(), 1);
+        QCOMPARE(w.summaries[0].heading, QString("All 2 pictures were written"));
+        QVERIFY2(w.summaries[0].facts.startsWith("Written: 2\nFailed: 0\nSkipped: 0\nOver target: 0\nDamaged: 0\n"),
+            qPrintable(w.summaries[0].facts));
+        QCOMPARE(w.summaries[0].details, QString());
+        QCOMPARE(w.summaryFolders[0], out + "/");
         QCOMPARE(Q(SettingsStore::GetLastFolder()), out + "/");
         QVERIFY(QFile::exists(out + "/a.jpg") && QFile::exists(out + "/b.jpg"));
 
         fs::remove(dir / "b.png"); // listed, then gone before the next run
         w.Output()->setText(Q(dir / "again"));
         w.OnStart();
-        QCOMPARE(w.messages.size(), 1);
-        QVERIFY2(w.messages[0].startsWith("1 picture could not be converted:") && w.messages[0].contains("b.png: "),
-            qPrintable(w.messages[0]));
+        QCOMPARE(w.summaries.size(), 2);
+        QCOMPARE(w.summaries[1].heading, QString("1 of 2 pictures were written"));
+        QVERIFY2(w.summaries[1].details.startsWith("1 picture could not be converted:\n\nb.png: "),
+            qPrintable(w.summaries[1].details));
 
         // A picture written from a damaged file is named too, with what is wrong.
         testpics::WriteDamaged(dir / "c.png", "idat_crc.png");
         w.Add({ Q(dir / "c.png") });
         w.Output()->setText(Q(dir / "third"));
         w.OnStart();
-        QCOMPARE(w.messages.size(), 2);
-        QVERIFY2(w.messages[1].contains("\n\n1 picture was written with a warning:\n")
-                && w.messages[1].contains("c.png: damaged: only part of the picture could be read"),
-            qPrintable(w.messages[1]));
+        QCOMPARE(w.summaries.size(), 3);
+        QVERIFY(w.summaries[2].facts.contains("\nDamaged: 1\n"));
+        QVERIFY2(w.summaries[2].details.contains("\n\n1 picture was written with a warning:\n")
+                && w.summaries[2].details.contains("c.png: damaged: only part of the picture could be read"),
+            qPrintable(w.summaries[2].details));
 
         // A picture that stays over its target size even at the lowest quality is written and named.
         w.OnClearAll();
@@ -199,10 +230,11 @@ private slots:
         w.GetBatch().SetTargetSizeKB(1);
         w.Output()->setText(Q(dir / "fourth"));
         w.OnStart();
-        QCOMPARE(w.messages.size(), 3);
-        QVERIFY2(w.messages[2].startsWith("1 picture was written over the target size:\n\nnoise.jpg: ")
-                && w.messages[2].contains(" KB, target 1 KB (quality 1)"),
-            qPrintable(w.messages[2]));
+        QCOMPARE(w.summaries.size(), 4);
+        QVERIFY(w.summaries[3].facts.contains("\nOver target: 1\n"));
+        QVERIFY2(w.summaries[3].details.startsWith("1 picture was written over the target size:\n\nnoise.jpg: ")
+                && w.summaries[3].details.contains(" KB, target 1 KB (quality 1)"),
+            qPrintable(w.summaries[3].details));
         QVERIFY(QFile::exists(Q(dir / "fourth/noise.jpg")));
     }
 };

@@ -9,6 +9,7 @@
 #include "progress/CProgressDialog.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CKestrovaDlg.h"
+#include "ui/RunSummary.h"
 
 // The window and the converter are two front ends of one engine: the same settings, spelled
 // in each one's own way, must give pictures of the same size.
@@ -46,6 +47,12 @@ public:
 protected:
     QStringList ChooseFilesToAdd() override { return m_files; }
     void ShowMessage(const QString& text, QMessageBox::Icon) override { messages << text; }
+    // What a run lists as failed or warned about counts as a message here.
+    void ShowSummary(const SummaryText& summary, const QString&) override
+    {
+        if (!summary.details.isEmpty())
+            messages << summary.details;
+    }
     QStringList m_files;
 };
 
