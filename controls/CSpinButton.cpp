@@ -1,5 +1,6 @@
 #include "controls/CSpinButton.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -36,6 +37,44 @@ CSpinButton::CSpinButton(QWidget* parent)
     m_down->setArrowType(Qt::DownArrow);
     connect(m_up, &QToolButton::clicked, this, [this] { Step(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+void CSpinButton::SetBuddy(QLineEdit* buddy)
+{
+    if (m_buddy)
+        m_buddy->removeEventFilter(this);
+    m_buddy = buddy;
+    if (m_buddy)
+        m_buddy->installEventFilter(this);
+}
+
+bool CSpinButton::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_buddy && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        int delta = 0;
+        switch (key->key()) {
+        case Qt::Key_Up:
+            delta = 1;
+            break;
+        case Qt::Key_Down:
+            delta = -1;
+            break;
+        case Qt::Key_PageUp:
+            delta = 10;
+            break;
+        case Qt::Key_PageDown:
+            delta = -10;
+            break;
+        default:
+            break;
+        }
+        if (delta != 0 && isEnabled()) {
+            Step(delta);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CSpinButton::SetRange(int minimum, int maximum)

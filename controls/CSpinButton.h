@@ -10,14 +10,15 @@ class QToolButton;
 int SpinStep(const QString& text, int delta, int minimum, int maximum);
 
 // Up and down arrows beside a number field. A step rewrites the buddy's text, so
-// the field's own change handling runs as if the user had typed the number.
+// the field's own change handling runs as if the user had typed the number. The
+// Up and Down keys in the field step as the arrows do, Page Up and Page Down by ten.
 // Interface thread only.
 class CSpinButton : public QWidget {
     Q_OBJECT
 public:
     explicit CSpinButton(QWidget* parent = nullptr);
 
-    void SetBuddy(QLineEdit* buddy) { m_buddy = buddy; }
+    void SetBuddy(QLineEdit* buddy);
     QLineEdit* GetBuddy() const { return m_buddy; }
     void SetRange(int minimum, int maximum);
     int GetMinimum() const { return m_minimum; }
@@ -27,6 +28,7 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 private:

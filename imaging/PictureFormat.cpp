@@ -24,10 +24,11 @@ constexpr FormatRow kTable[] = {
     { .extension = ".png", .format = F::Png, .written = true, .read = true, .keepsAlpha = true, .lossless = true,
         .saveAsText = "PNG Files (*.png)", .openFilter = "PNG Files (*.png)",
         .scanPlace = 3, .supportedPlace = 5, .filterPlace = 3 },
-    { .extension = ".pcx", .format = F::Pcx, .written = true, .lossless = true, .saveAsText = "PCX Files (*.pcx)" },
-    // Read, but without a filter of its own in the Open dialog.
+    { .extension = ".pcx", .format = F::Pcx, .written = true, .openOnly = true, .lossless = true,
+        .saveAsText = "PCX Files (*.pcx)", .openFilter = "PCX Files (*.pcx)", .supportedPlace = 15, .filterPlace = 11 },
     { .extension = ".tif", .format = F::Tif, .written = true, .read = true, .keepsAlpha = true, .lossless = true,
-        .saveAsText = "TIF Files (*.tif)", .scanPlace = 8, .supportedPlace = 2 },
+        .saveAsText = "TIF Files (*.tif)", .openFilter = "TIFF Files (*.tif;*.tiff)",
+        .scanPlace = 8, .supportedPlace = 2, .filterPlace = 12 },
     { .extension = ".emf", .read = true, .openFilter = "EMF Files (*.emf)",
         .scanPlace = 6, .supportedPlace = 7, .filterPlace = 6 },
     { .extension = ".wmf", .read = true, .openFilter = "WMF Files (*.wmf)",
@@ -51,16 +52,18 @@ constexpr FormatRow kTable[] = {
         .scanPlace = 12, .supportedPlace = 12, .filterPlace = 10 },
     { .extension = ".heif", .read = true, .openFilter = "HEIF Files (*.heic;*.heif)",
         .scanPlace = 13, .supportedPlace = 13, .filterPlace = 10 },
-    { .extension = ".tiff", .read = true, .scanPlace = 14, .supportedPlace = 14 },
+    { .extension = ".tiff", .read = true, .openFilter = "TIFF Files (*.tif;*.tiff)",
+        .scanPlace = 14, .supportedPlace = 14, .filterPlace = 12 },
 };
 // clang-format on
 
-// The read rows ordered by one of their places; rows of equal place keep the table's order.
-std::vector<const FormatRow*> ReadRowsBy(int FormatRow::*place)
+// The read rows (with the Open dialog's own, when asked) ordered by one of their places;
+// rows of equal place keep the table's order.
+std::vector<const FormatRow*> ReadRowsBy(int FormatRow::*place, bool withOpenOnly = false)
 {
     std::vector<const FormatRow*> rows;
     for (const FormatRow& row : kTable)
-        if (row.read)
+        if (row.read || (withOpenOnly && row.openOnly))
             rows.push_back(&row);
     std::stable_sort(
         rows.begin(), rows.end(), [place](const FormatRow* a, const FormatRow* b) { return a->*place < b->*place; });
@@ -122,7 +125,7 @@ bool IsReadExtension(std::string_view extension)
 std::string GetSupportedPatterns()
 {
     std::string patterns;
-    for (const FormatRow* row : ReadRowsBy(&FormatRow::supportedPlace))
+    for (const FormatRow* row : ReadRowsBy(&FormatRow::supportedPlace, true))
         patterns += (patterns.empty() ? "*" : " *") + std::string(row->extension);
     return patterns;
 }
@@ -130,7 +133,7 @@ std::string GetSupportedPatterns()
 std::vector<OpenFilter> GetOpenFilters()
 {
     std::vector<OpenFilter> filters;
-    for (const FormatRow* row : ReadRowsBy(&FormatRow::filterPlace)) {
+    for (const FormatRow* row : ReadRowsBy(&FormatRow::filterPlace, true)) {
         if (row->openFilter.empty())
             continue;
         const std::string pattern = "*" + std::string(row->extension);

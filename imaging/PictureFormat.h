@@ -28,6 +28,7 @@ struct FormatRow {
     PictureFormat format = PictureFormat::Unknown;
     bool written = false;        // offered by "Save as" and --format, in the order of the table
     bool read = false;           // taken by a folder scan and offered by the Open dialog
+    bool openOnly = false;       // offered by the Open dialog, though a folder scan passes it by
     bool takesQuality = false;   // the quality and the target size apply; other formats have their own encoding
     bool keepsAlpha = false;     // with Keep Transparency the output keeps alpha (GIF: one transparent palette entry)
     bool lossless = false;       // as this program writes it
@@ -65,12 +66,12 @@ const FormatRow* FindFormatRow(PictureFormat format);
 std::vector<std::string_view> GetReadExtensions();
 // True for the extension (lower case, with its dot) of a read row.
 bool IsReadExtension(std::string_view extension);
-// The patterns of every read row, "*.bmp *.tif ...", in the "Supported Files" order.
+// The patterns of every row the Open dialog offers, "*.bmp *.tif ...", in the "Supported Files" order.
 std::string GetSupportedPatterns();
 
 struct OpenFilter {
     std::string name;     // "JPEG Files (*.jpg;*.jpeg)"
     std::string patterns; // "*.jpg *.jpeg"
 };
-// The read rows' own Open-dialog filters, in order, rows of one name joined.
+// The own Open-dialog filters of the rows it offers, in order, rows of one name joined.
 std::vector<OpenFilter> GetOpenFilters();

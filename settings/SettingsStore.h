@@ -15,6 +15,8 @@ inline constexpr const char* Section = "SETTING_INFO";
 inline constexpr const char* KeyLastFolder = "LAST_FOLDER";
 inline constexpr const char* KeyLanguage = "LANGUAGE";
 inline constexpr const char* KeyOpenFolder = "OPEN_FOLDER";
+// The folder Add Folder chose last, where its chooser opens next time.
+inline constexpr const char* KeyAddFolder = "ADD_FOLDER";
 // The options beside the classic ones, each under its own key.
 inline constexpr const char* KeyDoNotEnlarge = "DO_NOT_ENLARGE";
 inline constexpr const char* KeyKeepAlpha = "KEEP_TRANSPARENCY";

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 
 #include "controls/FillGradientV.h"
 #include "ui/ControlLook.h"
@@ -18,11 +20,84 @@ namespace {
 constexpr ColorRef RingColour = 0x00FFFFFF;
 constexpr int FrameWidth = 2;
 
-// A cell holds the thumbnail and two lines of text under it, with a little air.
-constexpr int CellWidth = 132;
-constexpr int CellHeight = 104;
+// Draws an item as the list shows it: the thumbnail centred at the top, the text lines
+// of LayoutInfoText centred under it. Each cell is as high as its text needs.
+class ItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const qsizetype lines
+            = LayoutInfoText(index.data(Qt::DisplayRole).toString(), option.font, CImageListCtrlEx::TextWidth).size();
+        const int height = 3 * CImageListCtrlEx::CellPadding + ImageListModel::ThumbnailHeight
+            + static_cast<int>(lines) * QFontMetrics(option.font).lineSpacing();
+        return QSize(CImageListCtrlEx::CellWidth, height);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QWidget* view = option.widget;
+        QStyle* style = view ? view->style() : nullptr;
+        const QRect cell = option.rect.adjusted(1, 1, -1, -1);
+        const bool selected = option.state & QStyle::State_Selected;
+        // The whole cell, thumbnail and text, shows the selection.
+        if (selected)
+            painter->fillRect(cell, option.palette.color(QPalette::Active, QPalette::Highlight));
+
+        const int pad = CImageListCtrlEx::CellPadding;
+        const QImage thumbnail = index.data(Qt::DecorationRole).value<QImage>();
+        painter->drawImage(
+            QPoint(option.rect.center().x() - ImageListModel::ThumbnailWidth / 2 + 1, option.rect.top() + pad),
+            thumbnail);
+
+        painter->save();
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(QPalette::Active, selected ? QPalette::HighlightedText : QPalette::Text));
+        const QFontMetrics metrics(option.font);
+        QRect line(option.rect.left() + pad, option.rect.top() + 2 * pad + ImageListModel::ThumbnailHeight,
+            CImageListCtrlEx::TextWidth, metrics.lineSpacing());
+        for (const QString& text :
+            LayoutInfoText(index.data(Qt::DisplayRole).toString(), option.font, CImageListCtrlEx::TextWidth)) {
+            painter->drawText(line, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text);
+            line.translate(0, metrics.lineSpacing());
+        }
+        painter->restore();
+
+        // Where the keyboard is, when the list has it.
+        if (style && (option.state & QStyle::State_HasFocus)) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.rect = cell;
+            focus.backgroundColor = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, view);
+        }
+    }
+};
 
 } // namespace
+
+QStringList LayoutInfoText(const QString& text, const QFont& font, int width)
+{
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        if (paragraph.isEmpty()) {
+            lines << QString();
+            continue;
+        }
+        QTextLayout layout(paragraph, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << paragraph.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+    }
+    return lines;
+}
 
 CImageListCtrlEx::CImageListCtrlEx(QWidget* parent)
     : QListView(parent)
@@ -34,13 +109,10 @@ CImageListCtrlEx::CImageListCtrlEx(QWidget* parent)
     setWrapping(true);
     setResizeMode(QListView::Adjust);
     setMovement(QListView::Static);
-    // Cells of one size let the view place thousands of items without measuring each.
-    setUniformItemSizes(true);
+    // Each cell as high as its text: a long name wraps rather than losing characters.
+    setItemDelegate(new ItemDelegate(this));
     setIconSize(QSize(ImageListModel::ThumbnailWidth, ImageListModel::ThumbnailHeight));
-    setGridSize(QSize(CellWidth, CellHeight));
     setSpacing(0);
-    setWordWrap(false);
-    setTextElideMode(Qt::ElideMiddle);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragEnabled(false);

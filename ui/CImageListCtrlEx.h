@@ -3,11 +3,17 @@
 #include <vector>
 
 #include <QListView>
+#include <QStringList>
 
 #include "ui/ImageListModel.h"
 
+// The lines an item's information text takes in a text column `width` pixels wide: each
+// line of the text, broken at spaces where it can and anywhere where it must, so every
+// character shows; nothing is elided.
+QStringList LayoutInfoText(const QString& text, const QFont& font, int width);
+
 // The picture list: 80 x 60 thumbnails in icon view with the two-line information
-// text under each, on a light gradient inside a grey frame. It wraps into rows and
+// text under each, a long name wrapped over more lines, on a light gradient inside a grey frame. It wraps into rows and
 // only ever scrolls down; several items can be selected and the selection stays
 // visible without focus. Item i always shows thumbnail i: each item carries its
 // own thumbnail, so removing one moves the later thumbnails up with their items.
@@ -37,6 +43,11 @@ public:
     QImage GetItemThumbnail(int position) const;
     QString GetItemText(int position) const;
     ImageListModel* GetModel() const { return m_model; }
+
+    // An item's cell: the thumbnail, then its text, with a little air.
+    static constexpr int CellWidth = 132;
+    static constexpr int CellPadding = 4;
+    static constexpr int TextWidth = CellWidth - 2 * CellPadding;
 
 signals:
     // A left click with the mouse: the item under the press, or -1 when it hit no

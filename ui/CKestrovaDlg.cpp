@@ -3,16 +3,26 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <climits>
 #include <iterator>
 
@@ -39,6 +49,7 @@ const char* const kUnits[] = { "Percent", "Pixel" };
 template <std::size_t N>
 void Fill(QComboBox* combo, const char* const (&items)[N])
 {
+    const QSignalBlocker quiet(combo); // filling is no choice
     for (const char* item : items)
         combo->addItem(QString::fromLatin1(item));
     combo->setCurrentIndex(0);
@@ -56,8 +67,6 @@ QString CKestrovaDlg::GetWindowName()
 {
     return QString::fromUtf8(AppIdentity::DisplayName) + QString::fromUtf8(AppIdentity::VersionText);
 }
-
-QString CKestrovaDlg::GetHomepageAddress() { return QStringLiteral("https://kestrova.example.org/"); }
 
 CKestrovaDlg::CKestrovaDlg(const QString& skinArchive, QWidget* parent)
     : CUILibDialog(parent)
@@ -109,8 +118,42 @@ void CKestrovaDlg::OnInitDialog()
     BindMarkupControls();
     ConnectOptionControls();
     ConnectPreviewWork();
+    CreateShortcuts();
+    SetTabOrder();
     FillOptionControls();
     setAcceptDrops(true);
+}
+
+void CKestrovaDlg::CreateShortcuts()
+{
+    // Delete only in the list: in a field it deletes characters.
+    auto* remove = new QShortcut(QKeySequence::Delete, m_imageList, this, &CKestrovaDlg::OnRemoveFiles);
+    remove->setContext(Qt::WidgetWithChildrenShortcut);
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this, this, &CKestrovaDlg::OnAddFile);
+    auto* start = new QShortcut(this);
+    start->setKeys({ QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter),
+        QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter)) });
+    connect(start, &QShortcut::activated, this, &CKestrovaDlg::OnStart);
+}
+
+void CKestrovaDlg::SetTabOrder()
+{
+    // As the window reads: the list and its buttons, the options top to bottom, the output row.
+    // Left alone, Tab would visit every control of the skin before the ones attached to it.
+    const auto named = [this](const char* name) { return FindControl(QString::fromLatin1(name)); };
+    QWidget* const order[] = { m_imageList, named("btnAddFile"), named("btnAddFolder"), named("btnRemoveFile"),
+        named("btnClearAll"), named("btnCompare"), m_resizeModeCombo, m_widthEdit, m_widthUnitCombo, m_heightEdit,
+        m_heightUnitCombo, named("chkDoNotEnlarge"), named("radioQuality"), m_qualityEdit, named("radioSize"),
+        m_sizeEdit, named("chkShrinkToFit"), m_formatCombo, named("chkKeepAlpha"), m_outputEdit, named("btnBrowse"),
+        named("btnOpen"), named("chkOverwrite"), named("chkOpenFolder"), named("btnStart") };
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        if (!widget)
+            continue;
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 void CKestrovaDlg::CreateChildWindows()
@@ -143,8 +186,6 @@ void CKestrovaDlg::CreateChildWindows()
     m_heightEdit->setObjectName(QStringLiteral("heightEdit"));
     m_outputEdit->setObjectName(QStringLiteral("outputEdit"));
     m_formatCombo->setObjectName(QStringLiteral("formatCombo"));
-    m_sizeEdit->setEnabled(false);
-    m_sizeSpin->setEnabled(false);
 }
 
 void CKestrovaDlg::BindMarkupControls()
@@ -213,7 +254,8 @@ void CKestrovaDlg::BindMarkupControls()
     if (m_labelCopyright)
         m_labelCopyright->setText(QStringLiteral("Copyright \u00A9 2026 Lumisk Studio. All rights reserved."));
 
-    const QSize minimum = GetRoot() ? GetRoot()->minimumSize() : QSize();
+    // The skin's least size, or more where its controls need more: squeezed, they would overlap.
+    const QSize minimum = GetRoot() ? GetRoot()->minimumSize().expandedTo(GetRoot()->minimumSizeHint()) : QSize();
     if (!minimum.isEmpty())
         setMinimumSize(
             minimum + QSize(GetSizeBox().left() + GetSizeBox().right(), GetSizeBox().top() + GetSizeBox().bottom()));
@@ -237,12 +279,14 @@ void CKestrovaDlg::FillOptionControls()
     m_sizeEdit->setText(QStringLiteral("100"));
     m_sizeSpin->SetBuddy(m_sizeEdit);
     m_sizeSpin->SetRange(1, 1024);
-    for (const FormatRow* format : GetWrittenFormats())
-        m_formatCombo->addItem(QString::fromLatin1(format->saveAsText.data(), format->saveAsText.size()));
-    m_formatCombo->setCurrentIndex(0);
-    m_savedCompressionChoice = CompressFormatDefault;
+    {
+        const QSignalBlocker quiet(m_formatCombo);
+        for (const FormatRow* format : GetWrittenFormats())
+            m_formatCombo->addItem(QString::fromLatin1(format->saveAsText.data(), format->saveAsText.size()));
+        m_formatCombo->setCurrentIndex(0);
+    }
     ApplyModeToControls();
-    UpdateOptionChecks();
+    ApplyCompressionToControls();
 }
 
 void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
@@ -261,15 +305,6 @@ void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
     case DlgAction::Restore:
         OnSysCommand(SC_RESTORE);
         break;
-    case DlgAction::QualityChosen:
-        OnQualityChosen();
-        break;
-    case DlgAction::SizeChosen:
-        OnSizeChosen();
-        break;
-    case DlgAction::OverwriteToggled:
-        OnOverwriteToggled();
-        break;
     case DlgAction::AddFile:
         OnAddFile();
         break;
@@ -284,9 +319,6 @@ void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
         break;
     case DlgAction::OpenOutput:
         OnOpenOutput();
-        break;
-    case DlgAction::OpenFolderToggled:
-        OnOpenFolderToggled();
         break;
     case DlgAction::RemoveFiles:
         OnRemoveFiles();
@@ -304,7 +336,6 @@ void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
 
 void CKestrovaDlg::OnSysCommand(SysCommand command)
 {
-    const bool wasMaximised = IsMaximisedNow();
     switch (command) {
     case SC_MINIMIZE:
         setWindowState(windowState() | Qt::WindowMinimized);
@@ -316,15 +347,13 @@ void CKestrovaDlg::OnSysCommand(SysCommand command)
         setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
         break;
     }
-    UpdateCaptionButtons(wasMaximised);
+    UpdateCaptionButtons();
 }
 
-void CKestrovaDlg::UpdateCaptionButtons(bool wasMaximised)
+void CKestrovaDlg::UpdateCaptionButtons()
 {
+    // From the state itself, never from what the buttons showed before.
     const bool maximised = IsMaximisedNow();
-    m_wasMaximised = maximised;
-    if (maximised == wasMaximised)
-        return;
     if (m_btnMax)
         m_btnMax->setVisible(!maximised);
     if (m_btnRestore)
@@ -335,7 +364,7 @@ void CKestrovaDlg::changeEvent(QEvent* event)
 {
     // The window manager may change the state too (a double click on the caption, a shortcut).
     if (event->type() == QEvent::WindowStateChange)
-        UpdateCaptionButtons(m_wasMaximised);
+        UpdateCaptionButtons();
     CUILibDialog::changeEvent(event);
 }
 
@@ -370,13 +399,18 @@ void CKestrovaDlg::SelectEntryForPreview(int index)
 void CKestrovaDlg::OnRemoveFiles()
 {
     const std::vector<int> selected = m_imageList->GetSelectedItems();
-    for (std::size_t k = 0; k < selected.size(); ++k) {
-        const int position = selected[k] - static_cast<int>(k);
-        m_batch.RemoveEntry(position);
-        m_imageList->DeleteItem(position); // its thumbnail goes with it
+    {
+        // The list's current item wanders while rows go; the preview waits for the end.
+        const QScopedValueRollback syncing(m_listSyncing, true);
+        for (std::size_t k = 0; k < selected.size(); ++k) {
+            const int position = selected[k] - static_cast<int>(k);
+            m_batch.RemoveEntry(position);
+            m_imageList->DeleteItem(position); // its thumbnail goes with it
+        }
     }
     m_preview->ClearImage();
-    SelectEntryForPreview(m_batch.GetSelectedIndex());
+    // The batch may still point past its last entry; the window shows one that is there.
+    SelectEntryForPreview(std::min(m_batch.GetSelectedIndex(), m_batch.GetEntryCount() - 1));
     if (m_batch.GetSelectedIndex() < 0)
         RefreshOptionControls();
     UpdateOutputEstimate();
@@ -385,7 +419,10 @@ void CKestrovaDlg::OnRemoveFiles()
 void CKestrovaDlg::OnClearAll()
 {
     m_batch.RemoveAllEntries();
-    m_imageList->DeleteAllItems();
+    {
+        const QScopedValueRollback syncing(m_listSyncing, true);
+        m_imageList->DeleteAllItems();
+    }
     m_preview->ClearImage();
     if (m_batch.GetSelectedIndex() < 0)
         RefreshOptionControls();
@@ -402,19 +439,67 @@ void CKestrovaDlg::OnShowMenu(QWidget* sender)
         m_helpMenu->addAction(QStringLiteral("Homepage..."), this, &CKestrovaDlg::OnMenuHomepage);
         m_helpMenu->addSeparator();
         m_helpMenu->addAction(QStringLiteral("About..."), this, &CKestrovaDlg::OnMenuAbout);
+        // While the menu is up the link hears no leave and is not painted again; a mouse gone
+        // from it by the time the menu closes must not leave it looking hovered.
+        connect(m_helpMenu, &QMenu::aboutToHide, this, [this] {
+            QTimer::singleShot(0, this, [this] {
+                QWidget* link = m_menuLink;
+                if (link && !link->rect().contains(link->mapFromGlobal(QCursor::pos()))) {
+                    link->setAttribute(Qt::WA_UnderMouse, false);
+                    link->update();
+                }
+            });
+        });
     }
     if (!sender)
         return;
+    m_menuLink = sender;
     // Left edges aligned, just below the button.
     m_helpMenu->popup(sender->mapToGlobal(QPoint(0, sender->height())));
 }
 
 void CKestrovaDlg::OnMenuHelp()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("help/index.html"))));
+    // The program runs in its data folder, which holds the help.
+    const QString page = QDir::current().absoluteFilePath(QStringLiteral("help/index.html"));
+    if (!QFileInfo(page).isFile()) {
+        ShowMessage(QStringLiteral("The help page %1 could not be found.").arg(page), QMessageBox::Warning);
+        return;
+    }
+    if (!OpenUrl(QUrl::fromLocalFile(page)))
+        ShowHelpWindow(page);
 }
 
-void CKestrovaDlg::OnMenuHomepage() { QDesktopServices::openUrl(QUrl(GetHomepageAddress())); }
+void CKestrovaDlg::ShowHelpWindow(const QString& page)
+{
+    if (!m_helpWindow) {
+        auto* window = new QDialog(this);
+        window->setObjectName(QStringLiteral("helpWindow"));
+        window->setWindowTitle(QStringLiteral("%1 Help").arg(QString::fromUtf8(AppIdentity::DisplayName)));
+        auto* layout = new QVBoxLayout(window);
+        auto* browser = new QTextBrowser(window);
+        browser->setOpenExternalLinks(true);
+        browser->setSource(QUrl::fromLocalFile(page));
+        layout->addWidget(browser);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
+        connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::close);
+        layout->addWidget(buttons);
+        window->resize(720, 640);
+        m_helpWindow = window;
+    }
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+}
+
+bool CKestrovaDlg::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+
+void CKestrovaDlg::OnMenuHomepage()
+{
+    const QString page = QString::fromLatin1(AppIdentity::HomepageUrl);
+    if (!OpenUrl(QUrl(page)))
+        ShowMessage(QStringLiteral("Could not open %1: no web browser was found.").arg(page), QMessageBox::Warning);
+}
 
 void CKestrovaDlg::OnMenuAbout()
 {

@@ -21,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QAbstractButton;
+class QUrl;
 
 // The main window: builds its content from the skin, owns the picture batch and the
 // option controls, and sends every notification, menu command and caption button
@@ -44,8 +45,7 @@ public:
     void OnMenuHelp();
     void OnMenuHomepage();
     void OnMenuAbout();
-    // Minimise, maximise or restore, and swap the max/restore buttons when the
-    // maximised state changed.
+    // Minimise, maximise or restore; the max/restore buttons follow the state.
     enum SysCommand { SC_MINIMIZE, SC_MAXIMIZE, SC_RESTORE };
     void OnSysCommand(SysCommand command);
 
@@ -64,7 +64,8 @@ public:
     void OnOpenOutput();
     void OnOpenFolderToggled();
 
-    // The option panel: every change goes into the batch at once.
+    // The option panel: every change goes into the batch at once, whether the mouse, the
+    // keyboard or the program made it, and reaches its handler once.
     void OnResizeModeChanged();
     void OnWidthUnitChanged();
     void OnHeightUnitChanged();
@@ -72,8 +73,8 @@ public:
     void OnHeightEdited();
     void OnQualityEdited();
     void OnTargetSizeEdited();
-    void OnQualityChosen();
-    void OnSizeChosen();
+    // The checked compression radio, as far as the output format takes a quality.
+    void OnCompressionChosen();
     void OnOverwriteToggled();
     void OnOutputFormatChanged();
     // Do Not Enlarge, Keep Transparency, Shrink to Fit: into the batch and the settings.
@@ -89,9 +90,12 @@ public:
 
     QMenu* GetHelpMenu() const { return m_helpMenu; }
     static QString GetWindowName();
-    static QString GetHomepageAddress();
     // The name filters of the Open dialog, the one in force first.
     static QStringList OpenDialogFilters();
+
+signals:
+    // An option control's change went into the batch; control: its object name.
+    void OptionApplied(const QString& control);
 
 protected:
     // The desktop's dialogs and the file manager; tests put their own answers here.
@@ -100,6 +104,8 @@ protected:
     virtual void ShowMessage(const QString& text, QMessageBox::Icon icon);
     // False when the folder could not be opened.
     virtual bool OpenFolder(const QString& folder);
+    // The desktop's handler for a page; false when none would take it.
+    virtual bool OpenUrl(const QUrl& url);
     // The end of a run or an intake; folder: the output folder to offer, or empty.
     virtual void ShowSummary(const SummaryText& summary, const QString& folder);
 
@@ -116,24 +122,35 @@ private:
     void BindMarkupControls();
     void CreateChildWindows();
     void FillOptionControls();
-    void UpdateCaptionButtons(bool wasMaximised);
+    // Maximise or Restore, as the window's state asks: run on every change of the state.
+    void UpdateCaptionButtons();
     // Hands the entry's file to the preview, which decodes a screen-sized copy on its worker;
     // false when there is no such entry.
     bool ShowInPreview(int index);
     void ShowInvalidFolder(const QString& folder);
+    // Where Add Folder's chooser opens: the folder chosen last, else the user's pictures, else home.
+    static QString AddFolderStart();
+    // The help page in a window of our own, for a desktop that shows no pages.
+    void ShowHelpWindow(const QString& page);
     // The summary of the run that just ended, which took `milliseconds`.
     void ReportConvertFailures(qint64 milliseconds);
     // The preview's decode, render and estimate work and the Compare button.
     void ConnectPreviewWork();
     void AddQueuedPaths();
     void ScheduleQueuedPaths(int delayMs);
-    // The width and height fields, their units and labels as the shown mode asks.
+    // The width and height fields, their units and labels as the shown mode asks; runs on
+    // every change of the mode combo, whoever makes it.
     void ApplyModeToControls();
+    // The compression controls and the batch's choice from the format and the checked radio.
+    void ApplyCompressionToControls();
     // Shrink to Fit goes with the target size; Keep Transparency with a format that holds alpha.
     void UpdateOptionChecks();
     // The preview's scale: what the run will write for the selected picture.
     void UpdatePreviewScale();
     void ConnectOptionControls();
+    // Delete in the list removes, Ctrl+O adds files, Ctrl+Return starts.
+    void CreateShortcuts();
+    void SetTabOrder();
     // Setting an edit's text always runs its change handling, even when the text is the same.
     static void SetEditText(QLineEdit* edit, const QString& text);
     QString FormatValue(double value) const;
@@ -154,7 +171,8 @@ private:
     CEditEx* m_heightEdit = nullptr;
     QLineEdit* m_outputEdit = nullptr;
     QComboBox* m_formatCombo = nullptr;
-    CompressionChoice m_savedCompressionChoice = CompressFormatDefault;
+    bool m_syncingControls = false; // the program shows the batch's values: no handler runs
+    bool m_listSyncing = false;     // the program changes the list: its current item is no choice
 
     // Markup controls, owned by the content.
     QPointer<QAbstractButton> m_radioQuality;
@@ -177,7 +195,8 @@ private:
     QPointer<QWidget> m_btnRestore;
 
     QMenu* m_helpMenu = nullptr;
-    bool m_wasMaximised = false;
+    QPointer<QWidget> m_menuLink; // the control that opened it
+    QPointer<QDialog> m_helpWindow;
     bool m_pixelOnlyShown = false;                  // the fields' input modes were set for a pixel-only mode
     std::pair<int, int> m_savedInputModes { 0, 0 }; // theirs before it
     QStringList m_queuedPaths;                      // waiting for QueuePathsToAdd's turn

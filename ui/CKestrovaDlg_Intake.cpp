@@ -4,12 +4,15 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -85,11 +88,24 @@ void CKestrovaDlg::OnAddFile()
     RunIntake(AddFiles, static_cast<int>(files.size()));
 }
 
+QString CKestrovaDlg::AddFolderStart()
+{
+    const QString last = QString::fromStdString(
+        SettingsStore::ReadString(SettingsStore::Section, SettingsStore::KeyAddFolder, std::string_view()));
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
+}
+
 void CKestrovaDlg::OnAddFolder()
 {
-    QString folder;
+    QString folder = AddFolderStart();
     if (!BrowseForFolder(folder, QStringLiteral("Please select a folder")) || folder.isEmpty())
         return;
+    SettingsStore::WriteString(SettingsStore::Section, SettingsStore::KeyAddFolder, folder.toStdString());
     RunIntake(AddFolder, 0, folder);
 }
 
@@ -121,10 +137,10 @@ void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
     m_imageList->setUpdatesEnabled(true);
 
     if (m_batch.GetSelectedIndex() < 0 && after >= 1) {
-        m_imageList->SetItemSelected(0, true);
         m_batch.ResetDimensions();
         RefreshOptionControls();
         m_batch.SelectEntry(0);
+        m_imageList->SetItemSelected(0, true);
         ShowInPreview(0);
         OnQualityEdited();
         UpdateOutputEstimate();

@@ -4,8 +4,10 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,11 +41,35 @@ QString Printf(const char* format, double a, double b = 0)
 
 void CKestrovaDlg::ConnectOptionControls()
 {
-    // activated: the user's choice only; selections the program makes raise nothing.
-    connect(m_resizeModeCombo, &QComboBox::activated, this, &CKestrovaDlg::OnResizeModeChanged);
-    connect(m_widthUnitCombo, &QComboBox::activated, this, &CKestrovaDlg::OnWidthUnitChanged);
-    connect(m_heightUnitCombo, &QComboBox::activated, this, &CKestrovaDlg::OnHeightUnitChanged);
-    connect(m_formatCombo, &QComboBox::activated, this, &CKestrovaDlg::OnOutputFormatChanged);
+    // The fields follow the mode shown, however it came to be shown.
+    connect(m_resizeModeCombo, &QComboBox::currentIndexChanged, this, &CKestrovaDlg::ApplyModeToControls);
+    // Changed by mouse, keyboard, wheel or code: each change once. The program's own showing
+    // of the batch's values is no change.
+    const auto onChange = [this](QComboBox* combo, void (CKestrovaDlg::*handler)()) {
+        connect(combo, &QComboBox::currentIndexChanged, this, [this, handler] {
+            if (!m_syncingControls)
+                (this->*handler)();
+        });
+    };
+    onChange(m_resizeModeCombo, &CKestrovaDlg::OnResizeModeChanged);
+    onChange(m_widthUnitCombo, &CKestrovaDlg::OnWidthUnitChanged);
+    onChange(m_heightUnitCombo, &CKestrovaDlg::OnHeightUnitChanged);
+    onChange(m_formatCombo, &CKestrovaDlg::OnOutputFormatChanged);
+    // Picking a unit, even the one shown, makes its field take what that unit takes.
+    connect(m_widthUnitCombo, &QComboBox::activated, m_widthEdit, &CEditEx::SetInputMode);
+    connect(m_heightUnitCombo, &QComboBox::activated, m_heightEdit, &CEditEx::SetInputMode);
+    // toggled, not a click: arrows and code change an option too. Of two radios, only the
+    // one turned on reports.
+    for (QAbstractButton* radio : { m_radioQuality.data(), m_radioSize.data() })
+        if (radio)
+            connect(radio, &QAbstractButton::toggled, this, [this](bool on) {
+                if (on)
+                    OnCompressionChosen();
+            });
+    if (m_chkOverwrite)
+        connect(m_chkOverwrite, &QAbstractButton::toggled, this, &CKestrovaDlg::OnOverwriteToggled);
+    if (m_chkOpenFolder)
+        connect(m_chkOpenFolder, &QAbstractButton::toggled, this, &CKestrovaDlg::OnOpenFolderToggled);
     connect(m_widthEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnWidthEdited);
     connect(m_heightEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnHeightEdited);
     connect(m_qualityEdit, &QLineEdit::textChanged, this, &CKestrovaDlg::OnQualityEdited);
@@ -53,7 +79,15 @@ void CKestrovaDlg::ConnectOptionControls()
             connect(check, &QAbstractButton::toggled, this, &CKestrovaDlg::OnOutputOptionToggled);
     if (m_preview)
         connect(m_preview, &CPictureBox::PreviewRendered, this, &CKestrovaDlg::UpdateOutputEstimate);
-    connect(m_imageList, &CImageListCtrlEx::ItemClicked, this, &CKestrovaDlg::SelectEntryForPreview);
+    // A narrow window shows only the end of a long folder; the whole of it is a hover away.
+    connect(m_outputEdit, &QLineEdit::textChanged, m_outputEdit, &QWidget::setToolTip);
+    m_outputEdit->setToolTip(m_outputEdit->text());
+    // The preview follows the list's current picture, moved by mouse or keyboard.
+    connect(
+        m_imageList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+            if (!m_listSyncing && current.isValid() && current.row() != m_batch.GetSelectedIndex())
+                SelectEntryForPreview(current.row());
+        });
 }
 
 void CKestrovaDlg::SetEditText(QLineEdit* edit, const QString& text)
@@ -77,6 +111,7 @@ void CKestrovaDlg::OnResizeModeChanged()
     m_batch.SetResizeMode(static_cast<ResizeMode>(m)); // the combo lists the modes in their numeric order
     RefreshOptionControls();
     UpdateInfoText();
+    emit OptionApplied(m_resizeModeCombo->objectName());
 }
 
 void CKestrovaDlg::ApplyModeToControls()
@@ -121,22 +156,30 @@ void CKestrovaDlg::ApplyModeToControls()
 
 void CKestrovaDlg::OnWidthUnitChanged()
 {
-    m_heightUnitCombo->setCurrentIndex(m_widthUnitCombo->currentIndex());
+    {
+        const QScopedValueRollback syncing(m_syncingControls, true);
+        m_heightUnitCombo->setCurrentIndex(m_widthUnitCombo->currentIndex());
+    }
     const int u = m_heightUnitCombo->currentIndex();
     m_batch.SetSizeUnit(static_cast<SizeUnit>(u)); // the combo lists the units in their numeric order
     m_widthEdit->SetInputMode(u);
     RefreshOptionControls();
     UpdateInfoText();
+    emit OptionApplied(m_widthUnitCombo->objectName());
 }
 
 void CKestrovaDlg::OnHeightUnitChanged()
 {
-    m_widthUnitCombo->setCurrentIndex(m_heightUnitCombo->currentIndex());
+    {
+        const QScopedValueRollback syncing(m_syncingControls, true);
+        m_widthUnitCombo->setCurrentIndex(m_heightUnitCombo->currentIndex());
+    }
     const int u = m_heightUnitCombo->currentIndex();
     m_batch.SetSizeUnit(static_cast<SizeUnit>(u));
     m_heightEdit->SetInputMode(u);
     RefreshOptionControls();
     UpdateInfoText();
+    emit OptionApplied(m_heightUnitCombo->objectName());
 }
 
 void CKestrovaDlg::OnWidthEdited()
@@ -162,12 +205,12 @@ void CKestrovaDlg::OnHeightEdited()
 void CKestrovaDlg::RefreshOptionControls()
 {
     const int m = m_batch.GetResizeMode(), u = m_batch.GetSizeUnit();
-    if (m_resizeModeCombo->currentIndex() != m)
+    {
+        const QScopedValueRollback syncing(m_syncingControls, true);
         m_resizeModeCombo->setCurrentIndex(m);
-    if (m_widthUnitCombo->currentIndex() != u)
         m_widthUnitCombo->setCurrentIndex(u);
-    if (m_heightUnitCombo->currentIndex() != u)
         m_heightUnitCombo->setCurrentIndex(u);
+    }
     // Before the values, so a field that follows the other is known as one.
     ApplyModeToControls();
     SetEditText(m_widthEdit, FormatValue(m_batch.GetWidthValue(CurrentUnit)));
@@ -255,33 +298,36 @@ void CKestrovaDlg::OnTargetSizeEdited()
     UpdateOutputEstimate();
 }
 
-void CKestrovaDlg::OnQualityChosen()
+void CKestrovaDlg::OnCompressionChosen()
 {
-    m_qualityEdit->setEnabled(true);
-    m_qualitySpin->setEnabled(true);
-    m_sizeEdit->setEnabled(false);
-    m_sizeSpin->setEnabled(false);
-    m_batch.SetCompressionChoice(CompressQuality);
-    UpdateOptionChecks();
+    ApplyCompressionToControls();
     UpdateOutputEstimate();
+    const bool size = m_radioSize && m_radioSize->isChecked();
+    emit OptionApplied(size ? QStringLiteral("radioSize") : QStringLiteral("radioQuality"));
 }
 
-void CKestrovaDlg::OnSizeChosen()
+void CKestrovaDlg::ApplyCompressionToControls()
 {
-    m_sizeEdit->setEnabled(true);
-    m_sizeSpin->setEnabled(true);
-    m_qualityEdit->setEnabled(false);
-    m_qualitySpin->setEnabled(false);
-    m_batch.SetCompressionChoice(CompressTargetSize);
+    // The radios keep the user's choice while a format without a quality turns them off.
+    const FormatRow* format = FindWrittenFormat(m_batch.GetOutputExtension());
+    const bool takesQuality = format && format->takesQuality;
+    const bool size = m_radioSize && m_radioSize->isChecked();
+    m_batch.SetCompressionChoice(!takesQuality ? CompressFormatDefault : size ? CompressTargetSize : CompressQuality);
+    for (QAbstractButton* radio : { m_radioQuality.data(), m_radioSize.data() })
+        if (radio)
+            radio->setEnabled(takesQuality);
+    m_qualityEdit->setEnabled(takesQuality && !size);
+    m_qualitySpin->setEnabled(takesQuality && !size);
+    m_sizeEdit->setEnabled(takesQuality && size);
+    m_sizeSpin->setEnabled(takesQuality && size);
     UpdateOptionChecks();
-    UpdateOutputEstimate();
 }
 
 void CKestrovaDlg::OnOverwriteToggled()
 {
-    // Notified before the check box changes: the new state is the opposite of what it shows.
     if (m_chkOverwrite)
-        m_batch.SetOverwriteExisting(!m_chkOverwrite->isChecked());
+        m_batch.SetOverwriteExisting(m_chkOverwrite->isChecked());
+    emit OptionApplied(QStringLiteral("chkOverwrite"));
 }
 
 void CKestrovaDlg::OnOutputFormatChanged()
@@ -291,34 +337,10 @@ void CKestrovaDlg::OnOutputFormatChanged()
     const int index = m_formatCombo->currentIndex();
     if (index < 0 || index >= static_cast<int>(formats.size()))
         return;
-    const FormatRow& format = *formats[static_cast<std::size_t>(index)];
-    m_batch.SetOutputExtension(std::string(format.extension));
-    if (!format.takesQuality) {
-        if (m_savedCompressionChoice == CompressFormatDefault)
-            m_savedCompressionChoice = m_batch.GetCompressionChoice();
-        m_batch.SetCompressionChoice(CompressFormatDefault);
-        for (QAbstractButton* radio : { m_radioQuality.data(), m_radioSize.data() })
-            if (radio)
-                radio->setEnabled(false);
-        m_qualityEdit->setEnabled(false);
-        m_sizeEdit->setEnabled(false);
-    } else {
-        if (m_savedCompressionChoice == CompressTargetSize)
-            m_sizeEdit->setEnabled(true);
-        else if (m_savedCompressionChoice == CompressQuality)
-            m_qualityEdit->setEnabled(true);
-        if (m_savedCompressionChoice != CompressFormatDefault) {
-            m_batch.SetCompressionChoice(m_savedCompressionChoice);
-            m_savedCompressionChoice = CompressFormatDefault;
-        }
-        for (QAbstractButton* radio : { m_radioQuality.data(), m_radioSize.data() })
-            if (radio)
-                radio->setEnabled(true);
-    }
-    m_qualitySpin->setEnabled(m_qualityEdit->isEnabled());
-    m_sizeSpin->setEnabled(m_sizeEdit->isEnabled());
-    UpdateOptionChecks();
+    m_batch.SetOutputExtension(std::string(formats[static_cast<std::size_t>(index)]->extension));
+    ApplyCompressionToControls();
     UpdateOutputEstimate();
+    emit OptionApplied(m_formatCombo->objectName());
 }
 
 void CKestrovaDlg::UpdateOptionChecks()
@@ -341,6 +363,8 @@ void CKestrovaDlg::OnOutputOptionToggled()
     SettingsStore::SetOutputOptions(m_batch.GetOutputOptions());
     UpdatePreviewScale();
     UpdateOutputEstimate();
+    if (const QObject* check = sender())
+        emit OptionApplied(check->objectName());
 }
 
 void CKestrovaDlg::UpdateOutputEstimate()

@@ -2,7 +2,6 @@
 #include "ui/CKestrovaDlg.h"
 
 #include <QAbstractButton>
-#include <QDesktopServices>
 #include <QLineEdit>
 #include <QUrl>
 
@@ -10,7 +9,7 @@
 #include "settings/LanguageTable.h"
 #include "settings/SettingsStore.h"
 
-bool CKestrovaDlg::OpenFolder(const QString& folder) { return QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
+bool CKestrovaDlg::OpenFolder(const QString& folder) { return OpenUrl(QUrl::fromLocalFile(folder)); }
 
 void CKestrovaDlg::OnBrowseOutput()
 {
@@ -24,16 +23,18 @@ void CKestrovaDlg::OnBrowseOutput()
 void CKestrovaDlg::OnOpenOutput()
 {
     const QString folder = m_outputEdit->text();
-    if (CreateFolderPath(folder.toStdString()))
-        OpenFolder(folder);
-    else
+    if (!CreateFolderPath(folder.toStdString()))
         ShowInvalidFolder(folder);
+    else if (!OpenFolder(folder))
+        ShowMessage(
+            QStringLiteral("Could not open the folder \"%1\": no program to show folders was found.").arg(folder),
+            QMessageBox::Warning);
 }
 
 void CKestrovaDlg::OnOpenFolderToggled()
 {
-    // Notified before the check box changes: the new state is the opposite of what it shows.
-    const bool open = m_chkOpenFolder && !m_chkOpenFolder->isChecked();
+    const bool open = m_chkOpenFolder && m_chkOpenFolder->isChecked();
     m_batch.SetOpenFolderAfterRun(open);
     SettingsStore::SetOpenFolder(open);
+    emit OptionApplied(QStringLiteral("chkOpenFolder"));
 }

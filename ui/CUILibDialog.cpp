@@ -1,9 +1,11 @@
 #include "ui/CUILibDialog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRadioButton>
 #include <QUiLoader>
@@ -120,6 +122,7 @@ void CUILibDialog::ReadGeometry()
     m_sizeBox = ParseMargins(m_root->property("sizeBox"));
     m_caption = ParseMargins(m_root->property("caption"));
     m_roundCorner = ParseSize(m_root->property("roundCorner"));
+    m_frameColour = QColor(m_root->property("frameColor").toString());
     // The size box is the frame: the content keeps clear of it.
     layout()->setContentsMargins(m_sizeBox);
     ApplyRoundCorners();
@@ -129,6 +132,9 @@ void CUILibDialog::WatchControls()
 {
     for (QAbstractButton* button : m_root->findChildren<QAbstractButton*>())
         button->installEventFilter(this);
+    // A label keeps the mouse moves of a press on it, the caption's text among them.
+    for (QLabel* label : m_root->findChildren<QLabel*>())
+        label->installEventFilter(this);
 }
 
 QWidget* CUILibDialog::FindControl(const QString& name) const
@@ -197,6 +203,8 @@ void CUILibDialog::Notify(const QString&, QWidget*) { }
 
 bool CUILibDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseMove && StartMoveOnDrag(static_cast<QMouseEvent*>(event)))
+        return true;
     auto* button = qobject_cast<QAbstractButton*>(watched);
     if (button && button->isEnabled() && button->isDown()) {
         bool activates = false;
@@ -235,7 +243,10 @@ void CUILibDialog::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton && windowHandle()) {
         const FrameHit hit = HitTest(event->position().toPoint());
         if (hit == FrameHit::Caption) {
-            windowHandle()->startSystemMove();
+            // The move starts when the mouse moves: started here, the window manager would
+            // take the second click of a double click.
+            m_movePress = event->globalPosition().toPoint();
+            m_moveArmed = true;
             return;
         }
         if (const Qt::Edges edges = EdgesOf(hit)) {
@@ -248,12 +259,31 @@ void CUILibDialog::mousePressEvent(QMouseEvent* event)
 
 void CUILibDialog::mouseMoveEvent(QMouseEvent* event)
 {
+    if (StartMoveOnDrag(event))
+        return;
     setCursor(CursorFor(HitTest(event->position().toPoint())));
     QDialog::mouseMoveEvent(event);
 }
 
+bool CUILibDialog::StartMoveOnDrag(const QMouseEvent* event)
+{
+    if (!m_moveArmed || !(event->buttons() & Qt::LeftButton) || !windowHandle()
+        || (event->globalPosition().toPoint() - m_movePress).manhattanLength() < QApplication::startDragDistance())
+        return false;
+    m_moveArmed = false;
+    windowHandle()->startSystemMove();
+    return true;
+}
+
+void CUILibDialog::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_moveArmed = false;
+    QDialog::mouseReleaseEvent(event);
+}
+
 void CUILibDialog::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    m_moveArmed = false;
     // As on any desktop: double-clicking the caption maximises or restores.
     if (event->button() == Qt::LeftButton && HitTest(event->position().toPoint()) == FrameHit::Caption) {
         if (IsMaximisedNow())
@@ -265,6 +295,25 @@ void CUILibDialog::mouseDoubleClickEvent(QMouseEvent* event)
     QDialog::mouseDoubleClickEvent(event);
 }
 
+void CUILibDialog::paintEvent(QPaintEvent* event)
+{
+    // The size box around the content: the skin's frame, not the desktop's pale ground.
+    if (m_frameColour.isValid() && m_root) {
+        QPainter painter(this);
+        painter.setClipRegion(QRegion(rect()).subtracted(m_root->geometry()));
+        painter.fillRect(rect(), m_frameColour);
+        return;
+    }
+    QDialog::paintEvent(event);
+}
+
+void CUILibDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        ApplyRoundCorners();
+}
+
 void CUILibDialog::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
@@ -273,7 +322,8 @@ void CUILibDialog::resizeEvent(QResizeEvent* event)
 
 void CUILibDialog::ApplyRoundCorners()
 {
-    if (isMinimized() || (m_roundCorner.width() == 0 && m_roundCorner.height() == 0)) {
+    // A maximised window fills its screen to the corners.
+    if (isMinimized() || IsMaximisedNow() || (m_roundCorner.width() == 0 && m_roundCorner.height() == 0)) {
         clearMask();
         return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QDialog>
 #include <QMargins>
 #include <QSize>
@@ -47,17 +48,25 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void WatchControls();
     void ReadGeometry();
     void ApplyRoundCorners();
+    // After a press on the caption, a drag past the usual distance moves the window.
+    bool StartMoveOnDrag(const QMouseEvent* event);
 
     QWidget* m_root = nullptr;
     QString m_loadError;
     QMargins m_sizeBox;
     QMargins m_caption;
     QSize m_roundCorner;
+    QColor m_frameColour;     // the skin's, for the size box; invalid: the desktop's
+    QPoint m_movePress;       // where a press on the caption was, on the screen
+    bool m_moveArmed = false; // it may still become a move
 };

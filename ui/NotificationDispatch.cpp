@@ -24,10 +24,6 @@ DlgAction ClassifyNotification(const QString& type, const QWidget* sender, const
             { "btnBrowse", DlgAction::BrowseOutput },
             { "btnOpen", DlgAction::OpenOutput },
             { "btnStart", DlgAction::Start },
-            { "radioQuality", DlgAction::QualityChosen },
-            { "radioSize", DlgAction::SizeChosen },
-            { "chkOpenFolder", DlgAction::OpenFolderToggled },
-            { "chkOverwrite", DlgAction::OverwriteToggled },
         };
         const QString name = sender->objectName();
         for (const auto& [n, action] : byName)

@@ -18,10 +18,6 @@ enum class DlgAction {
     BrowseOutput,
     OpenOutput,
     Start,
-    QualityChosen,
-    SizeChosen,
-    OpenFolderToggled,
-    OverwriteToggled,
     ShowMenu,
 };
 

@@ -89,7 +89,7 @@ sleep 0.5
 xdotool type --delay 50 "WebP"
 xdotool key Return
 sleep 0.3
-click 798 596 # Keep transparency
+click 700 596 # Keep transparency
 sleep 0.3
 click 875 661 # Start
 runs() { [ "$(grep -c "converted $expected failed 0" "$log")" -ge "$1" ]; }

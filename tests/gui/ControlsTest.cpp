@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QEnterEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -10,6 +11,7 @@
 #include "controls/CBkgndObject.h"
 #include "controls/CEditEx.h"
 #include "controls/CSkinButton.h"
+#include "controls/CSpinButton.h"
 #include "controls/CTransStatic.h"
 #include "controls/FillGradientV.h"
 
@@ -129,6 +131,25 @@ private slots:
         QGuiApplication::clipboard()->setText("-7,5 px");
         QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(edit.text(), QString("-7,5 px"));
+    }
+
+    // The keys in the field step as the arrows do, within the range, and not while the arrows are off.
+    void spinKeysStepTheField()
+    {
+        QLineEdit edit("70");
+        CSpinButton spin;
+        spin.SetBuddy(&edit);
+        spin.SetRange(1, 100);
+        const std::pair<Qt::Key, const char*> steps[]
+            = { { Qt::Key_Up, "71" }, { Qt::Key_Down, "70" }, { Qt::Key_PageUp, "80" }, { Qt::Key_PageUp, "90" },
+                  { Qt::Key_PageUp, "100" }, { Qt::Key_Up, "100" }, { Qt::Key_PageDown, "90" } };
+        for (const auto& [key, text] : steps) {
+            QTest::keyClick(&edit, key);
+            QCOMPARE(edit.text(), QString(text));
+        }
+        spin.setEnabled(false);
+        QTest::keyClick(&edit, Qt::Key_Up);
+        QCOMPARE(edit.text(), QString("90"));
     }
 
     void staticFlags_data()

@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <string>
 
+#include <QApplication>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -122,6 +123,32 @@ private slots:
         QVERIFY2(4 * sum > 3 * fine.sizeInBytes(), "quality 5 looks like quality 95"); // mean over colours > 1
         box.resize(320, 480);
         QTRY_COMPARE_WITH_TIMEOUT(box.GetDestinationRect(), QRect(0, 120, 320, 240), 2000);
+    }
+
+    // Every character of a long name shows, wrapped within the cell, and the cell is high enough for it.
+    void longNamesWrapWholeInTheirCell()
+    {
+        const QString first = "256 x 256 x 32bit";
+        const QString second = "(1.25MB) holiday_2024_beach_sunset_panorama_final_version_copy.jpg";
+        const QFont font = QApplication::font();
+        const QStringList lines = LayoutInfoText(first + "\n" + second, font, CImageListCtrlEx::TextWidth);
+        QVERIFY(lines.size() >= 3);
+        QCOMPARE(lines.first(), first);
+        QCOMPARE(lines.mid(1).join(""), second);
+        for (const QString& line : lines)
+            QVERIFY2(
+                QFontMetrics(font).horizontalAdvance(line.trimmed()) <= CImageListCtrlEx::TextWidth, qPrintable(line));
+        QCOMPARE(LayoutInfoText("80 x 60 x 24bit\n(2.00KB) a b.png", font, CImageListCtrlEx::TextWidth).size(), 2);
+
+        CImageListCtrlEx list;
+        QVERIFY(Shown(list, 600, 400));
+        list.AppendItems(Items(2));
+        list.AppendItem(QImage(), first + "\r\n" + second);
+        const QRect shortCell = list.visualRect(list.model()->index(0, 0));
+        const QRect longCell = list.visualRect(list.model()->index(2, 0));
+        const int lineSpacing = QFontMetrics(list.font()).lineSpacing();
+        QVERIFY(shortCell.height() >= ImageListModel::ThumbnailHeight + 2 * lineSpacing);
+        QVERIFY(longCell.height() >= ImageListModel::ThumbnailHeight + int(lines.size()) * lineSpacing);
     }
 
     void removingOneThreeAndFiveOfEightKeepsEachItemsThumbnail()

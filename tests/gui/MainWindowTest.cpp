@@ -1,10 +1,12 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 #include "ui/CKestrovaDlg.h"
 #include "ui/FrameHitTest.h"
@@ -59,8 +61,9 @@ private slots:
             { "btnAddFolder", DlgAction::AddFolder }, { "btnRemoveFile", DlgAction::RemoveFiles },
             { "btnClearAll", DlgAction::ClearAll }, { "btnBrowse", DlgAction::BrowseOutput },
             { "btnOpen", DlgAction::OpenOutput }, { "btnStart", DlgAction::Start },
-            { "radioQuality", DlgAction::QualityChosen }, { "radioSize", DlgAction::SizeChosen },
-            { "chkOpenFolder", DlgAction::OpenFolderToggled }, { "chkOverwrite", DlgAction::OverwriteToggled } };
+            // Options report their own changes, whatever makes them: a click on one asks for nothing more.
+            { "radioQuality", DlgAction::None }, { "radioSize", DlgAction::None }, { "chkOpenFolder", DlgAction::None },
+            { "chkOverwrite", DlgAction::None } };
         for (const auto& [name, action] : names) {
             other.setObjectName(name);
             QCOMPARE(ClassifyNotification("click", &other, caption), action);
@@ -73,7 +76,7 @@ private slots:
 
     void everyNamedControlExistsAndTheWindowWorks()
     {
-        // The window's handlers read an option's state at the click; it must be the old one.
+        // A click is notified before the option changes, so a notification shows the old state.
         class Recorder : public CKestrovaDlg {
         public:
             using CKestrovaDlg::CKestrovaDlg;
@@ -141,6 +144,124 @@ private slots:
         QVERIFY(max->isHidden() && !restore->isHidden());
         dlg.OnSysCommand(CKestrovaDlg::SC_MINIMIZE);
         QVERIFY(!max->isHidden() && restore->isHidden());
+    }
+
+    // Maximise or Restore shows as the window's state asks, whoever changed the state.
+    void captionButtonFollowsTheWindowState()
+    {
+        CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QWidget* max = dlg.FindControl("btnMax");
+        QWidget* restore = dlg.FindControl("btnRestore");
+        QWidget* caption = dlg.FindControl("textCaption");
+        const auto shows = [&](bool maximised) {
+            return dlg.isMaximized() == maximised && max->isVisible() != maximised && restore->isVisible() == maximised;
+        };
+        dlg.showMaximized();
+        QTRY_VERIFY(shows(true));
+        dlg.showNormal();
+        QTRY_VERIFY(shows(false));
+        QTest::mouseDClick(caption, Qt::LeftButton);
+        QTRY_VERIFY(shows(true));
+        dlg.OnSysCommand(CKestrovaDlg::SC_MINIMIZE);
+        dlg.setWindowState(dlg.windowState() & ~Qt::WindowMinimized); // back from the task bar
+        QTRY_VERIFY(shows(true));
+        QTest::mouseClick(restore, Qt::LeftButton);
+        QTRY_VERIFY(shows(false));
+        QTest::mouseClick(max, Qt::LeftButton);
+        QTRY_VERIFY(shows(true));
+        QTest::mouseDClick(caption, Qt::LeftButton);
+        QTRY_VERIFY(shows(false));
+    }
+
+    // The Menu link looks hovered only while the mouse is on it, also after its menu closed elsewhere.
+    // Through the window system, as the mouse goes, so enter and leave are the desktop's.
+    void menuLinkLosesItsHoverWhenItsMenuCloses()
+    {
+        CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QWidget* button = dlg.FindControl("btnMenu");
+        const QPoint on = button->mapTo(&dlg, button->rect().center());
+        QTest::mouseMove(dlg.windowHandle(), on - QPoint(30, 0)); // from beside it: an entry
+        QTest::mouseMove(dlg.windowHandle(), on);
+        QTRY_VERIFY(button->underMouse());
+        QTest::mouseClick(dlg.windowHandle(), Qt::LeftButton, {}, on);
+        QMenu* menu = dlg.GetHelpMenu();
+        QTRY_VERIFY(menu && menu->isVisible());
+        const QPoint elsewhere = menu->mapFromGlobal(dlg.mapToGlobal(QPoint(300, 300)));
+        QTest::mouseMove(menu->windowHandle(), elsewhere);
+        QTest::mouseClick(menu->windowHandle(), Qt::LeftButton, {}, elsewhere);
+        QTRY_VERIFY(!menu->isVisible());
+        QTRY_VERIFY(!button->underMouse());
+    }
+
+    // The ring the size box keeps around the content is the skin's frame colour all round.
+    void frameRingIsTheSkinsColour()
+    {
+        CKestrovaDlg dlg(KESTROVA_TEST_SKIN);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QColor frame(dlg.GetRoot()->property("frameColor").toString());
+        QVERIFY(frame.isValid());
+        const QImage shot = dlg.grab().toImage();
+        const int w = shot.width(), h = shot.height();
+        for (const QPoint at : { QPoint(w / 2, 0), QPoint(w / 2, 3), QPoint(1, 20), QPoint(w - 2, 20), QPoint(2, h / 2),
+                 QPoint(w / 2, h - 1) })
+            QCOMPARE(shot.pixelColor(at), frame);
+        QVERIFY(shot.pixelColor(w / 2, 4) != frame); // the caption starts inside it
+    }
+
+    // Homepage opens the project's page, Help the help page; without a browser the window
+    // says so, or shows the help itself.
+    void homepageAndHelpOpenTheirPages()
+    {
+        class Window : public CKestrovaDlg {
+        public:
+            using CKestrovaDlg::CKestrovaDlg;
+            QList<QUrl> urls;
+            QStringList messages;
+            bool browser = true;
+
+        protected:
+            bool OpenUrl(const QUrl& url) override
+            {
+                urls << url;
+                return browser;
+            }
+            void ShowMessage(const QString& text, QMessageBox::Icon) override { messages << text; }
+        };
+        Window dlg(KESTROVA_TEST_SKIN);
+        dlg.OnShowMenu(nullptr);
+        const auto item = [&](const QString& text) {
+            for (QAction* action : dlg.GetHelpMenu()->actions())
+                if (action->text() == text)
+                    return action;
+            return static_cast<QAction*>(nullptr);
+        };
+        item("Homepage...")->trigger();
+        dlg.browser = false;
+        item("Homepage...")->trigger();
+        const QUrl page("https://github.com/kestrova/lumisk-studio");
+        QCOMPARE(dlg.urls, QList<QUrl>({ page, page }));
+        QCOMPARE(dlg.messages.size(), 1);
+        QVERIFY2(dlg.messages[0].contains(page.toString()), qPrintable(dlg.messages[0]));
+
+        // Help: the desktop's browser when there is one, else a window of our own with the page.
+        const QString folder = QDir::currentPath();
+        QDir::setCurrent(KESTROVA_SOURCE_DIR); // the program runs in its data folder, beside help/
+        dlg.browser = true;
+        item("Help...")->trigger();
+        QCOMPARE(dlg.urls.last(), QUrl::fromLocalFile(QDir::current().absoluteFilePath("help/index.html")));
+        QVERIFY(!dlg.findChild<QDialog*>("helpWindow"));
+        dlg.browser = false;
+        item("Help...")->trigger();
+        QDir::setCurrent(folder);
+        auto* help = dlg.findChild<QDialog*>("helpWindow");
+        QVERIFY(help && help->isVisible());
+        QVERIFY(help->findChild<QTextBrowser*>()->toPlainText().contains("Collecting pictures"));
+        QCOMPARE(dlg.messages.size(), 1);
     }
 
     void brokenSkinOpensAnEmptyWindow()

@@ -1,8 +1,14 @@
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 
 #include "controls/CEditEx.h"
 #include "settings/SettingsStore.h"
@@ -50,7 +56,8 @@ public:
     void Tick(const char* name)
     {
         QAbstractButton* box = Button(name);
-        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->sizeHint().width() - 4, box->height() / 2));
+        const int textEnd = std::min(box->sizeHint().width(), box->width());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(textEnd - 4, box->height() / 2));
     }
     void Type(const char* edit, const QString& text)
     {
@@ -84,6 +91,17 @@ private:
     testpics::TempDir m_dir;
     QByteArray m_saved;
 };
+
+// The contrast ratio of two colours, 1 (none) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 } // namespace
 
@@ -265,6 +283,156 @@ private slots:
         }
     }
 
+    // Mouse, Space, arrows and code all change an option; its handler runs once and the change is in force.
+    void everyWayOfChangingAnOptionAppliesItOnce_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("way");
+        for (const char* way : { "mouse", "space", "arrow", "code" })
+            QTest::addRow("radioSize by %s", way) << "radioSize" << way;
+        for (const char* check : { "chkOverwrite", "chkOpenFolder", "chkDoNotEnlarge" })
+            for (const char* way : { "mouse", "space", "code" })
+                QTest::addRow("%s by %s", check, way) << check << way;
+        for (const char* combo : { "resizeModeCombo", "widthUnitCombo", "heightUnitCombo", "formatCombo" })
+            for (const char* way : { "arrow", "code" })
+                QTest::addRow("%s by %s", combo, way) << combo << way;
+    }
+
+    void everyWayOfChangingAnOptionAppliesItOnce()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, way);
+        OwnSettings settings;
+        Panel p;
+        QVERIFY(QTest::qWaitForWindowActive(&p));
+        QSignalSpy applied(&p, &CKestrovaDlg::OptionApplied);
+        auto* target = p.findChild<QWidget*>(control);
+        auto* button = qobject_cast<QAbstractButton*>(target);
+        // The Down arrow goes to the option that has the focus, the one before the target.
+        QWidget* focus = control == "radioSize" && way == "arrow" ? p.FindControl("radioQuality") : target;
+        if (way == "mouse" && control == "radioSize")
+            QTest::mouseClick(button, Qt::LeftButton);
+        else if (way == "mouse")
+            p.Tick(qPrintable(control));
+        else if (way == "space" || way == "arrow") {
+            focus->setFocus();
+            QTest::keyClick(focus, way == "space" ? Qt::Key_Space : Qt::Key_Down);
+        } else if (button)
+            button->setChecked(true);
+        else
+            qobject_cast<QComboBox*>(target)->setCurrentIndex(1);
+        QCOMPARE(applied.count(), 1);
+        QCOMPARE(applied[0][0].toString(), control);
+        const ImageBatch& b = p.GetBatch();
+        if (control == "radioSize") {
+            QCOMPARE(b.GetCompressionChoice(), CompressTargetSize);
+            QCOMPARE(
+                p.Enabled(), QStringList({ "radioQuality", "radioSize", "sizeEdit", "sizeSpin", "chkShrinkToFit" }));
+        } else if (button) {
+            QVERIFY(button->isChecked());
+            const bool inForce[] = { b.GetOverwriteExisting(),
+                b.GetOpenFolderAfterRun() && SettingsStore::GetOpenFolder(), b.GetDoNotEnlarge() };
+            QCOMPARE(std::count(std::begin(inForce), std::end(inForce), true), 1);
+        } else if (control == "formatCombo") {
+            QCOMPARE(b.GetOutputExtension(), std::string(".jpeg"));
+        } else {
+            // Any of the three: Fix Image, pixels in both unit lists, every field on.
+            QCOMPARE(b.GetResizeMode(), FixImage);
+            QCOMPARE(p.Combo("widthUnitCombo")->currentText() + p.Combo("heightUnitCombo")->currentText(),
+                QString("PixelPixel"));
+            QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }).size(), 4);
+        }
+    }
+
+    // The row under the keyboard in each drop-down list is drawn in the highlight and reads in it.
+    void dropDownListsShowTheirHighlightedRow()
+    {
+        Panel p;
+        QVERIFY(QTest::qWaitForWindowExposed(&p));
+        for (const char* name : { "resizeModeCombo", "widthUnitCombo", "formatCombo" }) {
+            QComboBox* combo = p.Combo(name);
+            combo->showPopup();
+            QAbstractItemView* view = combo->view();
+            QTRY_VERIFY(view->isVisible());
+            view->setCurrentIndex(view->model()->index(1, 0));
+            const QRect row
+                = (view->visualRect(view->currentIndex()) & view->viewport()->rect()).adjusted(3, 3, -3, -3);
+            const QImage shot = view->viewport()->grab().toImage();
+            const QColor highlight = view->palette().color(QPalette::Highlight);
+            QCOMPARE(shot.pixelColor(row.right(), row.center().y()), highlight); // past the text
+            QVERIFY2(Contrast(highlight, view->palette().color(QPalette::HighlightedText)) >= 4.5, name);
+            double text = 1;
+            for (int x = row.left(); x <= row.right(); ++x)
+                text = std::max(text, Contrast(highlight, shot.pixelColor(x, row.center().y())));
+            QVERIFY2(text >= 3, name);
+            combo->hidePopup();
+        }
+    }
+
+    // At its least size and at its first size the window shows every control whole: no two
+    // overlap, each text has the room it asks for, with the longest texts the panel shows.
+    void nothingOverlapsOrIsCutAtTheLeastSize()
+    {
+        testpics::TempDir dir;
+        testpics::WriteColour(dir / "a.png", 4000, 3000, "png");
+        Panel p;
+        p.Add(dir / "a.png");
+        p.Type("widthEdit", "99");
+        p.Type("heightEdit", "98"); // "Info : Images resize to (99.00% Width) x (98.00% Height)"
+        p.Choose("formatCombo", "BMP Files (*.bmp)");
+        for (const QSize size : { p.minimumSize(), p.size() }) {
+            p.resize(size);
+            QTRY_COMPARE(p.size(), size);
+            QApplication::processEvents();
+            QList<QWidget*> parents = p.findChildren<QWidget*>();
+            parents << &p;
+            for (QWidget* parent : parents) {
+                QList<QWidget*> shown;
+                for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                    if (child->isVisible() && !child->isWindow())
+                        shown << child;
+                for (int i = 0; i < shown.size(); ++i) {
+                    for (int j = i + 1; j < shown.size(); ++j)
+                        QVERIFY2(!shown[i]->geometry().intersects(shown[j]->geometry()),
+                            qPrintable(shown[i]->objectName() + " over " + shown[j]->objectName()));
+                    const auto* label = qobject_cast<QLabel*>(shown[i]);
+                    const auto* button = qobject_cast<QAbstractButton*>(shown[i]);
+                    const bool text = (label && !label->text().isEmpty()) || (button && !button->text().isEmpty());
+                    // A push button's hint asks for air round its text; the text itself must fit.
+                    const bool push = qobject_cast<QPushButton*>(shown[i]);
+                    const QSize need = label && label->wordWrap() ? QSize(0, label->heightForWidth(label->width()))
+                        : push ? shown[i]->fontMetrics().size(Qt::TextShowMnemonic, button->text()) + QSize(8, 4)
+                               : shown[i]->sizeHint();
+                    QVERIFY2(!text || (shown[i]->width() >= need.width() && shown[i]->height() >= need.height()),
+                        qPrintable(shown[i]->objectName() + " is cut"));
+                }
+            }
+        }
+    }
+
+    // Whatever resets the mode, the fields follow it: a field left off would hold a stale value.
+    void fieldsFollowTheModeAfterClearAllAndTheFirstPicture()
+    {
+        testpics::TempDir dir;
+        testpics::WriteColour(dir / "a.png", 40, 30, "png");
+        Panel p;
+        const QStringList all { "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" };
+        p.Add(dir / "a.png");
+        p.Choose("resizeModeCombo", "Restrict Width");
+        p.OnClearAll();
+        QCOMPARE(p.Combo("resizeModeCombo")->currentText(), QString("Scaled Image"));
+        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }), all);
+        p.Choose("resizeModeCombo", "Restrict Height");
+        p.Add(dir / "a.png");
+        QCOMPARE(p.Combo("resizeModeCombo")->currentText(), QString("Scaled Image"));
+        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }), all);
+        // The mode set from code is shown with its fields too.
+        p.Combo("resizeModeCombo")->setCurrentIndex(RestrictHeight);
+        QCOMPARE(p.GetBatch().GetResizeMode(), RestrictHeight);
+        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }),
+            QStringList({ "heightEdit", "heightUnitCombo" }));
+    }
+
     void compressionControlsFollowTheChoiceAndFormat()
     {
         Panel p;
@@ -310,12 +478,22 @@ private slots:
         }
         QCOMPARE(CKestrovaDlg::OpenDialogFilters(),
             QStringList({ "\tSupported Files  (*.bmp *.tif *.jpg *.jpeg *.png *.gif *.emf *.wmf *.webp *.avif *.jxl "
-                          "*.heic *.heif *.tiff)",
+                          "*.heic *.heif *.tiff *.pcx)",
                 "\tWindows Bitmap Files(*.bmp) (*.bmp)", "\tJPEG Files (*.jpg;*.jpeg) (*.jpg *.jpeg)",
                 "\tPNG Files (*.png) (*.png)", "\tGIF Files (*.gif) (*.gif)", "\tWMF Files (*.wmf) (*.wmf)",
                 "\tEMF Files (*.emf) (*.emf)", "\tWebP Files (*.webp) (*.webp)", "\tAVIF Files (*.avif) (*.avif)",
                 "\tJPEG XL Files (*.jxl) (*.jxl)", "\tHEIF Files (*.heic;*.heif) (*.heic *.heif)",
+                "\tPCX Files (*.pcx) (*.pcx)", "\tTIFF Files (*.tif;*.tiff) (*.tif *.tiff)",
                 "\tAll Files (*.*) (*)" }));
+        // Every format the help page promises for Add Files is offered by the dialog.
+        QFile help(KESTROVA_SOURCE_DIR "/help/index.html");
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        const QString promise
+            = QString::fromUtf8(help.readAll()).section("opens pictures (", 1).section(" and more", 0, 0);
+        QVERIFY(promise.contains("PCX"));
+        const QStringList supported = CKestrovaDlg::OpenDialogFilters()[0].section('(', 1).chopped(1).split(' ');
+        for (const QString& format : promise.split(", "))
+            QVERIFY2(supported.contains("*." + format.toLower()), qPrintable(format));
     }
 
     void clickingAPicturePreviewsItAndShowsTheEstimate()

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTest>
 #include <filesystem>
 
@@ -27,8 +28,10 @@ public:
     }
     QStringList filesToChoose;
     QString folderToChoose;
+    QStringList startFolders; // where each folder chooser opened
     QStringList messages;
     QStringList opened;
+    bool desktopOpens = true;
     QList<SummaryText> summaries;
     QStringList summaryFolders;
 
@@ -51,6 +54,7 @@ protected:
     QStringList ChooseFilesToAdd() override { return filesToChoose; }
     bool BrowseForFolder(QString& folder, const QString&) override
     {
+        startFolders << folder;
         folder = folderToChoose;
         return !folder.isNull();
     }
@@ -58,7 +62,7 @@ protected:
     bool OpenFolder(const QString& folder) override
     {
         opened << folder;
-        return true;
+        return desktopOpens;
     }
     void ShowSummary(const SummaryText& summary, const QString& folder) override
     {
@@ -140,6 +144,34 @@ private slots:
         QVERIFY(w.messages.isEmpty());
     }
 
+    // Add Folder's chooser opens in the folder chosen last, else the user's pictures, else home.
+    void addFolderOpensWhereTheUserLooks()
+    {
+        testpics::TempDir home;
+        const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", savedHome);
+            qputenv("XDG_CONFIG_HOME", savedConfig);
+        });
+        qputenv("HOME", QByteArray::fromStdString(home.Path().string()));
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(home / "config"));
+        testpics::TempDir chosen;
+        WritePicture(chosen, "a.jpg");
+        Window w;
+        w.OnAddFolder(); // cancelled: nothing is remembered
+        fs::create_directory(home / "Pictures");
+        w.OnAddFolder();
+        w.folderToChoose = Q(chosen.Path().string());
+        w.OnAddFolder();
+        QCOMPARE(w.Names(), QStringList({ "a.jpg" }));
+        w.OnAddFolder();
+        Window again; // and in the next session
+        again.OnAddFolder();
+        QCOMPARE(w.startFolders + again.startFolders,
+            QStringList({ Q(home.Path().string()), Q(home / "Pictures"), Q(home / "Pictures"),
+                Q(chosen.Path().string()), Q(chosen.Path().string()) }));
+    }
+
     void invalidOutputFolders_data()
     {
         QTest::addColumn<QString>("folder");
@@ -188,6 +220,14 @@ private slots:
         w.OnOpenOutput();
         QVERIFY(QDir(opened).exists());
         QCOMPARE(w.opened, QStringList({ opened }));
+        QVERIFY(w.messages.isEmpty());
+        // A desktop without a file manager: the window says so.
+        w.desktopOpens = false;
+        w.OnOpenOutput();
+        QCOMPARE(w.messages,
+            QStringList({ "Could not open the folder \"" + opened + "\": no program to show folders was found." }));
+        w.messages.clear();
+        w.desktopOpens = true;
 
         const QString out = Q(dir / "out/new");
         w.Output()->setText(out);
