@@ -90,6 +90,28 @@ VImage ComputeInMemory(VImage in)
     return VImage(target);
 }
 
+StopWatch::StopWatch(VImage& image)
+{
+    const std::atomic<bool>* stop = t_stop;
+    if (!stop)
+        return;
+    // A node of its own, so the flag reaches no other computation.
+    image = image.copy();
+    m_image = image.get_image();
+    g_object_ref(m_image);
+    vips_image_set_progress(m_image, TRUE);
+    m_handler = g_signal_connect(m_image, "eval", G_CALLBACK(OnEval), const_cast<std::atomic<bool>*>(stop));
+}
+
+StopWatch::~StopWatch()
+{
+    if (!m_image)
+        return;
+    g_signal_handler_disconnect(m_image, m_handler);
+    vips_image_set_progress(m_image, FALSE);
+    g_object_unref(m_image);
+}
+
 bool LibraryErrorPending()
 {
     // A copy taken under the library's lock: its worker threads may be writing.
@@ -140,11 +162,21 @@ VImage Flatten(VImage img)
 
 } // namespace picture_impl
 
-VImage Picture::Impl::Open(VipsFailOn failOn, int shrink) const
+VImage Picture::Impl::Open(VipsFailOn failOn, int shrink, bool sequential) const
 {
+    if (resampled) {
+        VImage img = resampled(failOn, sequential);
+        return flatten ? Flatten(img) : img;
+    }
     auto opt = VImage::option()->set("fail_on", failOn);
     if (shrink > 1)
         opt->set("shrink", shrink);
+    // Orientations 1 and 2 keep the rows in order; the others turn or flip the picture upside down.
+    int orientation = 1;
+    if (image.get_typeof(VIPS_META_ORIENTATION) != 0)
+        orientation = image.get_int(VIPS_META_ORIENTATION);
+    if (sequential && orientation <= 2)
+        opt->set("access", VIPS_ACCESS_SEQUENTIAL);
     VImage img = OpenExact(path, loader, opt);
     img = ToSrgb(img.autorot());
     return flatten ? Flatten(img) : img;
@@ -152,7 +184,7 @@ VImage Picture::Impl::Open(VipsFailOn failOn, int shrink) const
 
 int Picture::Impl::ShrinkFor(int targetW, int targetH) const
 {
-    if (loader != "jpegload")
+    if (loader != "jpegload" || resampled)
         return 1;
     for (int s : { 8, 4, 2 })
         if (width / s >= targetW && height / s >= targetH)
@@ -196,7 +228,9 @@ const std::string& Picture::GetError() const { return m_failure.message; }
 const std::string& Picture::GetWarning() const
 {
     static const std::string none;
-    return m_impl ? m_impl->warning : none;
+    if (!m_impl)
+        return none;
+    return m_impl->warning.empty() ? m_writeWarning : m_impl->warning;
 }
 
 Picture Picture::DecodeJpeg(std::span<const std::uint8_t> bytes) { return DecodeBytes(bytes); }
@@ -282,6 +316,25 @@ bool Picture::Resample2(int width, int height)
     };
     if (!Materialize(build, impl->image, impl->warning, m_failure))
         return false;
+    impl->width = width;
+    impl->height = height;
+    m_impl = std::move(impl);
+    return true;
+}
+
+bool Picture::ResampleLazily(int width, int height)
+{
+    LibraryUse use;
+    if (!m_impl || width < 1 || height < 1)
+        return false;
+    if (!m_impl->fromFile)
+        return Resample2(width, height);
+    if (OverLimit(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height)))
+        return Fail(PictureError::TooLarge, TooLarge(width, height));
+    auto impl = std::make_shared<Impl>(*m_impl);
+    impl->resampled = [src = m_impl, width, height](VipsFailOn f, bool sequential) {
+        return ResizeExact(src->Open(f, src->ShrinkFor(width, height), sequential), width, height);
+    };
     impl->width = width;
     impl->height = height;
     m_impl = std::move(impl);

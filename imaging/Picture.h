@@ -70,13 +70,17 @@ public:
     // Why the last operation failed: the kind, and the words to show.
     PictureError GetErrorCode() const;
     const std::string& GetError() const;
-    // Set when the picture decoded only partly; empty otherwise.
+    // Set when the picture decoded only partly; empty otherwise. A picture still in its
+    // file is decoded while it is saved or encoded, and so knows it only after that.
     const std::string& GetWarning() const;
 
     // At least 24 bits per pixel: 8-bit sRGB, three bands, alpha flattened onto white.
     void IncreaseBpp24();
     // Bicubic resampling to exactly width x height.
     bool Resample2(int width, int height);
+    // The same, but nothing is decoded now: a picture still in its file is resampled while it
+    // is saved or encoded, decoding, resampling and encoding at once. Damage shows only then.
+    bool ResampleLazily(int width, int height);
     // The picture fitted inside width x height (never enlarged), centred on white.
     bool Thumbnail(int width, int height);
     // Decodes every pixel now, so later work does not decode again.
@@ -85,7 +89,11 @@ public:
     // JPEG bytes at the quality (clamped to 1..100); empty on failure.
     std::vector<std::uint8_t> EncodeJpeg(int quality) const;
     // Writes the file in the format; formats without an encoder of their own write JPEG.
-    // GIF gets an 8-bit error-diffused palette, the others 24 bits.
+    // GIF gets an 8-bit error-diffused palette, the others 24 bits. A picture still in its
+    // file goes from the decoder to the file a band of rows at a time, with no whole copy
+    // (GIF's palette needs every pixel; PNG looks at a picture up to a 4K screen whole, unless
+    // it comes from a colour JPEG, to choose its encoding). PNG is always lossless: a palette
+    // only of the picture's own colours.
     bool Save(const std::string& path, PictureFormat format, int quality = 75) const;
     // The file's bytes in the format, in memory: exactly what Save writes. Empty on failure, with
     // GetError() saying why (a format whose encoder this system lacks is named).
@@ -107,6 +115,7 @@ private:
 
     std::shared_ptr<const Impl> m_impl;
     mutable PictureFailure m_failure;
+    mutable std::string m_writeWarning; // a damaged file found while saving or encoding it
 };
 
 // While it lives, picture work on this thread stops early once `stop` turns true: a decode in

@@ -41,16 +41,21 @@ EncodeOptions EncodingOf(const ConvertSnapshot& s, const FormatRow& written, int
     return { .quality = quality, .keepAlpha = KeepsAlpha(s, written), .lossless = s.options.lossless };
 }
 
-// The working copy (at 24 bits unless alpha is kept) and the size the options ask for, every
-// pixel decoded (so a source that is about to be replaced has been read completely).
-bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome, bool keepAlpha = false)
+// The working copy (at 24 bits unless alpha is kept) and the size the options ask for. It is
+// decoded now only when it will be encoded more than once (decodeNow); otherwise it is decoded
+// and resampled while it is written, with no whole copy in memory. Either way the source is read
+// completely before the output takes a name, which may be the source's.
+bool PrepareWorkingPicture(
+    Picture& work, const ConvertSnapshot& s, ConvertOutcome& outcome, bool keepAlpha, bool decodeNow)
 {
     if (!keepAlpha)
         work.IncreaseBpp24();
     const TargetSize target = ComputeTargetSize(static_cast<std::uint32_t>(work.GetWidth()),
         static_cast<std::uint32_t>(work.GetHeight()), s.mode, s.unit, s.w, s.h, s.options.doNotEnlarge);
     bool ok = true;
-    if (target.resample) {
+    // 100 % asks for a resample to the size the picture has, which changes no pixel.
+    const bool resample = target.resample && (target.width != work.GetWidth() || target.height != work.GetHeight());
+    if (resample) {
         if (target.width > INT_MAX || target.height > INT_MAX) {
             outcome = Failed(ConvertStatus::TooLarge,
                 "too large: " + std::to_string(target.width) + " x " + std::to_string(target.height)
@@ -58,8 +63,9 @@ bool PrepareWorkingPicture(Picture& work, const ConvertSnapshot& s, ConvertOutco
             return false;
         }
         // A picture keeps at least one row and one column, however small the percentage.
-        ok = work.Resample2(std::max(1, static_cast<int>(target.width)), std::max(1, static_cast<int>(target.height)));
-    } else {
+        const int w = std::max(1, static_cast<int>(target.width)), h = std::max(1, static_cast<int>(target.height));
+        ok = decodeNow ? work.Resample2(w, h) : work.ResampleLazily(w, h);
+    } else if (decodeNow) {
         ok = work.Realize();
     }
     if (!ok) {
@@ -136,6 +142,19 @@ void PublishPicture(std::string path, const ConvertSnapshot& s, const Picture& p
     outcome.output = path;
 }
 
+// A picture decoded while it was written knows only then whether its file was damaged:
+// a warning for a written one, and an unreadable picture when none of it could be read.
+void TakeWriteResult(const Picture& work, ConvertOutcome& outcome)
+{
+    if (outcome.status == ConvertStatus::Written) {
+        if (outcome.reason.empty())
+            outcome.reason = work.GetWarning();
+        outcome.damaged = outcome.damaged || !work.GetWarning().empty();
+    } else if (work.GetErrorCode() == PictureError::Damaged) {
+        outcome.status = ConvertStatus::Unreadable;
+    }
+}
+
 ConvertOutcome ConvertFixedQuality(
     Picture work, const std::string& title, const ConvertSnapshot& s, const Destination& to)
 {
@@ -143,12 +162,13 @@ ConvertOutcome ConvertFixedQuality(
     const FormatRow& format = GetOutputFormat(s.extension);
     // JPEG data whatever the extension says, but for the formats with a quality of their own.
     const bool own = HasOwnQuality(format);
-    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format)))
+    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format), false))
         return outcome;
     const PictureFormat written = own ? format.format : PictureFormat::Jpeg;
     const int quality = own && s.options.lossless && format.offersLossless ? 0 : s.quality;
     PublishPicture(
         s.folder + title + s.extension, s, work, written, EncodingOf(s, format, s.quality), quality, outcome, to);
+    TakeWriteResult(work, outcome);
     return outcome;
 }
 
@@ -157,54 +177,15 @@ ConvertOutcome ConvertFormatDefault(
 {
     ConvertOutcome outcome;
     const FormatRow& format = GetOutputFormat(s.extension);
-    if (!PrepareWorkingPicture(work, s, outcome, KeepsAlpha(s, format)))
+    if (!PrepareWorkingPicture(work, s, outcome, KeepsAlpha(s, format), false))
         return outcome;
     const bool lossless = s.options.lossless && format.offersLossless;
     const int quality = format.takesQuality && !lossless ? s.quality : 0;
     PublishPicture(
         s.folder + title + s.extension, s, work, format.format, EncodingOf(s, format, s.quality), quality, outcome, to);
+    TakeWriteResult(work, outcome);
     return outcome;
 }
-
-// Encodings of one picture by quality, each made once.
-class EncodingCache {
-public:
-    EncodingCache(const Picture& picture, PictureFormat format, EncodeOptions options)
-        : m_picture(picture)
-        , m_format(format)
-        , m_options(options)
-    {
-    }
-    std::optional<std::uint64_t> SizeAt(int quality)
-    {
-        const std::vector<std::uint8_t>* bytes = At(quality);
-        return bytes ? std::optional<std::uint64_t>(bytes->size()) : std::nullopt;
-    }
-    const std::vector<std::uint8_t>* At(int quality)
-    {
-        auto it = m_encoded.find(quality);
-        if (it == m_encoded.end()) {
-            EncodeOptions o = m_options;
-            o.quality = quality;
-            std::vector<std::uint8_t> bytes
-                = m_format == PictureFormat::Jpeg ? m_picture.EncodeJpeg(quality) : m_picture.Encode(m_format, o);
-            if (bytes.empty())
-                return nullptr;
-            it = m_encoded.emplace(quality, std::move(bytes)).first;
-        }
-        return &it->second;
-    }
-    std::string Error() const
-    {
-        return m_picture.GetError().empty() ? "could not write: the encoder failed" : m_picture.GetError();
-    }
-
-private:
-    const Picture& m_picture;
-    PictureFormat m_format;
-    EncodeOptions m_options;
-    std::map<int, std::vector<std::uint8_t>> m_encoded;
-};
 
 // Shrink to Fit: the picture made smaller, step by step, until its encoding at `quality` fits.
 // Every step resamples the prepared picture, never a smaller copy. False when even 1 x 1 does not fit.
@@ -264,12 +245,18 @@ ConvertOutcome ConvertTargetSize(
     const std::uint64_t targetBytes = static_cast<std::uint64_t>(std::max(s.targetKB, 0)) * 1024u;
     // Resampled once; every attempt encodes the same pixels into memory, and a
     // quality measured before is not encoded again.
-    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format)))
+    if (!PrepareWorkingPicture(work, s, outcome, own && KeepsAlpha(s, format), true))
         return outcome;
     const PictureFormat encoded = own ? format.format : PictureFormat::Jpeg;
     EncodeOptions options = EncodingOf(s, format, s.quality);
     options.lossless = false; // a lossless file has no quality to search
-    EncodingCache cache(work, encoded, options);
+    AttemptCache cache(targetBytes, [&work, encoded, options](int q) {
+        EncodeOptions o = options;
+        o.quality = q;
+        return encoded == PictureFormat::Jpeg ? work.EncodeJpeg(q) : work.Encode(encoded, o);
+    });
+    auto encodeError
+        = [&work] { return work.GetError().empty() ? "could not write: the encoder failed" : work.GetError(); };
     const int floor = std::clamp(s.options.minQuality, 1, 100);
     int quality = 0;
     bool fits = false;
@@ -278,7 +265,7 @@ ConvertOutcome ConvertTargetSize(
         const OwnQualityResult found
             = SearchLargestFittingQuality(targetBytes, floor, [&](int q) { return cache.SizeAt(q); });
         if (found.quality == 0)
-            return Failed(ConvertStatus::WriteFailed, cache.Error());
+            return Failed(ConvertStatus::WriteFailed, encodeError());
         quality = found.quality;
         fits = found.fits;
     } else {
@@ -286,15 +273,16 @@ ConvertOutcome ConvertTargetSize(
         if (found.quality == 0)
             return Failed(ConvertStatus::WriteFailed, "could not write: the JPEG encoder failed at every attempt");
         quality = found.quality;
-        fits = cache.At(quality)->size() <= targetBytes;
+        fits = *cache.SizeAt(quality) <= targetBytes;
         if (found.settledOnFit)
             extension = ".jpg";
         // A floor above what the search found: the floor, and the target is missed (or shrunk to).
         if (quality < floor) {
             quality = floor;
-            if (!cache.At(quality))
-                return Failed(ConvertStatus::WriteFailed, cache.Error());
-            fits = cache.At(quality)->size() <= targetBytes;
+            const std::optional<std::uint64_t> size = cache.SizeAt(quality);
+            if (!size)
+                return Failed(ConvertStatus::WriteFailed, encodeError());
+            fits = *size <= targetBytes;
         }
     }
     if (!fits && s.options.shrinkToFit) {
@@ -304,7 +292,7 @@ ConvertOutcome ConvertTargetSize(
         EncodeOptions atFloor = options;
         atFloor.quality = quality;
         if (ShrinkUntilItFits(
-                work, encoded, atFloor, targetBytes, cache.At(quality)->size(), bytes, width, height, error)) {
+                work, encoded, atFloor, targetBytes, *cache.SizeAt(quality), bytes, width, height, error)) {
             PublishBytes(s.folder + title + (own ? s.extension : ".jpg"), s, bytes, quality, outcome, to);
             outcome.width = width;
             outcome.height = height;
@@ -315,7 +303,10 @@ ConvertOutcome ConvertTargetSize(
         outcome.reason = outcome.reason.empty() ? error : outcome.reason + "; " + error;
     }
     const std::string reason = outcome.reason;
-    PublishBytes(s.folder + title + extension, s, *cache.At(quality), quality, outcome, to);
+    const std::vector<std::uint8_t>* bytes = cache.BytesAt(quality);
+    if (!bytes)
+        return Failed(ConvertStatus::WriteFailed, encodeError());
+    PublishBytes(s.folder + title + extension, s, *bytes, quality, outcome, to);
     if (outcome.status == ConvertStatus::Written)
         outcome.reason = reason;
     MarkOverTarget(outcome, targetBytes);

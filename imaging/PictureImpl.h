@@ -5,6 +5,7 @@
 // through Picture.h, which knows nothing of the library.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -41,6 +42,19 @@ bool LibraryErrorPending();
 // The pipeline computed into memory, like VImage::copy_memory; under a StopScope whose flag
 // turns true the computation ends early, throwing like any failure.
 VImage ComputeInMemory(VImage in);
+// The same for a pipeline an encoder pulls rows through: while the watch lives, the computation
+// of `image` (made a node of its own) ends early once this thread's StopScope flag turns true.
+class StopWatch {
+public:
+    explicit StopWatch(VImage& image);
+    ~StopWatch();
+    StopWatch(const StopWatch&) = delete;
+    StopWatch& operator=(const StopWatch&) = delete;
+
+private:
+    VipsImage* m_image = nullptr;
+    gulong m_handler = 0;
+};
 inline constexpr const char* kStopped = "stopped before the end";
 
 // Decodes a pipeline into memory. The first decode counts every decoder warning
@@ -108,9 +122,13 @@ struct Picture::Impl {
     int bpp = 0;
     bool flatten = false; // raised to 24 bits
     std::string warning;
+    // Set for a picture resampled lazily: its pixels are the source's, resampled as they are decoded.
+    std::function<VImage(VipsFailOn failOn, bool sequential)> resampled;
 
     // The upright, sRGB picture from the file, decoded at 1/shrink where the format can.
-    VImage Open(VipsFailOn failOn, int shrink) const;
+    // Sequential: rows are decoded in order as they are asked for, where turning the
+    // picture upright does not need them out of order, so no whole copy is kept.
+    VImage Open(VipsFailOn failOn, int shrink, bool sequential = false) const;
     // The largest JPEG shrink that still leaves at least the target size.
     int ShrinkFor(int targetW, int targetH) const;
 };

@@ -74,3 +74,45 @@ OwnQualityResult SearchLargestFittingQuality(std::uint64_t targetBytes, int minQ
     }
     return result;
 }
+
+AttemptCache::AttemptCache(std::uint64_t targetBytes, Encoder encode)
+    : m_targetBytes(targetBytes)
+    , m_encode(std::move(encode))
+{
+}
+
+std::vector<std::uint8_t> AttemptCache::Encode(int quality)
+{
+    ++m_encodings;
+    return m_encode(quality);
+}
+
+std::optional<std::uint64_t> AttemptCache::SizeAt(int quality)
+{
+    if (const auto it = m_sizes.find(quality); it != m_sizes.end())
+        return it->second;
+    std::vector<std::uint8_t> bytes = Encode(quality);
+    if (bytes.empty())
+        return std::nullopt;
+    const std::uint64_t size = bytes.size();
+    m_sizes.emplace(quality, size);
+    const bool heldFits = m_heldQuality != 0 && m_held.size() <= m_targetBytes;
+    if (size <= m_targetBytes && (!heldFits || quality > m_heldQuality)) {
+        m_held = std::move(bytes);
+        m_heldQuality = quality;
+    }
+    return size;
+}
+
+const std::vector<std::uint8_t>* AttemptCache::BytesAt(int quality)
+{
+    if (quality != m_heldQuality || m_heldQuality == 0) {
+        std::vector<std::uint8_t> bytes = Encode(quality);
+        if (bytes.empty())
+            return nullptr;
+        m_sizes.emplace(quality, bytes.size());
+        m_held = std::move(bytes);
+        m_heldQuality = quality;
+    }
+    return &m_held;
+}

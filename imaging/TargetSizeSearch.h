@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -35,3 +36,32 @@ struct OwnQualityResult {
 // The largest quality from minQuality to 100 whose size is at most targetBytes, by bisection
 // (sizes are taken to grow with the quality). Pure: all it knows of the picture is sizeAt.
 OwnQualityResult SearchLargestFittingQuality(std::uint64_t targetBytes, int minQuality, const SizeAtQuality& sizeAt);
+
+// The encodings a target-size search makes of one picture. The size of every attempt is kept, but
+// the bytes only of the best one that fits (the highest quality at or under the target), so at
+// most one encoding is held besides the one being made; any other is made again when asked for.
+class AttemptCache {
+public:
+    // The picture's bytes at a quality; empty when encoding failed.
+    using Encoder = std::function<std::vector<std::uint8_t>(int quality)>;
+    AttemptCache(std::uint64_t targetBytes, Encoder encode);
+
+    // Encodes only a quality not measured before. Empty when the encoding failed; a failed
+    // quality is tried again at the next call.
+    std::optional<std::uint64_t> SizeAt(int quality);
+    // The bytes at the quality, which become the ones held; null when the encoding failed.
+    const std::vector<std::uint8_t>* BytesAt(int quality);
+
+    std::size_t GetHeldBytes() const { return m_held.size(); }
+    int GetEncodings() const { return m_encodings; }
+
+private:
+    std::vector<std::uint8_t> Encode(int quality);
+
+    std::uint64_t m_targetBytes;
+    Encoder m_encode;
+    std::map<int, std::uint64_t> m_sizes;
+    std::vector<std::uint8_t> m_held;
+    int m_heldQuality = 0; // 0: nothing held
+    int m_encodings = 0;
+};
