@@ -279,8 +279,9 @@ PngEncoding ChooseForGraphic(const VImage& img)
 }
 
 // A photograph (a colour JPEG) is written as one without a look at its pixels, so it is encoded
-// while it is decoded. Other pictures up to kPngAnalysed are looked at whole: a palette when they
-// have at most 256 colours, as for a photograph when they have many, else a trial on a band.
+// while it is decoded. Other pictures up to kPngAnalysed are looked at whole: as a photograph
+// when they have many colours, else a trial on a band. Always 24 bits (32 with alpha kept), as
+// the other lossless formats: no palette, whatever the colours.
 bool SavePng(VImage img, bool photo, const std::string& path, std::string& error)
 {
     if (img.format() != VIPS_FORMAT_UCHAR || (img.bands() != 3 && img.bands() != 4)) {
@@ -290,10 +291,6 @@ bool SavePng(VImage img, bool photo, const std::string& path, std::string& error
     PngEncoding encoding = photo ? kPhotoPng : kUnseenPng;
     if (!photo && static_cast<std::uint64_t>(img.width()) * static_cast<std::uint64_t>(img.height()) <= kPngAnalysed) {
         img = img.copy_memory(); // nothing is copied when the pixels are in memory already
-        const std::vector<std::uint8_t> indexed
-            = EncodeIndexedPng(static_cast<const std::uint8_t*>(img.data()), img.width(), img.height(), img.bands());
-        if (!indexed.empty())
-            return WriteFileBytes(path, indexed, error);
         encoding = CountColours(img, kGraphicColours) > kGraphicColours ? kPhotoPng : ChooseForGraphic(img);
     }
     std::unique_ptr<PngRowWriter> writer

@@ -53,9 +53,3 @@ private:
     // not see; this makes the hand-over to the thread that finishes the file plain to it.
     mutable std::mutex m_mutex;
 };
-
-// An indexed PNG (a palette of at most 256 entries, as ImageMagick writes for such pictures) of
-// 8-bit RGB or RGBA pixels, rows packed one after another. The palette is the picture's own
-// colours, so every pixel keeps its exact colour. Empty when the picture has more than 256
-// colours, other bands, or the encoder failed.
-std::vector<std::uint8_t> EncodeIndexedPng(const std::uint8_t* pixels, int width, int height, int bands);
