@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev libquazip1-qt6-dev
     qt6-l10n-tools qt6-translations-l10n
     libgtest-dev
-    imagemagick python3 time xvfb xauth xdotool
+    imagemagick python3 time xvfb xauth xdotool openbox
     dpkg-dev file desktop-file-utils
 )
 

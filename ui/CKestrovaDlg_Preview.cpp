@@ -36,6 +36,6 @@ void CKestrovaDlg::ShowSummary(const SummaryText& summary, const QString& folder
     CSummaryDialog dialog(
         summary, folder, [this](const QString& f) { return OpenFolder(f); }, this);
     dialog.show();
-    LogTestEvent(QStringLiteral("summary shown"));
+    LogTestEvent(QStringLiteral("summary shown: ") + summary.heading);
     dialog.exec();
 }

@@ -1,14 +1,18 @@
 #!/bin/sh
 # Runs the real program on a virtual X screen the way a user would: Add Folder with the
-# sample pictures, Start, then checks every written file by decoding it; then once more as WebP
-# with transparency kept.
+# sample pictures, Start, then checks every written file by decoding it; once more as WebP
+# with transparency kept; maximise and restore; a run with a picture gone and its summary;
+# a run cancelled and its summary; then the German window.
 #   window-e2e.sh PROGRAM SAMPLES_DIR [SCREENSHOT_DIR]
-# Exits 77 (skipped) when Xvfb or xdotool is missing.
+# With KESTROVA_E2E_WM=openbox the screen has that window manager.
+# Exits 77 (skipped) when Xvfb, xdotool or the window manager asked for is missing.
 set -eu
 program=$1
 samples=$2
 shots=${3:-}
 command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && command -v vipsheader >/dev/null || exit 77
+wm=${KESTROVA_E2E_WM:-}
+[ -z "$wm" ] || command -v "$wm" >/dev/null || exit 77
 
 if [ "${KESTROVA_E2E_INNER:-}" != 1 ]; then
     export KESTROVA_E2E_INNER=1
@@ -16,7 +20,13 @@ if [ "${KESTROVA_E2E_INNER:-}" != 1 ]; then
 fi
 
 sandbox=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$sandbox"' EXIT
+pid= wmpid=
+trap 'kill $pid $wmpid 2>/dev/null || true; rm -rf "$sandbox"' EXIT
+if [ -n "$wm" ]; then
+    HOME=$sandbox "$wm" >/dev/null 2>&1 &
+    wmpid=$!
+    sleep 1
+fi
 mkdir -p "$sandbox/home" "$sandbox/config" "$sandbox/run" "$sandbox/pictures"
 chmod 700 "$sandbox/run"
 cp "$samples"/* "$sandbox/pictures/"
@@ -113,6 +123,72 @@ for f in "$sandbox"/pictures/*; do
 done
 [ "$(vipsheader -f bands "$out/alpha.webp")" = 4 ] || fail "alpha.webp lost its transparency"
 
+# Maximise and Restore with the caption's own button, which follows the window's state. Only a
+# window manager maximises a window; on a bare X screen it stays as it is.
+if [ -n "$wm" ]; then
+    size() { xdotool getwindowgeometry --shell "$win" | sed -n 's/^\(WIDTH\|HEIGHT\)=//p' | paste -sd x; }
+    click 903 21 # Maximise
+    wait_for 10 sh -c "[ \"\$(xdotool getwindowgeometry --shell $win | sed -n 's/^WIDTH=//p')\" = 1280 ]" ||
+        fail "Maximise left the window at $(size)"
+    sleep 0.5
+    [ -n "$shots" ] && import -window root "$shots/e2e-maximised.png"
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    click $((WIDTH - 57)) 21 # Restore, where the same button now is
+    wait_for 10 sh -c "[ \"\$(xdotool getwindowgeometry --shell $win | sed -n 's/^WIDTH=//p')\" = 960 ]" ||
+        fail "Restore left the window at $(size)"
+    sleep 0.5
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+fi
+
+# A picture gone from its folder since it was added: one failure, named in the summary.
+rm "$sandbox/pictures/grey.jpg"
+click 875 661 # Start
+wait_for 120 logged "converted $expected failed 1" || fail "the run with a picture gone did not end as expected"
+wait_for 10 logged "summary shown: $((expected - 1)) of $expected pictures were written" ||
+    fail "the summary did not say that one picture was not written"
+wait_for 10 xdotool search --name "^Summary" || fail "no summary window"
+sleep 0.5
+[ -n "$shots" ] && import -window root "$shots/e2e-failed.png"
+xdotool key Return
+wait_for 10 sh -c '! xdotool search --name "^Summary"' || fail "Return did not close the summary"
+
+# Cancel: large pictures make a run long enough to stop; the pictures already started are
+# finished, and the summary says where it stopped.
+mkdir "$sandbox/large"
+for i in 1 2 3 4 5 6 7 8; do
+    vips gaussnoise "$sandbox/large/noise$i.jpg" 4000 3000 --sigma 60
+done
+click 167 608 # Add Folder...
+wait_for 10 xdotool search --name "Please select a folder" || fail "the folder chooser did not open again"
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$sandbox/large"
+xdotool key Return
+sleep 0.5
+if xdotool search --name "Please select a folder" >/dev/null 2>&1; then xdotool key Return; fi
+wait_for 60 logged "added 8" || fail "the large pictures were not added"
+total=$((expected + 8))
+click 875 661 # Start
+# The progress dialog: the one small window of the program.
+progress() {
+    for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$w" | sed 's/^/P/')"
+        [ "$PWIDTH" -lt 800 ] && [ "$PHEIGHT" -lt 200 ] && return 0
+    done
+    return 1
+}
+wait_for 20 progress || fail "no progress dialog"
+progress
+xdotool mousemove $((PX + 604)) $((PY + 103)) click 1 # Cancel
+wait_for 120 logged "summary shown: Stopped after" || fail "the cancelled run's summary did not say it stopped"
+converted=$(sed -n 's/^converted \([0-9]*\) failed.*/\1/p' "$log" | tail -n 1)
+[ "$converted" -lt "$total" ] || fail "Cancel did not stop the run ($converted of $total converted)"
+grep -q "summary shown: Stopped after $converted of $total pictures" "$log" || fail "the summary counted wrongly"
+sleep 0.5
+[ -n "$shots" ] && import -window root "$shots/e2e-cancelled.png"
+xdotool key Escape
+wait_for 10 sh -c '! xdotool search --name "^Summary"' || fail "Escape did not close the summary"
+
 # A German desktop gets the German window: its Add Folder button opens a German chooser.
 kill "$pid"
 wait "$pid" 2>/dev/null || true
@@ -123,4 +199,4 @@ sleep 1
 click 250 608 # Ordner hinzufügen...
 wait_for 10 xdotool search --name "Bitte einen Ordner w" || fail "the German window's folder chooser did not open"
 [ -n "$shots" ] && import -window root "$shots/e2e-german.png"
-echo "window-e2e: $written pictures added, converted and decoded, then written as WebP with transparency kept; the German window opened its German chooser"
+echo "window-e2e${wm:+ ($wm)}: $written pictures added, converted and decoded, written as WebP with transparency kept;${wm:+ maximised and restored;} a missing picture and a Cancel summed up; the German window opened its German chooser"
