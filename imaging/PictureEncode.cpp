@@ -97,21 +97,14 @@ bool Stream(const Picture::Impl& impl, bool keepAlpha, const std::string& what, 
             return false;
         }
     }
-    for (const bool alone : { false, true }) {
-        std::optional<DecodeWatch> watch;
-        std::optional<DecodeAlone> onlyThis;
-        if (alone)
-            onlyThis.emplace();
-        else
-            watch.emplace();
-        try {
-            if (!write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_WARNING), error))
-                return ownFailure();
-            if (!(alone ? LibraryErrorPending() : watch->End()))
-                return true;
-        } catch (const vips::VError&) {
-            break; // its own failure: damaged, or the encoder's, whatever else the buffer holds
-        }
+    // A failure here is the decoder's or the encoder's; the passes below tell which.
+    switch (RunStrictPass([&] { return write(PixelsOf(impl, keepAlpha, VIPS_FAIL_ON_WARNING), error); })) {
+    case StrictPass::Clean:
+        return true;
+    case StrictPass::Abandoned:
+        return ownFailure();
+    case StrictPass::Failed:
+        break;
     }
     const auto stopped = [&failure] {
         ClearLibraryErrors();

@@ -57,22 +57,21 @@ private:
 };
 inline constexpr const char* kStopped = "stopped before the end";
 
-// Decodes a pipeline into memory. The first decode counts every decoder warning
-// as an error; a decoder error met in one of the library's worker threads does not
-// always come back as an exception, but it always leaves its message in the error
-// buffer, so that is read too. Other pictures may be decoded at the same time, so a
-// message there counts only once the decode has been repeated alone. A damaged file
-// is decoded again taking what can be read, and keeps the warning; if even that
-// fails, nothing of it could be read. Work stopped by a StopScope fails with
-// PictureError::Stopped, never as damaged.
-template <class Build>
-bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure& failure)
+// How a strict pass (every decoder warning an error) ended.
+enum class StrictPass {
+    Clean,     // no error, and no message in the error buffer that could be its own
+    Failed,    // the decoder (or the rest of the pipeline) failed
+    Abandoned, // the pass gave up for a reason of its own
+};
+
+// Runs pass(), which decodes strictly and returns false to give up. A decoder error met
+// in one of the library's worker threads does not always come back as an exception, but
+// it always leaves its message in the error buffer, so that is read too. Other pictures
+// may be decoded at the same time, so a message there counts only once the pass has been
+// repeated alone.
+template <class Pass>
+StrictPass RunStrictPass(Pass pass)
 {
-    const auto stopped = [&failure] {
-        ClearLibraryErrors();
-        failure = { PictureError::Stopped, kStopped };
-        return false;
-    };
     for (const bool alone : { false, true }) {
         std::optional<DecodeWatch> watch;
         std::optional<DecodeAlone> onlyThis;
@@ -81,14 +80,36 @@ bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure&
         else
             watch.emplace();
         try {
-            VImage strict = ComputeInMemory(build(VIPS_FAIL_ON_WARNING));
-            if (!(alone ? LibraryErrorPending() : watch->End())) {
-                out = strict;
-                return true;
-            }
+            if (!pass())
+                return StrictPass::Abandoned;
+            if (!(alone ? LibraryErrorPending() : watch->End()))
+                return StrictPass::Clean;
         } catch (const vips::VError&) {
-            break; // its own failure: damaged, whatever else the buffer holds
+            return StrictPass::Failed; // its own failure, whatever else the buffer holds
         }
+    }
+    return StrictPass::Failed;
+}
+
+// Decodes a pipeline into memory, strictly first. A damaged file is decoded again taking
+// what can be read, and keeps the warning; if even that fails, nothing of it could be
+// read. Work stopped by a StopScope fails with PictureError::Stopped, never as damaged.
+template <class Build>
+bool Materialize(Build build, VImage& out, std::string& warning, PictureFailure& failure)
+{
+    const auto stopped = [&failure] {
+        ClearLibraryErrors();
+        failure = { PictureError::Stopped, kStopped };
+        return false;
+    };
+    VImage strict;
+    const auto decode = [&] {
+        strict = ComputeInMemory(build(VIPS_FAIL_ON_WARNING));
+        return true;
+    };
+    if (RunStrictPass(decode) == StrictPass::Clean) {
+        out = strict;
+        return true;
     }
     if (StopScope::Requested())
         return stopped();
