@@ -95,6 +95,11 @@ const OptionSpec kOptions[] = {
     { "shrink-to-fit", 0, false },
     { "min-quality", 0, true },
     { "overwrite", 0, false },
+    { "if-exists", 0, true },
+    { "skip-larger", 0, false },
+    { "recursive", 'R', false },
+    { "keep-tree", 0, false },
+    { "dry-run", 0, false },
     { "report", 'r', true },
     { "quiet", 0, false },
     { "jobs", 'j', true },
@@ -124,11 +129,27 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.help = true;
     else if (name == "version")
         out.version = true;
-    else if (name == "overwrite")
+    else if (name == "overwrite") {
         out.overwrite = true;
-    else if (name == "quiet")
+        out.skipExisting = false;
+    } else if (name == "quiet")
         out.quiet = true;
-    else if (name == "no-enlarge")
+    else if (name == "skip-larger")
+        out.skipLarger = true;
+    else if (name == "recursive")
+        out.recursive = true;
+    else if (name == "keep-tree")
+        out.keepTree = true;
+    else if (name == "dry-run")
+        out.dryRun = true;
+    else if (name == "if-exists") {
+        const std::string rule = ToLowerAscii(value);
+        if (rule != "number" && rule != "overwrite" && rule != "skip")
+            return bad + " (number, overwrite or skip)";
+        // The last word counts, --overwrite included.
+        out.overwrite = rule == "overwrite";
+        out.skipExisting = rule == "skip";
+    } else if (name == "no-enlarge")
         out.noEnlarge = true;
     else if (name == "keep-alpha")
         out.keepAlpha = true;
@@ -340,6 +361,10 @@ bool ApplyFormatOptions(const CliOptions& o, ResizeSettings& settings, std::stri
     settings.SetShrinkToFit(o.shrinkToFit);
     if (o.minQuality)
         settings.SetMinQuality(*o.minQuality);
+    OutputOptions options = settings.GetOutputOptions();
+    options.skipExisting = o.skipExisting;
+    options.skipLarger = o.skipLarger;
+    settings.SetOutputOptions(options);
     return true;
 }
 
