@@ -195,7 +195,7 @@ int DryRun(ImageBatch& batch, const cli::CollectedInputs& inputs)
     }
     for (const auto& [arg, reason] : inputs.failures)
         std::printf("%s: cannot convert: %s\n", arg.c_str(), reason.c_str());
-    std::printf("dry run: %d to write, %d skipped, %d collisions, %d sources replaced; nothing written\n", writing,
+    std::printf("dry run: %d to write, %d skipped, %d collide, %d replace a source; nothing written\n", writing,
         skipped, collisions, replaced);
     return PlanHasProblem(plan) || !inputs.failures.empty() ? kExitFailed : kExitWritten;
 }
