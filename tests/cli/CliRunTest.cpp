@@ -349,7 +349,8 @@ protected:
 };
 
 // --keep-tree mirrors the tree: every source has an output of its own at its own place, no numbered names;
-// the link back up is a note. A second run with --if-exists skip writes nothing and says so of every picture.
+// the link back up is a note. A second run with --if-exists skip writes nothing and says so of every picture,
+// and without the tree a name taken earlier in the same run is skipped too.
 TEST_F(CliTreeTest, KeepTreeMirrorsTheTreeAndASecondRunSkipsEveryPicture)
 {
     CliProcess first({ "-R", "--keep-tree", "-o", m_out, dir / "in" });
@@ -367,6 +368,12 @@ TEST_F(CliTreeTest, KeepTreeMirrorsTheTreeAndASecondRunSkipsEveryPicture)
     EXPECT_EQ(Count(second.Out(), ": skipped: "), 4u) << second.Out();
     EXPECT_NE(second.Out().find("0 written, 0 failed, 4 skipped"), std::string::npos) << second.Out();
     EXPECT_EQ(Count(ReadText(m_report), ",skipped,skipped: "), 4u);
+
+    // Without the tree, side by side, the first x takes the name and the others keep off it.
+    CliProcess flat({ "-R", "--if-exists", "skip", "-j", "4", "-o", m_out + "/flat", dir / "in" });
+    EXPECT_EQ(flat.Wait(), 0) << flat.Err();
+    EXPECT_EQ(Tree(m_out + "/flat"), Names { "x.jpg" });
+    EXPECT_NE(flat.Out().find("1 written, 0 failed, 3 skipped"), std::string::npos) << flat.Out();
 }
 
 // --skip-larger: a flat picture that a JPEG makes larger is left out with both sizes; noise that shrinks is written.
