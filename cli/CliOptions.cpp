@@ -446,8 +446,9 @@ std::string CliUsage()
     return R"(Usage: kestrova-cli [options] FILE|FOLDER ...
 
 Resizes and re-encodes pictures, one output file per picture.
-)" + scanned + R"( files (not its sub-folders);
-files are taken as given.
+)" + scanned + R"( files (with -R, its sub-folders
+too: each folder's own files first, then its sub-folders, by name; hidden
+folders are left out); files are taken as given.
 
 Common jobs:
   kestrova-cli --width 800 photos/            800 px wide, proportions kept
@@ -455,6 +456,9 @@ Common jobs:
   kestrova-cli --format webp -q 80 *.png      WebP at quality 80
   kestrova-cli --target-size 200 photo.jpg    at most 200 KB
   kestrova-cli --long-edge 2048 --format avif --keep-alpha logo.png
+  kestrova-cli -R --keep-tree --if-exists skip -o web photos/
+                                              a tree, its folders mirrored,
+                                              pictures done before left alone
 
 Size:
       --resize GEOMETRY   800x600 fits inside the box, 800x (or 800) sets the
@@ -491,6 +495,16 @@ Output:
       --shrink-to-fit     with --target-size: when the lowest quality is still
                           too large, make the picture smaller until it fits
       --overwrite         replace existing files instead of numbering new ones
+      --if-exists RULE    when an output's name is taken: number (default:
+                          photo(0).jpg), overwrite (as --overwrite) or skip
+                          (leave it alone, report the picture as skipped)
+      --skip-larger       write nothing when the output would be larger in
+                          bytes than its source
+  -R, --recursive         scan folders with their sub-folders
+      --keep-tree         with -R: each output at the same place under the
+                          output folder as its source under the folder given
+      --dry-run           print where each picture would go, and outputs that
+                          collide or replace a source; write nothing
   -r, --report FILE       write a CSV line per picture to FILE
   -j, --jobs N            pictures converted side by side (default: one per
                           processor core; 1 for one at a time)
@@ -498,8 +512,9 @@ Output:
   -h, --help              show this help
   -V, --version           show the version
 
-Exit status: 0 every picture written, 1 some failed or missed the target
-size, 2 bad usage, 130 stopped by Ctrl+C (after the pictures in progress).
+Exit status: 0 every picture written (or skipped), 1 some failed or missed
+the target size (with --dry-run: a collision or a replaced source), 2 bad
+usage, 130 stopped by Ctrl+C (after the pictures in progress).
 )";
     // clang-format on
 }
