@@ -6,6 +6,8 @@
 #include "batch/ImageBatch.h"
 #include "batch/JobSignals.h"
 #include "batch/OrderedRun.h"
+#include "files/CreateFolderPath.h"
+#include "imaging/ImageEntry.h"
 #include "imaging/Picture.h"
 #include "imaging/PictureConversion.h"
 
@@ -36,7 +38,18 @@ int ConversionEngine(ImageBatch& batch)
         // An output takes its name only after every picture before it has taken one,
         // so the names are those of a run one picture at a time.
         own.beforeNaming = [&run, i] { run.WaitForEarlier(i); };
-        outcomes[static_cast<std::size_t>(i)] = ConvertEntry(*batch.GetEntry(i), own);
+        ImageEntry& entry = *batch.GetEntry(i);
+        auto& outcome = outcomes[static_cast<std::size_t>(i)];
+        own.folder += entry.GetOutputSubfolder();
+        std::string error;
+        if (!entry.GetOutputSubfolder().empty() && !CreateFolderPath(own.folder, &error)) {
+            ConvertOutcome failed;
+            failed.source = entry.GetPath();
+            failed.reason = "could not write: " + error;
+            outcome = std::move(failed);
+            return;
+        }
+        outcome = ConvertEntry(entry, own);
     });
     batch.SetConvertStopped(run.StoppedEarly());
     batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeEnd, 0);

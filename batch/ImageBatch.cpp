@@ -145,7 +145,7 @@ int ImageBatch::GetConvertFailureCount() const
 {
     int failures = 0;
     for (const ConvertOutcome& outcome : m_convertOutcomes)
-        if (outcome.status != ConvertStatus::Written)
+        if (outcome.status != ConvertStatus::Written && outcome.status != ConvertStatus::Skipped)
             ++failures;
     return failures;
 }

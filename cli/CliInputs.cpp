@@ -28,12 +28,24 @@ std::string WithSlash(std::string folder)
 
 } // namespace
 
-CollectedInputs CollectInputs(const std::vector<std::string>& args)
+CollectedInputs CollectInputs(const std::vector<std::string>& args, bool recursive)
 {
     CollectedInputs collected;
     for (const std::string& arg : args) {
         if (!IsFolder(arg)) {
             collected.paths.push_back(arg);
+            collected.subfolders.emplace_back();
+            continue;
+        }
+        if (recursive) {
+            std::vector<SkippedFolder> skipped;
+            for (ScannedPicture& found : ScanFolderTree(arg, skipped)) {
+                collected.paths.push_back(std::move(found.path));
+                collected.subfolders.push_back(std::move(found.subfolder));
+            }
+            // The folder given itself unread is a failure; a sub-folder left out is a note.
+            for (SkippedFolder& s : skipped)
+                (s.folder == arg ? collected.failures : collected.skipped).emplace_back(s.folder, s.reason);
             continue;
         }
         std::string error;
@@ -41,11 +53,12 @@ CollectedInputs CollectInputs(const std::vector<std::string>& args)
         if (!error.empty())
             collected.failures.emplace_back(arg, error);
         collected.paths.insert(collected.paths.end(), found.begin(), found.end());
+        collected.subfolders.resize(collected.paths.size());
     }
     return collected;
 }
 
-bool CreateOutputFolder(std::string& folder, std::string& error)
+bool CreateOutputFolder(std::string& folder, std::string& error, bool create)
 {
     if (!folder.empty() && folder[0] != '/') {
         char cwd[PATH_MAX];
@@ -55,7 +68,7 @@ bool CreateOutputFolder(std::string& folder, std::string& error)
         }
         folder = WithSlash(cwd) + folder;
     }
-    const bool made = CreateFolderPath(folder, &error);
+    const bool made = !create || CreateFolderPath(folder, &error);
     // A name refused as such is shown as given, any other with its '/'.
     if (!folder.empty() && folder.size() < PATH_MAX)
         folder = WithSlash(folder);

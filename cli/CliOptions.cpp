@@ -95,6 +95,11 @@ const OptionSpec kOptions[] = {
     { "shrink-to-fit", 0, false },
     { "min-quality", 0, true },
     { "overwrite", 0, false },
+    { "if-exists", 0, true },
+    { "skip-larger", 0, false },
+    { "recursive", 'R', false },
+    { "keep-tree", 0, false },
+    { "dry-run", 0, false },
     { "report", 'r', true },
     { "quiet", 0, false },
     { "jobs", 'j', true },
@@ -124,11 +129,27 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.help = true;
     else if (name == "version")
         out.version = true;
-    else if (name == "overwrite")
+    else if (name == "overwrite") {
         out.overwrite = true;
-    else if (name == "quiet")
+        out.skipExisting = false;
+    } else if (name == "quiet")
         out.quiet = true;
-    else if (name == "no-enlarge")
+    else if (name == "skip-larger")
+        out.skipLarger = true;
+    else if (name == "recursive")
+        out.recursive = true;
+    else if (name == "keep-tree")
+        out.keepTree = true;
+    else if (name == "dry-run")
+        out.dryRun = true;
+    else if (name == "if-exists") {
+        const std::string rule = ToLowerAscii(value);
+        if (rule != "number" && rule != "overwrite" && rule != "skip")
+            return bad + " (number, overwrite or skip)";
+        // The last word counts, --overwrite included.
+        out.overwrite = rule == "overwrite";
+        out.skipExisting = rule == "skip";
+    } else if (name == "no-enlarge")
         out.noEnlarge = true;
     else if (name == "keep-alpha")
         out.keepAlpha = true;
@@ -340,6 +361,10 @@ bool ApplyFormatOptions(const CliOptions& o, ResizeSettings& settings, std::stri
     settings.SetShrinkToFit(o.shrinkToFit);
     if (o.minQuality)
         settings.SetMinQuality(*o.minQuality);
+    OutputOptions options = settings.GetOutputOptions();
+    options.skipExisting = o.skipExisting;
+    options.skipLarger = o.skipLarger;
+    settings.SetOutputOptions(options);
     return true;
 }
 
@@ -421,8 +446,9 @@ std::string CliUsage()
     return R"(Usage: kestrova-cli [options] FILE|FOLDER ...
 
 Resizes and re-encodes pictures, one output file per picture.
-)" + scanned + R"( files (not its sub-folders);
-files are taken as given.
+)" + scanned + R"( files (with -R, its sub-folders
+too: each folder's own files first, then its sub-folders, by name; hidden
+folders are left out); files are taken as given.
 
 Common jobs:
   kestrova-cli --width 800 photos/            800 px wide, proportions kept
@@ -430,6 +456,9 @@ Common jobs:
   kestrova-cli --format webp -q 80 *.png      WebP at quality 80
   kestrova-cli --target-size 200 photo.jpg    at most 200 KB
   kestrova-cli --long-edge 2048 --format avif --keep-alpha logo.png
+  kestrova-cli -R --keep-tree --if-exists skip -o web photos/
+                                              a tree, its folders mirrored,
+                                              pictures done before left alone
 
 Size:
       --resize GEOMETRY   800x600 fits inside the box, 800x (or 800) sets the
@@ -466,6 +495,16 @@ Output:
       --shrink-to-fit     with --target-size: when the lowest quality is still
                           too large, make the picture smaller until it fits
       --overwrite         replace existing files instead of numbering new ones
+      --if-exists RULE    when an output's name is taken: number (default:
+                          photo(0).jpg), overwrite (as --overwrite) or skip
+                          (leave it alone, report the picture as skipped)
+      --skip-larger       write nothing when the output would be larger in
+                          bytes than its source
+  -R, --recursive         scan folders with their sub-folders
+      --keep-tree         with -R: each output at the same place under the
+                          output folder as its source under the folder given
+      --dry-run           print where each picture would go, and outputs that
+                          collide or replace a source; write nothing
   -r, --report FILE       write a CSV line per picture to FILE
   -j, --jobs N            pictures converted side by side (default: one per
                           processor core; 1 for one at a time)
@@ -473,8 +512,9 @@ Output:
   -h, --help              show this help
   -V, --version           show the version
 
-Exit status: 0 every picture written, 1 some failed or missed the target
-size, 2 bad usage, 130 stopped by Ctrl+C (after the pictures in progress).
+Exit status: 0 every picture written (or skipped), 1 some failed or missed
+the target size (with --dry-run: a collision or a replaced source), 2 bad
+usage, 130 stopped by Ctrl+C (after the pictures in progress).
 )";
     // clang-format on
 }

@@ -33,7 +33,12 @@ struct CliOptions {
     std::optional<int> quality;
     std::optional<int> targetKB;
     std::optional<std::string> extension; // with its dot: ".jpg"
-    bool overwrite = false;
+    bool overwrite = false;               // --overwrite, or --if-exists overwrite
+    bool skipExisting = false;            // --if-exists skip
+    bool skipLarger = false;
+    bool recursive = false;
+    bool keepTree = false;
+    bool dryRun = false;
     bool quiet = false;
     std::optional<std::string> report;
     std::optional<int> jobs; // pictures side by side; none: one per core

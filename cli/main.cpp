@@ -13,6 +13,7 @@
 
 #include "batch/ImageBatch.h"
 #include "batch/JobSignals.h"
+#include "batch/OutputPlan.h"
 #include "cli/CliInputs.h"
 #include "cli/CliOptions.h"
 #include "cli/CliReport.h"
@@ -77,6 +78,13 @@ private:
     void Report(const ConvertOutcome& o)
     {
         ClearBar();
+        if (o.status == ConvertStatus::Skipped) {
+            // Left out by the user's own rule: no error.
+            if (!m_quiet)
+                std::fprintf(stdout, "%s: %s\n", o.source.c_str(), o.reason.c_str());
+            std::fflush(stdout);
+            return;
+        }
         if (o.status != ConvertStatus::Written) {
             std::fprintf(stderr, "kestrova-cli: %s: %s\n", o.source.c_str(), o.reason.c_str());
             return;
@@ -158,6 +166,53 @@ bool RunUntilEnd(ImageBatch& batch, bool quiet)
     return stopAsked;
 }
 
+// Prints where each picture would go; nothing is written. 0, or 1 when the plan has a problem.
+int DryRun(ImageBatch& batch, const cli::CollectedInputs& inputs)
+{
+    const std::vector<PlannedOutput> plan = PlanOutputs(batch, true);
+    int writing = 0, skipped = 0, collisions = 0, replaced = 0;
+    for (const PlannedOutput& p : plan) {
+        if (!p.unreadable.empty()) {
+            std::printf("%s: cannot convert: %s\n", p.source.c_str(), p.unreadable.c_str());
+            continue;
+        }
+        if (!p.skipped.empty()) {
+            ++skipped;
+            std::printf("%s: skipped: %s\n", p.source.c_str(), p.skipped.c_str());
+            continue;
+        }
+        ++writing;
+        std::string notes;
+        if (!p.collidesWith.empty()) {
+            ++collisions;
+            notes += ", collides with " + p.collidesWith;
+        }
+        if (p.replacesSource) {
+            ++replaced;
+            notes += ", replaces a source";
+        }
+        std::printf("%s -> %s (%d x %d%s)\n", p.source.c_str(), p.output.c_str(), p.width, p.height, notes.c_str());
+    }
+    for (const auto& [arg, reason] : inputs.failures)
+        std::printf("%s: cannot convert: %s\n", arg.c_str(), reason.c_str());
+    std::printf("dry run: %d to write, %d skipped, %d collide, %d replace a source; nothing written\n", writing,
+        skipped, collisions, replaced);
+    return PlanHasProblem(plan) || !inputs.failures.empty() ? kExitFailed : kExitWritten;
+}
+
+// With overwrite, a word before the run about each source it replaces and each output two pictures share.
+void WarnOfReplacing(ImageBatch& batch)
+{
+    for (const PlannedOutput& p : PlanOutputs(batch, false)) {
+        if (p.replacesSource)
+            std::fprintf(stderr, "kestrova-cli: %s: warning: %s replaces a source of this run\n", p.source.c_str(),
+                p.output.c_str());
+        if (!p.collidesWith.empty())
+            std::fprintf(stderr, "kestrova-cli: %s: warning: %s is also the output of %s\n", p.source.c_str(),
+                p.output.c_str(), p.collidesWith.c_str());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -190,7 +245,7 @@ int main(int argc, char** argv)
         PrepareDataDirectory();
         folder = SettingsStore::GetLastFolder();
     }
-    if (!cli::CreateOutputFolder(folder, error))
+    if (!cli::CreateOutputFolder(folder, error, !options.dryRun))
         return UsageError("cannot use the output folder " + folder + ": " + error);
     batch.SetOutputFolder(folder);
     if (!InitImageLibrary()) {
@@ -198,20 +253,31 @@ int main(int argc, char** argv)
         return kExitFailed;
     }
 
-    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs);
-    for (const auto& [arg, reason] : inputs.failures)
-        std::fprintf(stderr, "kestrova-cli: %s: %s\n", arg.c_str(), reason.c_str());
-    for (const std::string& path : inputs.paths) {
+    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs, options.recursive);
+    for (const auto& [sub, reason] : inputs.skipped)
+        std::fprintf(stderr, "kestrova-cli: %s: skipped: %s\n", sub.c_str(), reason.c_str());
+    if (!options.dryRun)
+        for (const auto& [arg, reason] : inputs.failures)
+            std::fprintf(stderr, "kestrova-cli: %s: %s\n", arg.c_str(), reason.c_str());
+    for (std::size_t i = 0; i < inputs.paths.size(); ++i) {
         auto entry = std::make_unique<ImageEntry>();
-        entry->SetPath(path);
+        entry->SetPath(inputs.paths[i]);
+        if (options.keepTree)
+            entry->SetOutputSubfolder(inputs.subfolders[i]);
         batch.AddEntry(std::move(entry));
     }
+    if (options.dryRun)
+        return DryRun(batch, inputs);
+    if (options.overwrite)
+        WarnOfReplacing(batch);
 
     const bool stopAsked = RunUntilEnd(batch, options.quiet);
 
     const auto& outcomes = batch.GetConvertOutcomes();
     const int failed = batch.GetConvertFailureCount() + static_cast<int>(inputs.failures.size());
-    const int written = static_cast<int>(outcomes.size()) - batch.GetConvertFailureCount();
+    const int skipped = static_cast<int>(std::count_if(
+        outcomes.begin(), outcomes.end(), [](const ConvertOutcome& o) { return o.status == ConvertStatus::Skipped; }));
+    const int written = static_cast<int>(outcomes.size()) - batch.GetConvertFailureCount() - skipped;
     const int notReached = batch.GetEntryCount() - static_cast<int>(outcomes.size());
     const int overTarget = static_cast<int>(
         std::count_if(outcomes.begin(), outcomes.end(), [](const ConvertOutcome& o) { return o.overTarget; }));
@@ -226,13 +292,14 @@ int main(int argc, char** argv)
             return kExitFailed;
         }
     }
+    const std::string skips = skipped > 0 ? ", " + std::to_string(skipped) + " skipped" : "";
     if (stopAsked && notReached > 0)
-        std::fprintf(
-            stderr, "kestrova-cli: stopped: %d written, %d failed, %d not converted\n", written, failed, notReached);
+        std::fprintf(stderr, "kestrova-cli: stopped: %d written, %d failed%s, %d not converted\n", written, failed,
+            skips.c_str(), notReached);
     else if (!options.quiet && overTarget > 0)
-        std::printf("%d written, %d failed, %d over the target size\n", written, failed, overTarget);
+        std::printf("%d written, %d failed%s, %d over the target size\n", written, failed, skips.c_str(), overTarget);
     else if (!options.quiet)
-        std::printf("%d written, %d failed\n", written, failed);
+        std::printf("%d written, %d failed%s\n", written, failed, skips.c_str());
     if (stopAsked && notReached > 0)
         return kExitStopped;
     return failed > 0 || overTarget > 0 ? kExitFailed : kExitWritten;

@@ -42,11 +42,11 @@ std::string RandomTempName(const std::string& folder)
 // Walks path, title(0).ext, title(1).ext, ... until claim accepts a free one.
 // The number always follows the source title: photo(1).jpg, never photo(0)(1).jpg.
 template <class ClaimFn>
-bool MakeUniquePath(std::string& path, ClaimFn claim)
+bool MakeUniquePath(std::string& path, ClaimFn claim, int attempts = MaxNumberedNames)
 {
     const PathParts parts = SplitPath(path);
     std::string candidate = path;
-    for (int n = 0; n < MaxNumberedNames; ++n) {
+    for (int n = 0; n < attempts; ++n) {
         if (!PathExists(candidate)) {
             switch (claim(candidate)) {
             case Claim::Claimed:
@@ -269,47 +269,67 @@ bool PublishReplacing(TempFile& temp, const std::string& path, std::string& erro
     return true;
 }
 
-bool WriteThroughTemp(std::string& path, bool overwrite, const WriteToFile& write, std::optional<mode_t> mode,
-    std::string& error, const std::function<void()>& beforeNaming = {})
+OutputResult WriteThroughTemp(std::string& path, const OutputRules& rules, const WriteToFile& write,
+    std::optional<mode_t> mode, std::string& error, std::uint64_t* bytes = nullptr)
 {
     error.clear();
     const std::string folder = SplitPath(path).folder;
     RemoveOrphans(folder);
     TempFile temp;
     if (!temp.Create(folder, error))
-        return false;
+        return OutputResult::Failed;
     bool ok = write(temp.WritePath(), error);
     if (ok && mode && ::fchmod(temp.Fd(), *mode) != 0) {
         error = SystemError("could not write", errno);
         ok = false;
     }
     ok = ok && FlushToDisk(temp.Fd(), error);
-    if (beforeNaming)
-        beforeNaming();
-    if (ok && overwrite) {
+    struct stat st { };
+    const std::uint64_t size = ok && ::fstat(temp.Fd(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    if (bytes)
+        *bytes = size;
+    if (rules.beforeNaming)
+        rules.beforeNaming();
+    if (ok && rules.maxBytes > 0 && size > rules.maxBytes)
+        return OutputResult::TooLarge;
+    // Keep claims the one name only, exclusively: a name taken meanwhile is kept just the same.
+    bool kept = false;
+    if (ok && rules.existing == ExistingOutput::Replace) {
         ok = PublishReplacing(temp, path, error);
     } else if (ok) {
-        ok = MakeUniquePath(path, [&](const std::string& candidate) {
-            if (temp.Unnamed()) {
-                if (temp.Link(candidate))
-                    return Claim::Claimed;
-                if (errno == EEXIST)
-                    return Claim::Taken;
-                error = SystemError("could not write", errno);
-                return Claim::Failed;
-            }
-            const Claim claim = PublishNoReplace(temp.WritePath(), candidate, error);
-            if (claim == Claim::Claimed)
-                temp.Published();
-            return claim;
-        });
+        const bool numbered = rules.existing == ExistingOutput::Number;
+        ok = MakeUniquePath(
+            path,
+            [&](const std::string& candidate) {
+                Claim claim = Claim::Taken;
+                if (temp.Unnamed()) {
+                    if (temp.Link(candidate))
+                        claim = Claim::Claimed;
+                    else if (errno != EEXIST) {
+                        error = SystemError("could not write", errno);
+                        claim = Claim::Failed;
+                    }
+                } else {
+                    claim = PublishNoReplace(temp.WritePath(), candidate, error);
+                    if (claim == Claim::Claimed)
+                        temp.Published();
+                }
+                if (claim == Claim::Taken && !numbered) {
+                    kept = true;
+                    return Claim::Failed;
+                }
+                return claim;
+            },
+            numbered ? MaxNumberedNames : 1);
+        if (kept || (!ok && !numbered && error.empty()))
+            return OutputResult::Kept;
         if (!ok && error.empty())
             error
                 = "could not write: every numbered name up to (" + std::to_string(MaxNumberedNames - 1) + ") is taken";
     }
     if (!ok && error.empty())
         error = "could not write";
-    return ok;
+    return ok ? OutputResult::Written : OutputResult::Failed;
 }
 
 } // namespace
@@ -352,15 +372,24 @@ bool WriteFileBytes(const std::string& path, std::string_view text, std::string&
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error,
     const std::function<void()>& beforeNaming)
 {
-    return WriteThroughTemp(path, overwrite, write, std::nullopt, error, beforeNaming);
+    const OutputRules rules { overwrite ? ExistingOutput::Replace : ExistingOutput::Number, 0, beforeNaming };
+    return WriteThroughTemp(path, rules, write, std::nullopt, error) == OutputResult::Written;
+}
+
+OutputResult WriteOutputFileWith(
+    std::string& path, const OutputRules& rules, const WriteToFile& write, std::string& error, std::uint64_t* bytes)
+{
+    return WriteThroughTemp(path, rules, write, std::nullopt, error, bytes);
 }
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, unsigned mode, std::string& error)
 {
     std::string target = path;
     return WriteThroughTemp(
-        target, true, [&](const std::string& temp, std::string& e) { return WriteFileBytes(temp, bytes, e); },
-        static_cast<mode_t>(mode & 07777), error);
+               target, { ExistingOutput::Replace, 0, {} },
+               [&](const std::string& temp, std::string& e) { return WriteFileBytes(temp, bytes, e); },
+               static_cast<mode_t>(mode & 07777), error)
+        == OutputResult::Written;
 }
 
 void AllowUnnamedTempFiles(bool allowed) { UnnamedAllowed() = allowed; }

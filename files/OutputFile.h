@@ -31,6 +31,21 @@ using WriteToFile = std::function<bool(const std::string& tempPath, std::string&
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error,
     const std::function<void()>& beforeNaming = {});
 
+// What to do when the output's name is taken.
+enum class ExistingOutput { Number, Replace, Keep };
+
+// The same with the choice of what happens to a taken name, and a size limit: a finished
+// file of more than maxBytes bytes (0: no limit) takes no name. Neither refusal leaves
+// anything behind; bytes receives the size of the finished file either way.
+enum class OutputResult { Written, Kept, TooLarge, Failed };
+struct OutputRules {
+    ExistingOutput existing = ExistingOutput::Number;
+    std::uint64_t maxBytes = 0;
+    std::function<void()> beforeNaming;
+};
+OutputResult WriteOutputFileWith(std::string& path, const OutputRules& rules, const WriteToFile& write,
+    std::string& error, std::uint64_t* bytes = nullptr);
+
 // Replaces the file at path (not a symbolic link's target) with the bytes, through
 // a temporary file as above, and gives it the permission bits of mode.
 bool ReplaceFile(const std::string& path, std::string_view bytes, unsigned mode, std::string& error);

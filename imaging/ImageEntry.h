@@ -14,6 +14,9 @@ class ImageEntry {
 public:
     void SetPath(const std::string& path) { m_path = path; }
     const std::string& GetPath() const { return m_path; }
+    // Where under the output folder the picture goes: "" or a relative folder ending with '/'.
+    void SetOutputSubfolder(const std::string& folder) { m_outputSubfolder = folder; }
+    const std::string& GetOutputSubfolder() const { return m_outputSubfolder; }
 
     // Reads the picture's header; true when it is a picture that can be opened.
     bool Load();
@@ -48,6 +51,7 @@ private:
     std::string m_title;
     std::string m_extension;
     std::string m_path;
+    std::string m_outputSubfolder;
     std::uint32_t m_fileSize = 0;
     std::uint32_t m_width = 0;
     std::uint32_t m_height = 0;

@@ -92,6 +92,48 @@ void Written(ConvertOutcome& outcome, std::uint64_t bytes, int quality)
     outcome.status = ConvertStatus::Written;
 }
 
+// "42 KB", or bytes where kilobytes would not tell two sizes apart.
+std::string SizeWords(std::uint64_t bytes, std::uint64_t other)
+{
+    const auto kb = [](std::uint64_t b) { return (b + 1023) / 1024; };
+    if (kb(bytes) == kb(other))
+        return std::to_string(bytes) + " bytes";
+    return std::to_string(kb(bytes)) + " KB";
+}
+
+ExistingOutput ExistingRule(const ConvertSnapshot& s)
+{
+    if (s.overwrite)
+        return ExistingOutput::Replace;
+    return s.options.skipExisting ? ExistingOutput::Keep : ExistingOutput::Number;
+}
+
+// Writes the file through a temporary file under the snapshot's rules and fills in where it went.
+void WriteFile(
+    std::string path, const ConvertSnapshot& s, const WriteToFile& write, int quality, ConvertOutcome& outcome)
+{
+    std::string error;
+    std::uint64_t bytes = 0;
+    const OutputRules rules { ExistingRule(s), s.options.skipLarger ? s.sizeLimit : 0, s.beforeNaming };
+    switch (WriteOutputFileWith(path, rules, write, error, &bytes)) {
+    case OutputResult::Written:
+        Written(outcome, bytes, quality);
+        outcome.output = path;
+        return;
+    case OutputResult::Kept:
+        outcome = Failed(ConvertStatus::Skipped, "skipped: " + path + " exists");
+        outcome.output = path;
+        return;
+    case OutputResult::TooLarge:
+        outcome = Failed(ConvertStatus::Skipped,
+            "skipped: would be larger (" + SizeWords(bytes, s.sizeLimit) + " > " + SizeWords(s.sizeLimit, bytes) + ")");
+        return;
+    case OutputResult::Failed:
+        break;
+    }
+    outcome = Failed(ConvertStatus::WriteFailed, error);
+}
+
 // Writes the bytes through a temporary file and fills in where the picture went.
 void PublishBytes(std::string path, const ConvertSnapshot& s, const std::vector<std::uint8_t>& bytes, int quality,
     ConvertOutcome& outcome, const Destination& to)
@@ -101,16 +143,9 @@ void PublishBytes(std::string path, const ConvertSnapshot& s, const std::vector<
         Written(outcome, bytes.size(), quality);
         return;
     }
-    std::string error;
     const WriteToFile write
         = [&bytes](const std::string& temp, std::string& e) { return WriteFileBytes(temp, bytes, e); };
-    if (!WriteOutputFile(path, s.overwrite, write, error, s.beforeNaming)) {
-        outcome = Failed(ConvertStatus::WriteFailed, error);
-        return;
-    }
-    struct stat st { };
-    Written(outcome, ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0, quality);
-    outcome.output = path;
+    WriteFile(std::move(path), s, write, quality, outcome);
 }
 
 // Encodes the picture in the format, into the file or into memory.
@@ -126,20 +161,13 @@ void PublishPicture(std::string path, const ConvertSnapshot& s, const Picture& p
             Written(outcome, to.memory->size(), quality);
         return;
     }
-    std::string error;
     const WriteToFile write = [&](const std::string& temp, std::string& e) {
         if (picture.Save(temp, format, options))
             return true;
         e = failed();
         return false;
     };
-    if (!WriteOutputFile(path, s.overwrite, write, error, s.beforeNaming)) {
-        outcome = Failed(ConvertStatus::WriteFailed, error);
-        return;
-    }
-    struct stat st { };
-    Written(outcome, ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0, quality);
-    outcome.output = path;
+    WriteFile(std::move(path), s, write, quality, outcome);
 }
 
 // A picture decoded while it was written knows only then whether its file was damaged:
@@ -336,6 +364,8 @@ const char* GetStatusName(ConvertStatus status)
         return "too large";
     case ConvertStatus::WriteFailed:
         return "could not write";
+    case ConvertStatus::Skipped:
+        return "skipped";
     }
     return "could not write";
 }
@@ -362,6 +392,13 @@ namespace {
 ConvertOutcome Convert(
     const Picture& source, const std::string& title, const ConvertSnapshot& snapshot, const Destination& to)
 {
+    // A kept output is known before any decoding: a second run over the same pictures is quick.
+    const std::string named = snapshot.folder + title + snapshot.extension;
+    if (!to.memory && !snapshot.overwrite && snapshot.options.skipExisting && PathExists(named)) {
+        ConvertOutcome kept = Failed(ConvertStatus::Skipped, "skipped: " + named + " exists");
+        kept.output = named;
+        return kept;
+    }
     try {
         switch (snapshot.choice) {
         case CompressQuality:
@@ -381,10 +418,15 @@ ConvertOutcome Convert(
 ConvertOutcome ConvertLoaded(ImageEntry& entry, const ConvertSnapshot& snapshot, const Destination& to)
 {
     ConvertOutcome outcome;
+    struct stat st { };
+    const std::uint64_t sourceBytes
+        = ::stat(entry.GetPath().c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    ConvertSnapshot limited = snapshot;
+    limited.sizeLimit = sourceBytes;
     // Whatever happens to one picture, the others and the end message must follow.
     try {
         if (entry.Load()) {
-            outcome = Convert(*entry.GetImage(), entry.GetTitle(), snapshot, to);
+            outcome = Convert(*entry.GetImage(), entry.GetTitle(), limited, to);
             entry.FreeImage();
         } else {
             outcome = Failed(StatusOfReadError(entry.GetLastErrorCode()), entry.GetLastError());
@@ -397,8 +439,7 @@ ConvertOutcome ConvertLoaded(ImageEntry& entry, const ConvertSnapshot& snapshot,
         outcome = Failed(ConvertStatus::Unreadable, std::string("unreadable: ") + e.what());
     }
     outcome.source = entry.GetPath();
-    struct stat st { };
-    outcome.sourceBytes = ::stat(outcome.source.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    outcome.sourceBytes = sourceBytes;
     return outcome;
 }
 

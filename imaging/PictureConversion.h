@@ -16,6 +16,7 @@ enum class ConvertStatus : int {
     Unreadable = 1,  // not a picture, damaged beyond reading, or missing
     TooLarge = 2,    // over the pixel limit, as a source or as the size asked for
     WriteFailed = 3, // the output could not be encoded or written; nothing was left behind
+    Skipped = 4,     // left out by a rule: its output exists, or would be larger than its source
 };
 
 struct ConvertOutcome {
@@ -39,7 +40,7 @@ struct ConvertOutcome {
 // empty when the outcome has no quality.
 std::string DescribeLever(const ConvertOutcome& outcome);
 
-// Short, stable names for reports: "written", "unreadable", "too large", "could not write".
+// Short, stable names for reports: "written", "unreadable", "too large", "could not write", "skipped".
 const char* GetStatusName(ConvertStatus status);
 
 // The options of a run, read once when the job starts; later edits do not reach it.
@@ -57,6 +58,8 @@ struct ConvertSnapshot {
     OutputOptions options;
     // Called once the picture is written, just before it takes its name.
     std::function<void()> beforeNaming;
+    // With options.skipLarger, per picture: the source's size in bytes (0: no limit).
+    std::uint64_t sizeLimit = 0;
 };
 ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings);
 

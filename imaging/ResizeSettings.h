@@ -48,6 +48,8 @@ struct OutputOptions {
     bool lossless = false;       // for the formats that offer it (FormatRow::offersLossless)
     bool shrinkToFit = false;    // target size: lower the dimensions when the lowest quality is still too large
     std::int32_t minQuality = 1; // target size: the lowest quality the search may use
+    bool skipExisting = false;   // without overwrite: an output whose name is taken is not written
+    bool skipLarger = false;     // an output larger in bytes than its source is not written
     bool operator==(const OutputOptions&) const = default;
 };
 

@@ -86,6 +86,8 @@ SummaryText SummarizeRun(const std::vector<ConvertOutcome>& outcomes, int total,
     const auto written = [](const ConvertOutcome& o) { return o.status == ConvertStatus::Written; };
     const int writtenCount = count(written);
     const int reached = static_cast<int>(outcomes.size());
+    // Left out by a rule (output exists, would be larger): skipped, as the pictures a stop never reached.
+    const int ruledOut = count([](const ConvertOutcome& o) { return o.status == ConvertStatus::Skipped; });
     std::uint64_t before = 0, after = 0;
     for (const ConvertOutcome& o : outcomes)
         if (written(o)) {
@@ -103,8 +105,8 @@ SummaryText SummarizeRun(const std::vector<ConvertOutcome>& outcomes, int total,
         summary.heading = RunSummary::tr("%1 of %2 pictures were written").arg(writtenCount).arg(total);
     summary.facts = RunSummary::tr("Written: %1\nFailed: %2\nSkipped: %3\nOver target: %4\nDamaged: %5")
                         .arg(writtenCount)
-                        .arg(reached - writtenCount)
-                        .arg(std::max(0, total - reached))
+                        .arg(reached - writtenCount - ruledOut)
+                        .arg(std::max(0, total - reached) + ruledOut)
                         .arg(count([&](const ConvertOutcome& o) { return written(o) && o.overTarget; }))
                         .arg(count([&](const ConvertOutcome& o) { return written(o) && o.damaged; }));
     summary.facts += RunSummary::tr("\nSize of the pictures written: %1 before, %2 after")
@@ -119,7 +121,9 @@ SummaryText SummarizeRun(const std::vector<ConvertOutcome>& outcomes, int total,
     AppendSection<ConvertOutcome>(
         text, outcomes, QT_TRANSLATE_NOOP("RunSummary", "1 picture could not be converted:\n"),
         QT_TRANSLATE_NOOP("RunSummary", "%1 pictures could not be converted:\n"),
-        [](const ConvertOutcome& o) { return o.status != ConvertStatus::Written; },
+        [](const ConvertOutcome& o) {
+            return o.status != ConvertStatus::Written && o.status != ConvertStatus::Skipped;
+        },
         [&](const ConvertOutcome& o) {
             return named(o, QString::fromStdString(o.reason.empty() ? GetStatusName(o.status) : o.reason));
         });

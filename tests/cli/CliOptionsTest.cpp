@@ -87,7 +87,7 @@ TEST(CliFormats, HelpAndErrorListTheFormatsAsEver)
 {
     const std::string usage = cli::CliUsage();
     EXPECT_NE(usage.find("A folder is scanned for .jpg .bmp .png .gif .jpeg .emf .wmf .tif .webp .avif\n"
-                         ".jxl .heic .heif .tiff files (not its sub-folders)"),
+                         ".jxl .heic .heif .tiff files (with -R, its sub-folders"),
         std::string::npos)
         << usage;
     EXPECT_NE(usage.find("jpg (default), jpeg, gif, bmp, png, pcx, tif, webp, avif, jxl or heic\n"), std::string::npos)

@@ -325,6 +325,89 @@ INSTANTIATE_TEST_SUITE_P(
             + (std::get<1>(i.param) ? "Replacing" : "Numbered");
     });
 
+// A tree with the same names in different folders, a hidden folder and a link back up.
+class CliTreeTest : public CliRunTest {
+protected:
+    CliTreeTest()
+    {
+        for (const char* folder : { "a/b", "c", ".hidden" })
+            std::filesystem::create_directories(In(folder));
+        for (const char* file : { "x.png", "a/x.png", "a/b/x.png", "c/x.png", ".hidden/x.png" })
+            testpics::WriteColour(In(file), 60, 40, "png");
+        std::filesystem::create_directory_symlink("..", In("a/up"));
+    }
+    // Every file under folder, by its path relative to it.
+    static Names Tree(const std::string& folder)
+    {
+        Names names;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
+            if (e.is_regular_file())
+                names.push_back(std::filesystem::relative(e.path(), folder).string());
+        std::ranges::sort(names);
+        return names;
+    }
+};
+
+// --keep-tree mirrors the tree: every source has an output of its own at its own place, no numbered names;
+// the link back up is a note. A second run with --if-exists skip writes nothing and says so of every picture,
+// and without the tree a name taken earlier in the same run is skipped too.
+TEST_F(CliTreeTest, KeepTreeMirrorsTheTreeAndASecondRunSkipsEveryPicture)
+{
+    CliProcess first({ "-R", "--keep-tree", "-o", m_out, dir / "in" });
+    EXPECT_EQ(first.Wait(), 0) << first.Err();
+    const Names mirrored { "a/b/x.jpg", "a/x.jpg", "c/x.jpg", "x.jpg" };
+    EXPECT_EQ(Tree(m_out), mirrored);
+    EXPECT_EQ(first.Err(), "kestrova-cli: " + In("a/up") + ": skipped: a link back to a folder above it\n");
+    EXPECT_EQ(Decode(m_out + "/a/b/x.jpg").width, 60);
+
+    const auto before = std::filesystem::last_write_time(m_out + "/a/b/x.jpg");
+    CliProcess second({ "-R", "--keep-tree", "--if-exists", "skip", "--report", m_report, "-o", m_out, dir / "in" });
+    EXPECT_EQ(second.Wait(), 0) << second.Err();
+    EXPECT_EQ(Tree(m_out), mirrored);
+    EXPECT_EQ(std::filesystem::last_write_time(m_out + "/a/b/x.jpg"), before);
+    EXPECT_EQ(Count(second.Out(), ": skipped: "), 4u) << second.Out();
+    EXPECT_NE(second.Out().find("0 written, 0 failed, 4 skipped"), std::string::npos) << second.Out();
+    EXPECT_EQ(Count(ReadText(m_report), ",skipped,skipped: "), 4u);
+
+    // Without the tree, side by side, the first x takes the name and the others keep off it.
+    CliProcess flat({ "-R", "--if-exists", "skip", "-j", "4", "-o", m_out + "/flat", dir / "in" });
+    EXPECT_EQ(flat.Wait(), 0) << flat.Err();
+    EXPECT_EQ(Tree(m_out + "/flat"), Names { "x.jpg" });
+    EXPECT_NE(flat.Out().find("1 written, 0 failed, 3 skipped"), std::string::npos) << flat.Out();
+}
+
+// --skip-larger: a flat picture that a JPEG makes larger is left out with both sizes; noise that shrinks is written.
+TEST_F(CliRunTest, SkipLargerLeavesOutAPictureThatWouldGrow)
+{
+    testpics::WriteSolid(In("flat.png"), 200, 200, 40, 90, 200);
+    testpics::WriteNoiseJpeg(In("noise.jpg"), 200, 200);
+    CliProcess r({ "--skip-larger", "-q", "30", "-o", m_out, In("flat.png"), In("noise.jpg") });
+    EXPECT_EQ(r.Wait(), 0) << r.Err();
+    EXPECT_EQ(ListNames(m_out), Names { "noise.jpg" });
+    EXPECT_NE(r.Out().find(In("flat.png") + ": skipped: would be larger ("), std::string::npos) << r.Out();
+    EXPECT_NE(r.Out().find("1 written, 0 failed, 1 skipped"), std::string::npos) << r.Out();
+}
+
+// --dry-run writes nothing, not even the output folder. Numbered names count the earlier pictures of the run;
+// under overwrite, outputs two sources share and sources replaced are listed, and the plan fails.
+TEST_F(CliTreeTest, DryRunWritesNothingAndListsCollisionsAndReplacedSources)
+{
+    CliProcess numbered({ "--dry-run", "-R", "-o", m_out, dir / "in" });
+    EXPECT_EQ(numbered.Wait(), 0) << numbered.Err();
+    for (const char* name : { "/x.jpg (60 x 40)", "/x(0).jpg (60 x 40)", "/x(1).jpg", "/x(2).jpg" })
+        EXPECT_EQ(Count(numbered.Out(), m_out + name), 1u) << name << "\n" << numbered.Out();
+    EXPECT_FALSE(std::filesystem::exists(m_out));
+
+    CliProcess replacing({ "--dry-run", "-R", "--overwrite", "-f", "png", "-o", dir / "in", dir / "in" });
+    EXPECT_EQ(replacing.Wait(), 1) << replacing.Err();
+    EXPECT_EQ(Count(replacing.Out(), ", collides with " + In("x.png")), 3u) << replacing.Out();
+    EXPECT_EQ(Count(replacing.Out(), In("x.png") + " -> " + In("x.png") + " (60 x 40, replaces a source)"), 1u)
+        << replacing.Out();
+    EXPECT_NE(replacing.Out().find("4 to write, 0 skipped, 3 collide, 4 replace a source; nothing written"),
+        std::string::npos);
+    EXPECT_EQ(Tree(dir / "in"), (Names { ".hidden/x.png", "a/b/x.png", "a/x.png", "c/x.png", "x.png" }));
+}
+
 // Without --output the converter writes where the window would: the folder last used
 // there, else the default folder in the documents folder. (A FIFO in their place: the settings tests.)
 TEST(CliRun, DefaultOutputIsTheWindowsFolder)
