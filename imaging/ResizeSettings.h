@@ -50,6 +50,12 @@ struct OutputOptions {
     std::int32_t minQuality = 1; // target size: the lowest quality the search may use
     bool skipExisting = false;   // without overwrite: an output whose name is taken is not written
     bool skipLarger = false;     // an output larger in bytes than its source is not written
+    bool keepMetadata = false;   // EXIF, XMP, IPTC and the ICC profile go to the formats that carry them
+    bool stripGps = false;       // with keepMetadata: every location field is left out
+    bool keepDates = false;      // the output's modification time is its source's
+    // Read when pictures are added, not by the conversion.
+    bool includeSubfolders = false; // a folder added brings its sub-folders' pictures
+    bool keepTree = false;          // each output goes to its source's folder relative to the folder added
     bool operator==(const OutputOptions&) const = default;
 };
 
