@@ -19,6 +19,8 @@
 #include "cli/CliReport.h"
 #include "imaging/Picture.h"
 #include "settings/DataDirectory.h"
+#include "settings/IniFile.h"
+#include "settings/PanelOptions.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -233,8 +235,32 @@ int main(int argc, char** argv)
 
     ImageBatch batch;
     std::string error;
+    if (options.savePreset && !(error = SettingsStore::CheckPresetName(*options.savePreset)).empty())
+        return UsageError("--save-preset: " + error);
+    // Presets live in the window's settings file.
+    if (options.preset || options.savePreset)
+        PrepareDataDirectory();
+    if (options.preset) {
+        PanelOptions preset;
+        if (!SettingsStore::LoadPreset(*options.preset, preset, error))
+            return UsageError(error);
+        ApplyPanelOptions(preset, batch);
+    }
     if (!cli::ApplyCliOptions(options, batch, error))
         return UsageError(error);
+    if (options.savePreset) {
+        if (!SettingsStore::SavePreset(*options.savePreset, CapturePanelOptions(batch), error)) {
+            std::fprintf(stderr, "kestrova-cli: --save-preset: %s\n", error.c_str());
+            return kExitFailed;
+        }
+        if (!options.quiet)
+            std::printf("preset %s saved\n", TrimBlanks(*options.savePreset).c_str());
+        if (options.inputs.empty())
+            return kExitWritten;
+    }
+    // -R and --keep-tree, or the preset's.
+    const bool recursive = batch.GetOutputOptions().includeSubfolders;
+    const bool keepTree = batch.GetOutputOptions().keepTree;
     if (options.jobs)
         batch.SetJobs(*options.jobs);
     std::string folder;
@@ -253,7 +279,7 @@ int main(int argc, char** argv)
         return kExitFailed;
     }
 
-    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs, options.recursive);
+    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs, recursive);
     for (const auto& [sub, reason] : inputs.skipped)
         std::fprintf(stderr, "kestrova-cli: %s: skipped: %s\n", sub.c_str(), reason.c_str());
     if (!options.dryRun)
@@ -262,7 +288,7 @@ int main(int argc, char** argv)
     for (std::size_t i = 0; i < inputs.paths.size(); ++i) {
         auto entry = std::make_unique<ImageEntry>();
         entry->SetPath(inputs.paths[i]);
-        if (options.keepTree)
+        if (keepTree)
             entry->SetOutputSubfolder(inputs.subfolders[i]);
         batch.AddEntry(std::move(entry));
     }
