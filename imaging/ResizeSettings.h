@@ -39,12 +39,14 @@ struct ResizeDimensions {
     std::int32_t heightPercent = 10000;
     std::int32_t referenceWidth = 800;
     std::int32_t referenceHeight = 600;
+    bool operator==(const ResizeDimensions&) const = default;
 };
 
 struct CompressionSettings {
     std::int32_t choice = CompressQuality;
     std::int32_t quality = 70;
     std::int32_t targetSizeKB = 100;
+    bool operator==(const CompressionSettings&) const = default;
 };
 
 // Options beside the classic ones; all off by default, so a run without them is as before.
