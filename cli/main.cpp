@@ -200,10 +200,31 @@ int DryRun(ImageBatch& batch, const cli::CollectedInputs& inputs)
     return PlanHasProblem(plan) || !inputs.failures.empty() ? kExitFailed : kExitWritten;
 }
 
-// With overwrite, a word before the run about each source it replaces and each output two pictures share.
-void WarnOfReplacing(ImageBatch& batch)
+// With overwrite, the sources the run would replace or write over each other. Without --overwrite
+// itself (overwrite came from --if-exists or a preset) they are named and the run is refused;
+// with it, each gets a warning before the run. False: refused.
+bool AcceptReplacing(ImageBatch& batch, bool confirmed)
 {
-    for (const PlannedOutput& p : PlanOutputs(batch, false)) {
+    const std::vector<PlannedOutput> plan = PlanOutputs(batch, false);
+    if (!confirmed) {
+        std::vector<const PlannedOutput*> atRisk;
+        for (const PlannedOutput& p : plan)
+            if (p.replacesSource || !p.collidesWith.empty())
+                atRisk.push_back(&p);
+        if (atRisk.empty())
+            return true;
+        std::fprintf(stderr, "kestrova-cli: this run would replace %zu of its own pictures:\n", atRisk.size());
+        for (const PlannedOutput* p : atRisk) {
+            std::string why = p->replacesSource ? "a source" : "";
+            if (!p->collidesWith.empty())
+                why += (why.empty() ? "" : ", ") + ("also the output of " + p->collidesWith);
+            std::fprintf(stderr, "  %s -> %s (%s)\n", p->source.c_str(), p->output.c_str(), why.c_str());
+        }
+        std::fputs(
+            "kestrova-cli: nothing written; give --overwrite to replace them, or --dry-run to see the plan\n", stderr);
+        return false;
+    }
+    for (const PlannedOutput& p : plan) {
         if (p.replacesSource)
             std::fprintf(stderr, "kestrova-cli: %s: warning: %s replaces a source of this run\n", p.source.c_str(),
                 p.output.c_str());
@@ -211,6 +232,7 @@ void WarnOfReplacing(ImageBatch& batch)
             std::fprintf(stderr, "kestrova-cli: %s: warning: %s is also the output of %s\n", p.source.c_str(),
                 p.output.c_str(), p.collidesWith.c_str());
     }
+    return true;
 }
 
 } // namespace
@@ -268,8 +290,8 @@ int main(int argc, char** argv)
     }
     if (options.dryRun)
         return DryRun(batch, inputs);
-    if (options.overwrite)
-        WarnOfReplacing(batch);
+    if (batch.GetOverwriteExisting() && !AcceptReplacing(batch, options.overwriteConfirmed))
+        return kExitUsage;
 
     const bool stopAsked = RunUntilEnd(batch, options.quiet);
 
