@@ -65,7 +65,8 @@ std::vector<PlannedOutput> PlanOutputs(ImageBatch& batch, bool readSizes)
                 continue;
             }
         }
-        const std::string named = s.folder + entry.GetOutputSubfolder() + SplitPath(p.source).title + s.extension;
+        const std::string named
+            = s.folder + entry.OutputSubfolder(s.options.keepTree) + SplitPath(p.source).title + s.extension;
         const std::string key = Comparable(named);
         if (s.overwrite) {
             p.output = named;

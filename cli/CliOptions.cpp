@@ -365,6 +365,8 @@ bool ApplyFormatOptions(const CliOptions& o, ResizeSettings& settings, std::stri
     OutputOptions options = settings.GetOutputOptions();
     options.skipExisting = o.skipExisting;
     options.skipLarger = o.skipLarger;
+    options.includeSubfolders = options.includeSubfolders || o.recursive;
+    options.keepTree = options.keepTree || o.keepTree;
     settings.SetOutputOptions(options);
     return true;
 }

@@ -275,7 +275,7 @@ int main(int argc, char** argv)
         return kExitFailed;
     }
 
-    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs, options.recursive);
+    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs, batch.GetOutputOptions().includeSubfolders);
     for (const auto& [sub, reason] : inputs.skipped)
         std::fprintf(stderr, "kestrova-cli: %s: skipped: %s\n", sub.c_str(), reason.c_str());
     if (!options.dryRun)
@@ -284,8 +284,7 @@ int main(int argc, char** argv)
     for (std::size_t i = 0; i < inputs.paths.size(); ++i) {
         auto entry = std::make_unique<ImageEntry>();
         entry->SetPath(inputs.paths[i]);
-        if (options.keepTree)
-            entry->SetOutputSubfolder(inputs.subfolders[i]);
+        entry->SetOutputSubfolder(inputs.subfolders[i]);
         batch.AddEntry(std::move(entry));
     }
     if (options.dryRun)
