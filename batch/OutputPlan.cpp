@@ -95,6 +95,22 @@ std::vector<PlannedOutput> PlanOutputs(ImageBatch& batch, bool readSizes)
     return plan;
 }
 
+std::string DescribePlannedOutput(const PlannedOutput& p)
+{
+    if (!p.unreadable.empty())
+        return p.source + ": cannot convert: " + p.unreadable;
+    if (!p.skipped.empty())
+        return p.source + ": skipped: " + p.skipped;
+    std::string notes;
+    if (p.width > 0 && p.height > 0)
+        notes = std::to_string(p.width) + " x " + std::to_string(p.height);
+    if (!p.collidesWith.empty())
+        notes += (notes.empty() ? "" : ", ") + ("collides with " + p.collidesWith);
+    if (p.replacesSource)
+        notes += notes.empty() ? "replaces a source" : ", replaces a source";
+    return p.source + " -> " + p.output + (notes.empty() ? "" : " (" + notes + ")");
+}
+
 bool PlanHasProblem(const std::vector<PlannedOutput>& plan)
 {
     for (const PlannedOutput& p : plan)

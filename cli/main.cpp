@@ -172,26 +172,12 @@ int DryRun(ImageBatch& batch, const cli::CollectedInputs& inputs)
     const std::vector<PlannedOutput> plan = PlanOutputs(batch, true);
     int writing = 0, skipped = 0, collisions = 0, replaced = 0;
     for (const PlannedOutput& p : plan) {
-        if (!p.unreadable.empty()) {
-            std::printf("%s: cannot convert: %s\n", p.source.c_str(), p.unreadable.c_str());
+        std::printf("%s\n", DescribePlannedOutput(p).c_str());
+        if (!p.unreadable.empty())
             continue;
-        }
-        if (!p.skipped.empty()) {
-            ++skipped;
-            std::printf("%s: skipped: %s\n", p.source.c_str(), p.skipped.c_str());
-            continue;
-        }
-        ++writing;
-        std::string notes;
-        if (!p.collidesWith.empty()) {
-            ++collisions;
-            notes += ", collides with " + p.collidesWith;
-        }
-        if (p.replacesSource) {
-            ++replaced;
-            notes += ", replaces a source";
-        }
-        std::printf("%s -> %s (%d x %d%s)\n", p.source.c_str(), p.output.c_str(), p.width, p.height, notes.c_str());
+        ++(p.skipped.empty() ? writing : skipped);
+        collisions += p.collidesWith.empty() ? 0 : 1;
+        replaced += p.replacesSource ? 1 : 0;
     }
     for (const auto& [arg, reason] : inputs.failures)
         std::printf("%s: cannot convert: %s\n", arg.c_str(), reason.c_str());
@@ -209,7 +195,7 @@ bool AcceptReplacing(ImageBatch& batch, bool confirmed)
     if (!confirmed) {
         std::vector<const PlannedOutput*> atRisk;
         for (const PlannedOutput& p : plan)
-            if (p.replacesSource || !p.collidesWith.empty())
+            if (PutsAPictureAtRisk(p))
                 atRisk.push_back(&p);
         if (atRisk.empty())
             return true;
