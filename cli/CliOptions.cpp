@@ -133,6 +133,7 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.version = true;
     else if (name == "overwrite") {
         out.overwrite = true;
+        out.overwriteConfirmed = true;
         out.skipExisting = false;
         out.existsRuleGiven = true;
     } else if (name == "quiet")
@@ -507,8 +508,9 @@ Output:
                           too large, make the picture smaller until it fits
       --overwrite         replace existing files instead of numbering new ones
       --if-exists RULE    when an output's name is taken: number (default:
-                          photo(0).jpg), overwrite (as --overwrite) or skip
-                          (leave it alone, report the picture as skipped)
+                          photo(0).jpg), overwrite or skip (leave it alone,
+                          report the picture as skipped); a run that would
+                          replace its own pictures needs --overwrite itself
       --skip-larger       write nothing when the output would be larger in
                           bytes than its source
   -R, --recursive         scan folders with their sub-folders

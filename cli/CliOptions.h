@@ -35,6 +35,7 @@ struct CliOptions {
     std::optional<std::string> extension; // with its dot: ".jpg"
     bool overwrite = false;               // --overwrite, or --if-exists overwrite
     bool existsRuleGiven = false;         // --overwrite or --if-exists; else a preset's rule stands
+    bool overwriteConfirmed = false;      // --overwrite itself: replacing the run's own sources is meant
     bool skipExisting = false;            // --if-exists skip
     bool skipLarger = false;
     bool recursive = false;
