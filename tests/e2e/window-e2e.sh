@@ -97,6 +97,14 @@ done
 [ "$written" -eq "$expected" ] || fail "$written files written, expected $expected"
 ls "$out" | grep -v '\.jpg$' && fail "a file that is not a .jpg was written"
 
+# Options... opens its dialog; Escape leaves everything as it was.
+click 434 665 # Options...
+wait_for 10 xdotool search --name "^Options" || fail "Options... did not open its dialog"
+sleep 0.5
+[ -n "$shots" ] && import -window root "$shots/e2e-options.png"
+xdotool key Escape
+wait_for 10 sh -c '! xdotool search --name "^Options"' || fail "Escape did not close the options"
+
 # Again as WebP with transparency kept: chosen in the Save as list with the keyboard, the
 # check box ticked with the mouse.
 click 838 570 # Save as
