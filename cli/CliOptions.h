@@ -36,6 +36,9 @@ struct CliOptions {
     bool overwrite = false;               // --overwrite, or --if-exists overwrite
     bool skipExisting = false;            // --if-exists skip
     bool skipLarger = false;
+    bool keepMetadata = false;
+    bool stripGps = false;
+    bool keepDates = false;
     bool recursive = false;
     bool keepTree = false;
     bool dryRun = false;

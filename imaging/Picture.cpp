@@ -131,13 +131,23 @@ std::string TakeVipsError(const vips::VError& e)
 VImage ToSrgb(VImage img)
 {
     if (img.get_typeof("icc-profile-data") != 0) {
+        // The library takes an unreadable profile for sRGB without a word; an output that keeps the
+        // profile must know it was not used.
+        std::size_t size = 0;
+        const void* profile = img.get_blob("icc-profile-data", &size);
+        if (!vips_icc_is_compatible_profile(img.get_image(), profile, size)) {
+            img = img.copy();
+            img.set(kIccDamaged, 1);
+        }
         try {
             img = img.icc_transform(
                 "srgb", VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL));
         } catch (const vips::VError&) {
             // A profile that does not fit the pixels: show the numbers as they are.
             ClearLibraryErrors();
+            img = img.copy();
             img.remove("icc-profile-data");
+            img.set(kIccDamaged, 1);
         }
     }
     if (img.interpretation() != VIPS_INTERPRETATION_sRGB || img.format() != VIPS_FORMAT_UCHAR)
