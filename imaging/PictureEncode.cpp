@@ -472,8 +472,8 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
     auto encode = [&](VImage img, std::string&) {
         StopWatch watch(img);
         m_metadataWarning.clear();
-        if (options.keepMetadata)
-            img = KeepMetadata(img, row->format, options.stripGps, m_metadataWarning);
+        img = options.keepMetadata ? KeepMetadata(img, row->format, options.stripGps, m_metadataWarning)
+                                   : WithoutMetadata(img);
         bytes = EncodeModern(img, *row, options);
         return true;
     };

@@ -73,7 +73,9 @@ std::string FieldText(ExifData* ed, ExifEntry* entry)
         }
         value += number;
     }
-    if (value.empty())
+    if (entry->format == EXIF_FORMAT_ASCII && entry->data)
+        value = std::string(reinterpret_cast<const char*>(entry->data), entry->size).c_str() + std::string(" ");
+    else if (value.empty())
         value = std::string(text) + " ";
     return value + "(" + text + ", " + exif_format_get_name(entry->format) + ", " + std::to_string(entry->components)
         + " components, " + std::to_string(entry->size) + " bytes)";
@@ -110,6 +112,15 @@ void MirrorExifFields(VImage& img)
 void Note(std::string& warning, const std::string& text) { warning += (warning.empty() ? "" : "; ") + text; }
 
 } // namespace
+
+VImage WithoutMetadata(VImage img)
+{
+    img = img.copy();
+    for (const char* field : { kExif, kXmp, kIptc, kIcc })
+        img.remove(field);
+    MirrorExifFields(img);
+    return img;
+}
 
 VImage KeepMetadata(VImage img, PictureFormat format, bool stripGps, std::string& warning)
 {
