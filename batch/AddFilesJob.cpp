@@ -16,11 +16,12 @@ namespace {
 
 // The entry of one file, with its thumbnail and information text; null when none of
 // its pixels decode (it would only show a blank thumbnail and fail at Start), with why.
-std::unique_ptr<ImageEntry> MakeEntry(const std::string& path, std::string& why)
+std::unique_ptr<ImageEntry> MakeEntry(const std::string& path, const std::string& subfolder, std::string& why)
 {
     try {
         auto entry = std::make_unique<ImageEntry>();
         entry->SetPath(path);
+        entry->SetOutputSubfolder(subfolder);
         if (!entry->Load() || !entry->MakeThumbnail(80, 60)) {
             why = entry->GetLastError().empty() ? "not a picture" : entry->GetLastError();
             return nullptr;
@@ -38,15 +39,29 @@ std::unique_ptr<ImageEntry> MakeEntry(const std::string& path, std::string& why)
 
 int AddFilesJob(ImageBatch& batch)
 {
+    batch.ClearRejectedFiles();
     if (batch.GetScanFolderFlag()) {
         // A folder that cannot be read simply yields nothing, like an empty one.
-        std::string error;
-        const std::vector<std::string> found = ScanFolderForPictures(batch.GetScanFolder(), error);
-        for (const std::string& path : found)
-            batch.AddPendingPath(path);
-        batch.PostProgress(WM_ADD_PROGRESS, AddCodeTotal, static_cast<std::int64_t>(found.size()));
+        std::size_t found = 0;
+        if (batch.GetOutputOptions().includeSubfolders) {
+            std::vector<SkippedFolder> skipped;
+            const std::vector<ScannedPicture> tree = ScanFolderTree(batch.GetScanFolder(), skipped);
+            for (const ScannedPicture& picture : tree)
+                batch.AddPendingPath(picture.path, picture.subfolder);
+            // A sub-folder left out is listed with the files that were not added.
+            for (SkippedFolder& s : skipped)
+                if (s.folder != batch.GetScanFolder())
+                    batch.AddRejectedFile({ std::move(s.folder), std::move(s.reason) });
+            found = tree.size();
+        } else {
+            std::string error;
+            const std::vector<std::string> pictures = ScanFolderForPictures(batch.GetScanFolder(), error);
+            for (const std::string& path : pictures)
+                batch.AddPendingPath(path);
+            found = pictures.size();
+        }
+        batch.PostProgress(WM_ADD_PROGRESS, AddCodeTotal, static_cast<std::int64_t>(found));
     }
-    batch.ClearRejectedFiles();
     const int count = batch.GetPendingCount();
     const int jobs = batch.GetJobs();
     const LibraryThreads threads(jobs);
@@ -72,7 +87,7 @@ int AddFilesJob(ImageBatch& batch)
                 } });
     run.Run([&](int i) {
         const auto at = static_cast<std::size_t>(i);
-        made[at] = MakeEntry(batch.GetPendingPath(i), why[at]);
+        made[at] = MakeEntry(batch.GetPendingPath(i), batch.GetPendingSubfolder(i), why[at]);
     });
     batch.PostProgress(WM_ADD_PROGRESS, AddCodeEnd, 0);
     return 0;

@@ -40,9 +40,10 @@ int ConversionEngine(ImageBatch& batch)
         own.beforeNaming = [&run, i] { run.WaitForEarlier(i); };
         ImageEntry& entry = *batch.GetEntry(i);
         auto& outcome = outcomes[static_cast<std::size_t>(i)];
-        own.folder += entry.GetOutputSubfolder();
+        const std::string& sub = entry.OutputSubfolder(own.options.keepTree);
+        own.folder += sub;
         std::string error;
-        if (!entry.GetOutputSubfolder().empty() && !CreateFolderPath(own.folder, &error)) {
+        if (!sub.empty() && !CreateFolderPath(own.folder, &error)) {
             ConvertOutcome failed;
             failed.source = entry.GetPath();
             failed.reason = "could not write: " + error;

@@ -11,9 +11,17 @@ std::string ImageBatch::GetPendingPath(int index) const
     return m_pendingPaths[static_cast<std::size_t>(index)];
 }
 
+std::string ImageBatch::GetPendingSubfolder(int index) const
+{
+    if (index < 0 || index >= GetPendingCount())
+        return {};
+    return m_pendingSubfolders[static_cast<std::size_t>(index)];
+}
+
 void ImageBatch::ClearPending()
 {
     m_pendingPaths.clear();
+    m_pendingSubfolders.clear();
     m_scanFolder.clear();
 }
 

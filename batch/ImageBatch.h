@@ -34,8 +34,14 @@ public:
     ImageBatch(const ImageBatch&) = delete;
     ImageBatch& operator=(const ImageBatch&) = delete;
 
-    void AddPendingPath(const std::string& path) { m_pendingPaths.push_back(path); }
+    // subfolder: relative to the folder the path was found in ("" or "a/b/"), for a kept tree.
+    void AddPendingPath(const std::string& path, const std::string& subfolder = {})
+    {
+        m_pendingPaths.push_back(path);
+        m_pendingSubfolders.push_back(subfolder);
+    }
     std::string GetPendingPath(int index) const;
+    std::string GetPendingSubfolder(int index) const;
     int GetPendingCount() const { return static_cast<int>(m_pendingPaths.size()); }
     void ClearPending();
     void SetScanFolder(const std::string& folder) { m_scanFolder = folder; }
@@ -108,6 +114,7 @@ private:
 
     ImageEntryList m_entries;
     std::vector<std::string> m_pendingPaths;
+    std::vector<std::string> m_pendingSubfolders;
     std::string m_scanFolder;
     bool m_scanFolderFlag = false;
     int m_selectedIndex = -1;

@@ -65,7 +65,8 @@ std::vector<PlannedOutput> PlanOutputs(ImageBatch& batch, bool readSizes)
                 continue;
             }
         }
-        const std::string named = s.folder + entry.GetOutputSubfolder() + SplitPath(p.source).title + s.extension;
+        const std::string named
+            = s.folder + entry.OutputSubfolder(s.options.keepTree) + SplitPath(p.source).title + s.extension;
         const std::string key = Comparable(named);
         if (s.overwrite) {
             p.output = named;
@@ -92,6 +93,22 @@ std::vector<PlannedOutput> PlanOutputs(ImageBatch& batch, bool readSizes)
         plan.push_back(std::move(p));
     }
     return plan;
+}
+
+std::string DescribePlannedOutput(const PlannedOutput& p)
+{
+    if (!p.unreadable.empty())
+        return p.source + ": cannot convert: " + p.unreadable;
+    if (!p.skipped.empty())
+        return p.source + ": skipped: " + p.skipped;
+    std::string notes;
+    if (p.width > 0 && p.height > 0)
+        notes = std::to_string(p.width) + " x " + std::to_string(p.height);
+    if (!p.collidesWith.empty())
+        notes += (notes.empty() ? "" : ", ") + ("collides with " + p.collidesWith);
+    if (p.replacesSource)
+        notes += notes.empty() ? "replaces a source" : ", replaces a source";
+    return p.source + " -> " + p.output + (notes.empty() ? "" : " (" + notes + ")");
 }
 
 bool PlanHasProblem(const std::vector<PlannedOutput>& plan)

@@ -25,3 +25,10 @@ std::vector<PlannedOutput> PlanOutputs(ImageBatch& batch, bool readSizes);
 
 // True when the plan has a collision, a replaced source or an unreadable picture.
 bool PlanHasProblem(const std::vector<PlannedOutput>& plan);
+
+// True when writing it would destroy a picture: a source replaced, or an output two sources share.
+inline bool PutsAPictureAtRisk(const PlannedOutput& p) { return p.replacesSource || !p.collidesWith.empty(); }
+
+// One line for one picture, no newline: "SRC -> OUT (W x H, collides with X, replaces a source)"
+// (the size only when it was read), "SRC: skipped: WHY" or "SRC: cannot convert: WHY".
+std::string DescribePlannedOutput(const PlannedOutput& p);

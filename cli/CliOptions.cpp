@@ -134,6 +134,7 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.version = true;
     else if (name == "overwrite") {
         out.overwrite = true;
+        out.overwriteConfirmed = true;
         out.skipExisting = false;
     } else if (name == "quiet")
         out.quiet = true;
@@ -373,9 +374,12 @@ bool ApplyFormatOptions(const CliOptions& o, ResizeSettings& settings, std::stri
     OutputOptions options = settings.GetOutputOptions();
     options.skipExisting = o.skipExisting;
     options.skipLarger = o.skipLarger;
-    options.keepMetadata = o.keepMetadata;
-    options.stripGps = o.stripGps; // alone it changes nothing: without --keep-metadata no location is kept
-    options.keepDates = o.keepDates;
+    options.includeSubfolders = options.includeSubfolders || o.recursive;
+    options.keepTree = options.keepTree || o.keepTree;
+    options.keepMetadata = options.keepMetadata || o.keepMetadata;
+    // Alone it changes nothing: without keepMetadata no location is kept anyway.
+    options.stripGps = options.stripGps || o.stripGps;
+    options.keepDates = options.keepDates || o.keepDates;
     settings.SetOutputOptions(options);
     return true;
 }
@@ -508,8 +512,9 @@ Output:
                           too large, make the picture smaller until it fits
       --overwrite         replace existing files instead of numbering new ones
       --if-exists RULE    when an output's name is taken: number (default:
-                          photo(0).jpg), overwrite (as --overwrite) or skip
-                          (leave it alone, report the picture as skipped)
+                          photo(0).jpg), overwrite or skip (leave it alone,
+                          report the picture as skipped); a run that would
+                          replace its own pictures needs --overwrite itself
       --skip-larger       write nothing when the output would be larger in
                           bytes than its source
       --keep-metadata     keep EXIF, XMP, IPTC and the colour profile where the

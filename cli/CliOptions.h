@@ -34,6 +34,7 @@ struct CliOptions {
     std::optional<int> targetKB;
     std::optional<std::string> extension; // with its dot: ".jpg"
     bool overwrite = false;               // --overwrite, or --if-exists overwrite
+    bool overwriteConfirmed = false;      // --overwrite itself: replacing the run's own sources is meant
     bool skipExisting = false;            // --if-exists skip
     bool skipLarger = false;
     bool keepMetadata = false;

@@ -172,26 +172,12 @@ int DryRun(ImageBatch& batch, const cli::CollectedInputs& inputs)
     const std::vector<PlannedOutput> plan = PlanOutputs(batch, true);
     int writing = 0, skipped = 0, collisions = 0, replaced = 0;
     for (const PlannedOutput& p : plan) {
-        if (!p.unreadable.empty()) {
-            std::printf("%s: cannot convert: %s\n", p.source.c_str(), p.unreadable.c_str());
+        std::printf("%s\n", DescribePlannedOutput(p).c_str());
+        if (!p.unreadable.empty())
             continue;
-        }
-        if (!p.skipped.empty()) {
-            ++skipped;
-            std::printf("%s: skipped: %s\n", p.source.c_str(), p.skipped.c_str());
-            continue;
-        }
-        ++writing;
-        std::string notes;
-        if (!p.collidesWith.empty()) {
-            ++collisions;
-            notes += ", collides with " + p.collidesWith;
-        }
-        if (p.replacesSource) {
-            ++replaced;
-            notes += ", replaces a source";
-        }
-        std::printf("%s -> %s (%d x %d%s)\n", p.source.c_str(), p.output.c_str(), p.width, p.height, notes.c_str());
+        ++(p.skipped.empty() ? writing : skipped);
+        collisions += p.collidesWith.empty() ? 0 : 1;
+        replaced += p.replacesSource ? 1 : 0;
     }
     for (const auto& [arg, reason] : inputs.failures)
         std::printf("%s: cannot convert: %s\n", arg.c_str(), reason.c_str());
@@ -200,10 +186,31 @@ int DryRun(ImageBatch& batch, const cli::CollectedInputs& inputs)
     return PlanHasProblem(plan) || !inputs.failures.empty() ? kExitFailed : kExitWritten;
 }
 
-// With overwrite, a word before the run about each source it replaces and each output two pictures share.
-void WarnOfReplacing(ImageBatch& batch)
+// With overwrite, the sources the run would replace or write over each other. Without --overwrite
+// itself (overwrite came from --if-exists or a preset) they are named and the run is refused;
+// with it, each gets a warning before the run. False: refused.
+bool AcceptReplacing(ImageBatch& batch, bool confirmed)
 {
-    for (const PlannedOutput& p : PlanOutputs(batch, false)) {
+    const std::vector<PlannedOutput> plan = PlanOutputs(batch, false);
+    if (!confirmed) {
+        std::vector<const PlannedOutput*> atRisk;
+        for (const PlannedOutput& p : plan)
+            if (PutsAPictureAtRisk(p))
+                atRisk.push_back(&p);
+        if (atRisk.empty())
+            return true;
+        std::fprintf(stderr, "kestrova-cli: this run would replace %zu of its own pictures:\n", atRisk.size());
+        for (const PlannedOutput* p : atRisk) {
+            std::string why = p->replacesSource ? "a source" : "";
+            if (!p->collidesWith.empty())
+                why += (why.empty() ? "" : ", ") + ("also the output of " + p->collidesWith);
+            std::fprintf(stderr, "  %s -> %s (%s)\n", p->source.c_str(), p->output.c_str(), why.c_str());
+        }
+        std::fputs(
+            "kestrova-cli: nothing written; give --overwrite to replace them, or --dry-run to see the plan\n", stderr);
+        return false;
+    }
+    for (const PlannedOutput& p : plan) {
         if (p.replacesSource)
             std::fprintf(stderr, "kestrova-cli: %s: warning: %s replaces a source of this run\n", p.source.c_str(),
                 p.output.c_str());
@@ -211,6 +218,7 @@ void WarnOfReplacing(ImageBatch& batch)
             std::fprintf(stderr, "kestrova-cli: %s: warning: %s is also the output of %s\n", p.source.c_str(),
                 p.output.c_str(), p.collidesWith.c_str());
     }
+    return true;
 }
 
 } // namespace
@@ -253,7 +261,7 @@ int main(int argc, char** argv)
         return kExitFailed;
     }
 
-    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs, options.recursive);
+    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs, batch.GetOutputOptions().includeSubfolders);
     for (const auto& [sub, reason] : inputs.skipped)
         std::fprintf(stderr, "kestrova-cli: %s: skipped: %s\n", sub.c_str(), reason.c_str());
     if (!options.dryRun)
@@ -262,14 +270,13 @@ int main(int argc, char** argv)
     for (std::size_t i = 0; i < inputs.paths.size(); ++i) {
         auto entry = std::make_unique<ImageEntry>();
         entry->SetPath(inputs.paths[i]);
-        if (options.keepTree)
-            entry->SetOutputSubfolder(inputs.subfolders[i]);
+        entry->SetOutputSubfolder(inputs.subfolders[i]);
         batch.AddEntry(std::move(entry));
     }
     if (options.dryRun)
         return DryRun(batch, inputs);
-    if (options.overwrite)
-        WarnOfReplacing(batch);
+    if (batch.GetOverwriteExisting() && !AcceptReplacing(batch, options.overwriteConfirmed))
+        return kExitUsage;
 
     const bool stopAsked = RunUntilEnd(batch, options.quiet);
 

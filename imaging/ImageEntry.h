@@ -14,9 +14,16 @@ class ImageEntry {
 public:
     void SetPath(const std::string& path) { m_path = path; }
     const std::string& GetPath() const { return m_path; }
-    // Where under the output folder the picture goes: "" or a relative folder ending with '/'.
+    // Its folder relative to the folder it was added from: "" or "a/b/". Where its output
+    // goes under the output folder when the tree is kept (OutputOptions::keepTree).
     void SetOutputSubfolder(const std::string& folder) { m_outputSubfolder = folder; }
     const std::string& GetOutputSubfolder() const { return m_outputSubfolder; }
+    // "" unless the tree is kept.
+    const std::string& OutputSubfolder(bool keepTree) const
+    {
+        static const std::string top;
+        return keepTree ? m_outputSubfolder : top;
+    }
 
     // Reads the picture's header; true when it is a picture that can be opened.
     bool Load();

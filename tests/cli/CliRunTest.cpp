@@ -408,6 +408,30 @@ TEST_F(CliTreeTest, DryRunWritesNothingAndListsCollisionsAndReplacedSources)
     EXPECT_EQ(Tree(dir / "in"), (Names { ".hidden/x.png", "a/b/x.png", "a/x.png", "c/x.png", "x.png" }));
 }
 
+// A run that would write over its own sources is refused, naming them, unless --overwrite itself was given;
+// --if-exists overwrite alone (as a preset would give) is not enough. With --overwrite each gets a warning.
+TEST_F(CliTreeTest, ReplacingItsOwnSourcesNeedsOverwriteItself)
+{
+    const std::vector<std::uint8_t> before = testpics::ReadBytes(In("x.png"));
+    CliProcess refused({ "--if-exists", "overwrite", "-f", "png", "-o", dir / "in", In("x.png"), In("a/x.png") });
+    EXPECT_EQ(refused.Wait(), 2) << refused.Err();
+    EXPECT_NE(refused.Err().find("would replace 2 of its own pictures"), std::string::npos) << refused.Err();
+    EXPECT_NE(refused.Err().find(In("x.png") + " -> " + In("x.png") + " (a source)"), std::string::npos);
+    EXPECT_NE(
+        refused.Err().find(In("a/x.png") + " -> " + In("x.png") + " (a source, also the output of " + In("x.png")),
+        std::string::npos)
+        << refused.Err();
+    EXPECT_EQ(testpics::ReadBytes(In("x.png")), before);
+
+    CliProcess elsewhere({ "--if-exists", "overwrite", "-o", m_out, In("x.png") });
+    EXPECT_EQ(elsewhere.Wait(), 0) << elsewhere.Err();
+
+    CliProcess confirmed({ "--overwrite", "-f", "png", "-o", dir / "in", In("x.png") });
+    EXPECT_EQ(confirmed.Wait(), 0) << confirmed.Err();
+    EXPECT_NE(confirmed.Err().find("warning: " + In("x.png") + " replaces a source of this run"), std::string::npos)
+        << confirmed.Err();
+}
+
 // Without --output the converter writes where the window would: the folder last used
 // there, else the default folder in the documents folder. (A FIFO in their place: the settings tests.)
 TEST(CliRun, DefaultOutputIsTheWindowsFolder)
