@@ -38,20 +38,31 @@ def faults(path):
             if element is None or element.get("type") in ("unfinished", "vanished", "obsolete"):
                 yield f"{where}: not translated"
                 continue
-            translation = text_of(element)
-            if not translation.strip():
-                yield f"{where}: empty translation"
-                continue
-            if sorted(ARGS.findall(source)) != sorted(ARGS.findall(translation)):
-                yield f"{where}: the %N arguments differ in {translation!r}"
-            if PRINTF.findall(source.replace("%%", "")) != PRINTF.findall(translation.replace("%%", "")):
-                yield f"{where}: the printf conversions differ in {translation!r}"
-            if source.count("%%") != translation.count("%%"):
-                yield f"{where}: the %% signs differ in {translation!r}"
-            if source.count("\n") != translation.count("\n") or source.count("\r") != translation.count("\r"):
-                yield f"{where}: the line breaks differ in {translation!r}"
-            if bool(MNEMONIC.search(source)) != bool(MNEMONIC.search(translation)):
-                yield f"{where}: the mnemonic is lost or added in {translation!r}"
+            # A text with %n has one form per plural of the language, each checked alone.
+            if message.get("numerus") == "yes":
+                forms = [text_of(form) for form in element.findall("numerusform")]
+            else:
+                forms = [text_of(element)]
+            for translation in forms or [""]:
+                yield from faults_of(where, source, translation)
+
+
+def faults_of(where, source, translation):
+    if not translation.strip():
+        yield f"{where}: empty translation"
+        return
+    if sorted(ARGS.findall(source)) != sorted(ARGS.findall(translation)):
+        yield f"{where}: the %N arguments differ in {translation!r}"
+    if source.count("%n") != translation.count("%n"):
+        yield f"{where}: the %n count is lost in {translation!r}"
+    if PRINTF.findall(source.replace("%%", "")) != PRINTF.findall(translation.replace("%%", "")):
+        yield f"{where}: the printf conversions differ in {translation!r}"
+    if source.count("%%") != translation.count("%%"):
+        yield f"{where}: the %% signs differ in {translation!r}"
+    if source.count("\n") != translation.count("\n") or source.count("\r") != translation.count("\r"):
+        yield f"{where}: the line breaks differ in {translation!r}"
+    if bool(MNEMONIC.search(source)) != bool(MNEMONIC.search(translation)):
+        yield f"{where}: the mnemonic is lost or added in {translation!r}"
 
 
 def main(paths):

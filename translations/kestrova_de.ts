@@ -131,6 +131,14 @@
         <source>The selected picture before and after, side by side at full size</source>
         <translation>Das gewählte Bild vorher und nachher, nebeneinander in voller Größe</translation>
     </message>
+    <message>
+        <source>Options...</source>
+        <translation>Optionen...</translation>
+    </message>
+    <message>
+        <source>Sub-folders, existing files, metadata and file dates</source>
+        <translation>Unterordner, vorhandene Dateien, Metadaten und Dateidaten</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -379,6 +387,111 @@ Bilder werden mit libvips gelesen und geschrieben.</translation>
     <message>
         <source>Could not open the folder &quot;%1&quot;: no program to show folders was found.</source>
         <translation>Der Ordner „%1“ konnte nicht geöffnet werden: Es wurde kein Programm zum Anzeigen von Ordnern gefunden.</translation>
+    </message>
+    <message>
+        <source>%1 has sub-folders. Add the pictures in them too?</source>
+        <translation>%1 hat Unterordner. Die Bilder darin auch hinzufügen?</translation>
+    </message>
+    <message>
+        <source>&amp;Include Sub-folders</source>
+        <translation>&amp;Unterordner einbeziehen</translation>
+    </message>
+    <message>
+        <source>&amp;This Folder Only</source>
+        <translation>&amp;Nur diesen Ordner</translation>
+    </message>
+    <message numerus="yes">
+        <source>and %n more</source>
+        <translation>
+            <numerusform>und %n weitere</numerusform>
+            <numerusform>und %n weitere</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Overwrite is on, and this run would replace %n of its own pictures:</source>
+        <translation>
+            <numerusform>Überschreiben ist an, und dieser Lauf würde %n seiner eigenen Bilder ersetzen:</numerusform>
+            <numerusform>Überschreiben ist an, und dieser Lauf würde %n seiner eigenen Bilder ersetzen:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The pictures replaced are lost. Show Details lists where every picture would go.</source>
+        <translation>Die ersetzten Bilder gehen verloren. „Details einblenden“ zeigt, wohin jedes Bild käme.</translation>
+    </message>
+    <message>
+        <source>&amp;Replace Them</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+</context>
+<context>
+    <name>COutputOptionsDialog</name>
+    <message>
+        <source>Options - %1</source>
+        <translation>Optionen - %1</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>&amp;Include sub-folders when adding a folder</source>
+        <translation>&amp;Unterordner beim Hinzufügen eines Ordners einbeziehen</translation>
+    </message>
+    <message>
+        <source>&amp;Keep the folder structure</source>
+        <translation>Ordner&amp;struktur beibehalten</translation>
+    </message>
+    <message>
+        <source>Each picture goes to the same sub-folder under the output folder as under the folder it was added from</source>
+        <translation>Jedes Bild kommt in denselben Unterordner unter dem Ausgabeordner wie unter dem Ordner, aus dem es hinzugefügt wurde</translation>
+    </message>
+    <message>
+        <source>Existing files</source>
+        <translation>Vorhandene Dateien</translation>
+    </message>
+    <message>
+        <source>When the output file &amp;exists:</source>
+        <translation>Wenn die Ausgabedatei &amp;existiert:</translation>
+    </message>
+    <message>
+        <source>Write a numbered copy</source>
+        <translation>Nummerierte Kopie schreiben</translation>
+    </message>
+    <message>
+        <source>Replace it</source>
+        <translation>Ersetzen</translation>
+    </message>
+    <message>
+        <source>Skip the picture</source>
+        <translation>Bild überspringen</translation>
+    </message>
+    <message>
+        <source>&amp;Only write files smaller than the source</source>
+        <translation>Nur Dateien schreiben, die &amp;kleiner als die Quelle sind</translation>
+    </message>
+    <message>
+        <source>Metadata</source>
+        <translation>Metadaten</translation>
+    </message>
+    <message>
+        <source>Keep &amp;metadata</source>
+        <translation>&amp;Metadaten behalten</translation>
+    </message>
+    <message>
+        <source>Camera data (EXIF), XMP, IPTC and the colour profile, in the formats that hold them</source>
+        <translation>Kameradaten (EXIF), XMP, IPTC und das Farbprofil, in den Formaten, die sie aufnehmen</translation>
+    </message>
+    <message>
+        <source>&amp;Remove location</source>
+        <translation>&amp;Ort entfernen</translation>
+    </message>
+    <message>
+        <source>Keep file &amp;dates</source>
+        <translation>&amp;Dateidaten behalten</translation>
+    </message>
+    <message>
+        <source>Each output gets its source&apos;s modification time</source>
+        <translation>Jede Ausgabe erhält die Änderungszeit ihrer Quelle</translation>
     </message>
 </context>
 <context>

@@ -131,6 +131,14 @@
         <source>The selected picture before and after, side by side at full size</source>
         <translation>La imagen seleccionada antes y después, una junto a otra a tamaño completo</translation>
     </message>
+    <message>
+        <source>Options...</source>
+        <translation>Opciones...</translation>
+    </message>
+    <message>
+        <source>Sub-folders, existing files, metadata and file dates</source>
+        <translation>Subcarpetas, archivos existentes, metadatos y fechas de archivo</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -379,6 +387,111 @@ Las imágenes se leen y se escriben con libvips.</translation>
     <message>
         <source>Could not open the folder &quot;%1&quot;: no program to show folders was found.</source>
         <translation>No se pudo abrir la carpeta «%1»: no se encontró ningún programa para mostrar carpetas.</translation>
+    </message>
+    <message>
+        <source>%1 has sub-folders. Add the pictures in them too?</source>
+        <translation>%1 tiene subcarpetas. ¿Añadir también las imágenes que contienen?</translation>
+    </message>
+    <message>
+        <source>&amp;Include Sub-folders</source>
+        <translation>&amp;Incluir subcarpetas</translation>
+    </message>
+    <message>
+        <source>&amp;This Folder Only</source>
+        <translation>&amp;Solo esta carpeta</translation>
+    </message>
+    <message numerus="yes">
+        <source>and %n more</source>
+        <translation>
+            <numerusform>y %n más</numerusform>
+            <numerusform>y %n más</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Overwrite is on, and this run would replace %n of its own pictures:</source>
+        <translation>
+            <numerusform>Sobrescribir está activado y esta conversión reemplazaría %n de sus propias imágenes:</numerusform>
+            <numerusform>Sobrescribir está activado y esta conversión reemplazaría %n de sus propias imágenes:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The pictures replaced are lost. Show Details lists where every picture would go.</source>
+        <translation>Las imágenes reemplazadas se pierden. «Mostrar detalles» indica adónde iría cada imagen.</translation>
+    </message>
+    <message>
+        <source>&amp;Replace Them</source>
+        <translation>&amp;Reemplazarlas</translation>
+    </message>
+</context>
+<context>
+    <name>COutputOptionsDialog</name>
+    <message>
+        <source>Options - %1</source>
+        <translation>Opciones - %1</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Carpetas</translation>
+    </message>
+    <message>
+        <source>&amp;Include sub-folders when adding a folder</source>
+        <translation>&amp;Incluir subcarpetas al añadir una carpeta</translation>
+    </message>
+    <message>
+        <source>&amp;Keep the folder structure</source>
+        <translation>Mantener la es&amp;tructura de carpetas</translation>
+    </message>
+    <message>
+        <source>Each picture goes to the same sub-folder under the output folder as under the folder it was added from</source>
+        <translation>Cada imagen va a la misma subcarpeta de la carpeta de salida que en la carpeta desde la que se añadió</translation>
+    </message>
+    <message>
+        <source>Existing files</source>
+        <translation>Archivos existentes</translation>
+    </message>
+    <message>
+        <source>When the output file &amp;exists:</source>
+        <translation>Si el archivo de salida &amp;existe:</translation>
+    </message>
+    <message>
+        <source>Write a numbered copy</source>
+        <translation>Escribir una copia numerada</translation>
+    </message>
+    <message>
+        <source>Replace it</source>
+        <translation>Reemplazarlo</translation>
+    </message>
+    <message>
+        <source>Skip the picture</source>
+        <translation>Omitir la imagen</translation>
+    </message>
+    <message>
+        <source>&amp;Only write files smaller than the source</source>
+        <translation>Escribir solo archivos más &amp;pequeños que el original</translation>
+    </message>
+    <message>
+        <source>Metadata</source>
+        <translation>Metadatos</translation>
+    </message>
+    <message>
+        <source>Keep &amp;metadata</source>
+        <translation>Mantener los &amp;metadatos</translation>
+    </message>
+    <message>
+        <source>Camera data (EXIF), XMP, IPTC and the colour profile, in the formats that hold them</source>
+        <translation>Datos de la cámara (EXIF), XMP, IPTC y perfil de color, en los formatos que los admiten</translation>
+    </message>
+    <message>
+        <source>&amp;Remove location</source>
+        <translation>Quitar la &amp;ubicación</translation>
+    </message>
+    <message>
+        <source>Keep file &amp;dates</source>
+        <translation>Mantener las &amp;fechas de archivo</translation>
+    </message>
+    <message>
+        <source>Each output gets its source&apos;s modification time</source>
+        <translation>Cada archivo escrito recibe la fecha de modificación de su original</translation>
     </message>
 </context>
 <context>

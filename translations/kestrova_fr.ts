@@ -131,6 +131,14 @@
         <source>The selected picture before and after, side by side at full size</source>
         <translation>L’image choisie avant et après, côte à côte en taille réelle</translation>
     </message>
+    <message>
+        <source>Options...</source>
+        <translation>Options...</translation>
+    </message>
+    <message>
+        <source>Sub-folders, existing files, metadata and file dates</source>
+        <translation>Sous-dossiers, fichiers existants, métadonnées et dates des fichiers</translation>
+    </message>
 </context>
 <context>
     <name>CAboutDlg</name>
@@ -379,6 +387,111 @@ Les images sont lues et écrites avec libvips.</translation>
     <message>
         <source>Could not open the folder &quot;%1&quot;: no program to show folders was found.</source>
         <translation>Impossible d’ouvrir le dossier « %1 » : aucun programme pour afficher les dossiers n’a été trouvé.</translation>
+    </message>
+    <message>
+        <source>%1 has sub-folders. Add the pictures in them too?</source>
+        <translation>%1 contient des sous-dossiers. Ajouter aussi les images qu&apos;ils contiennent ?</translation>
+    </message>
+    <message>
+        <source>&amp;Include Sub-folders</source>
+        <translation>&amp;Inclure les sous-dossiers</translation>
+    </message>
+    <message>
+        <source>&amp;This Folder Only</source>
+        <translation>&amp;Ce dossier seulement</translation>
+    </message>
+    <message numerus="yes">
+        <source>and %n more</source>
+        <translation>
+            <numerusform>et %n de plus</numerusform>
+            <numerusform>et %n de plus</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Overwrite is on, and this run would replace %n of its own pictures:</source>
+        <translation>
+            <numerusform>Écraser est activé, et cette conversion remplacerait %n de ses propres images :</numerusform>
+            <numerusform>Écraser est activé, et cette conversion remplacerait %n de ses propres images :</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The pictures replaced are lost. Show Details lists where every picture would go.</source>
+        <translation>Les images remplacées sont perdues. « Afficher les détails » indique où irait chaque image.</translation>
+    </message>
+    <message>
+        <source>&amp;Replace Them</source>
+        <translation>&amp;Remplacer</translation>
+    </message>
+</context>
+<context>
+    <name>COutputOptionsDialog</name>
+    <message>
+        <source>Options - %1</source>
+        <translation>Options - %1</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Dossiers</translation>
+    </message>
+    <message>
+        <source>&amp;Include sub-folders when adding a folder</source>
+        <translation>&amp;Inclure les sous-dossiers lors de l&apos;ajout d&apos;un dossier</translation>
+    </message>
+    <message>
+        <source>&amp;Keep the folder structure</source>
+        <translation>&amp;Garder la structure des dossiers</translation>
+    </message>
+    <message>
+        <source>Each picture goes to the same sub-folder under the output folder as under the folder it was added from</source>
+        <translation>Chaque image va dans le même sous-dossier du dossier de sortie que dans le dossier d&apos;où elle a été ajoutée</translation>
+    </message>
+    <message>
+        <source>Existing files</source>
+        <translation>Fichiers existants</translation>
+    </message>
+    <message>
+        <source>When the output file &amp;exists:</source>
+        <translation>Si le fichier de sortie &amp;existe :</translation>
+    </message>
+    <message>
+        <source>Write a numbered copy</source>
+        <translation>Écrire une copie numérotée</translation>
+    </message>
+    <message>
+        <source>Replace it</source>
+        <translation>Le remplacer</translation>
+    </message>
+    <message>
+        <source>Skip the picture</source>
+        <translation>Passer l&apos;image</translation>
+    </message>
+    <message>
+        <source>&amp;Only write files smaller than the source</source>
+        <translation>N&apos;écrire que les fichiers plus &amp;petits que la source</translation>
+    </message>
+    <message>
+        <source>Metadata</source>
+        <translation>Métadonnées</translation>
+    </message>
+    <message>
+        <source>Keep &amp;metadata</source>
+        <translation>Garder les &amp;métadonnées</translation>
+    </message>
+    <message>
+        <source>Camera data (EXIF), XMP, IPTC and the colour profile, in the formats that hold them</source>
+        <translation>Données de l&apos;appareil (EXIF), XMP, IPTC et profil de couleur, dans les formats qui les acceptent</translation>
+    </message>
+    <message>
+        <source>&amp;Remove location</source>
+        <translation>&amp;Retirer la position</translation>
+    </message>
+    <message>
+        <source>Keep file &amp;dates</source>
+        <translation>Garder les &amp;dates des fichiers</translation>
+    </message>
+    <message>
+        <source>Each output gets its source&apos;s modification time</source>
+        <translation>Chaque fichier écrit reçoit la date de modification de sa source</translation>
     </message>
 </context>
 <context>

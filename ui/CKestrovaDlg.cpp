@@ -147,7 +147,7 @@ void CKestrovaDlg::SetTabOrder()
         named("btnClearAll"), named("btnCompare"), m_resizeModeCombo, m_widthEdit, m_widthUnitCombo, m_heightEdit,
         m_heightUnitCombo, named("chkDoNotEnlarge"), named("radioQuality"), m_qualityEdit, named("radioSize"),
         m_sizeEdit, named("chkShrinkToFit"), m_formatCombo, named("chkKeepAlpha"), m_outputEdit, named("btnBrowse"),
-        named("btnOpen"), named("chkOverwrite"), named("chkOpenFolder"), named("btnStart") };
+        named("btnOpen"), named("btnOptions"), named("chkOverwrite"), named("chkOpenFolder"), named("btnStart") };
     QWidget* previous = nullptr;
     for (QWidget* widget : order) {
         if (!widget)
@@ -226,6 +226,8 @@ void CKestrovaDlg::BindMarkupControls()
     m_labelCopyright = Find<QLabel>(this, "labelCopyright");
     m_labelInfos = Find<QLabel>(this, "labelInfos");
     m_labelEstimate = Find<QLabel>(this, "labelEstimate");
+    if (auto* options = qobject_cast<QAbstractButton*>(FindControl(QStringLiteral("btnOptions"))))
+        connect(options, &QAbstractButton::clicked, this, &CKestrovaDlg::OnOptions);
     m_captionButtons.close = FindControl(QStringLiteral("btnClose"));
     m_captionButtons.minimize = FindControl(QStringLiteral("btnMin"));
     m_btnMax = FindControl(QStringLiteral("btnMax"));

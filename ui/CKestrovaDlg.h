@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "batch/ImageBatch.h"
+#include "batch/OutputPlan.h"
 #include "ui/CUILibDialog.h"
 #include "ui/NotificationDispatch.h"
 
@@ -11,6 +12,7 @@
 #include <utility>
 
 class CEditEx;
+class COutputOptionsDialog;
 class CImageListCtrlEx;
 class CPictureBox;
 class OutputEstimator;
@@ -77,6 +79,10 @@ public:
     void OnCompressionChosen();
     void OnOverwriteToggled();
     void OnOutputFormatChanged();
+    // Sub-folders, the kept tree, taken names, files that would grow, metadata and dates.
+    void OnOptions();
+    // Every option of the panel into the settings, so the next start has them.
+    void RememberOptions();
     // Do Not Enlarge, Keep Transparency, Shrink to Fit: into the batch and the settings.
     void OnOutputOptionToggled();
     void RefreshOptionControls();
@@ -108,6 +114,12 @@ protected:
     virtual bool OpenUrl(const QUrl& url);
     // The end of a run or an intake; folder: the output folder to offer, or empty.
     virtual void ShowSummary(const SummaryText& summary, const QString& folder);
+    // A folder with sub-folders is being added: 1 with them, 0 without, -1 not at all.
+    virtual int AskIncludeSubfolders(const QString& folder, bool withThemLastTime);
+    // With overwrite on, the pictures the run would destroy: true to go ahead. plan: the whole plan.
+    virtual bool ConfirmReplacing(const std::vector<PlannedOutput>& atRisk, const std::vector<PlannedOutput>& plan);
+    // The options dialog, shown modal; true when it was accepted.
+    virtual bool ExecOptionsDialog(COutputOptionsDialog& dialog);
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -137,6 +149,9 @@ private:
     // The preview's decode, render and estimate work and the Compare button.
     void ConnectPreviewWork();
     void AddQueuedPaths();
+    // The files first, as Add File adds them; then each folder as Add Folder does, with its
+    // sub-folders as last chosen.
+    void AddPaths(const QStringList& paths);
     void ScheduleQueuedPaths(int delayMs);
     // The width and height fields, their units and labels as the shown mode asks; runs on
     // every change of the mode combo, whoever makes it.

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -106,7 +107,32 @@ void CKestrovaDlg::OnAddFolder()
     if (!BrowseForFolder(folder, tr("Please select a folder")) || folder.isEmpty())
         return;
     SettingsStore::WriteString(SettingsStore::Section, SettingsStore::KeyAddFolder, folder.toStdString());
+    // Asked only where there is something to ask about; the answer is the next question's default.
+    const QStringList subfolders = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (!subfolders.isEmpty()) {
+        OutputOptions options = m_batch.GetOutputOptions();
+        const int answer = AskIncludeSubfolders(folder, options.includeSubfolders);
+        if (answer < 0)
+            return;
+        if (options.includeSubfolders != (answer == 1)) {
+            options.includeSubfolders = answer == 1;
+            m_batch.SetOutputOptions(options);
+            RememberOptions();
+        }
+    }
     RunIntake(AddFolder, 0, folder);
+}
+
+int CKestrovaDlg::AskIncludeSubfolders(const QString& folder, bool withThemLastTime)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(AppIdentity::DisplayName),
+        tr("%1 has sub-folders. Add the pictures in them too?").arg(QDir::toNativeSeparators(folder)),
+        QMessageBox::Cancel, this);
+    QPushButton* with = box.addButton(tr("&Include Sub-folders"), QMessageBox::YesRole);
+    QPushButton* without = box.addButton(tr("&This Folder Only"), QMessageBox::NoRole);
+    box.setDefaultButton(withThemLastTime ? with : without);
+    box.exec();
+    return box.clickedButton() == with ? 1 : box.clickedButton() == without ? 0 : -1;
 }
 
 void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
@@ -168,14 +194,7 @@ void CKestrovaDlg::dropEvent(QDropEvent* event)
     QTimer::singleShot(0, this, [this, paths] { OnDropFiles(paths); });
 }
 
-void CKestrovaDlg::OnDropFiles(const QStringList& paths)
-{
-    if (paths.isEmpty())
-        return;
-    for (const QString& path : paths)
-        m_batch.AddPendingPath(path.toStdString());
-    RunIntake(AddFiles, static_cast<int>(paths.size()));
-}
+void CKestrovaDlg::OnDropFiles(const QStringList& paths) { AddPaths(paths); }
 
 void CKestrovaDlg::ShowInvalidFolder(const QString& folder)
 {
@@ -196,6 +215,14 @@ void CKestrovaDlg::OnStart()
     SettingsStore::SetLastFolder(folder.toStdString());
     SettingsStore::SetOpenFolder(m_batch.GetOpenFolderAfterRun());
     m_batch.SetOutputFolder(folder.toStdString());
+    // Overwrite replaces without a word only what is not one of the run's own pictures.
+    if (m_batch.GetOverwriteExisting()) {
+        const std::vector<PlannedOutput> plan = PlanOutputs(m_batch, false);
+        std::vector<PlannedOutput> atRisk;
+        std::ranges::copy_if(plan, std::back_inserter(atRisk), PutsAPictureAtRisk);
+        if (!atRisk.empty() && !ConfirmReplacing(atRisk, plan))
+            return;
+    }
     // The run has the processor to itself; an estimate not made yet is made afterwards.
     if (m_estimator->IsPending())
         m_estimator->Clear();
@@ -213,6 +240,31 @@ void CKestrovaDlg::OnStart()
                      .arg(m_batch.GetConvertFailureCount()));
     ReportConvertFailures(clock.elapsed());
     UpdateOutputEstimate();
+}
+
+bool CKestrovaDlg::ConfirmReplacing(const std::vector<PlannedOutput>& atRisk, const std::vector<PlannedOutput>& plan)
+{
+    QString names;
+    constexpr std::size_t kShown = 6;
+    for (std::size_t i = 0; i < std::min(atRisk.size(), kShown); ++i)
+        names += QStringLiteral("\n") + QFileInfo(QString::fromStdString(atRisk[i].source)).fileName();
+    if (atRisk.size() > kShown)
+        names += QStringLiteral("\n") + tr("and %n more", nullptr, static_cast<int>(atRisk.size() - kShown));
+    QString details;
+    for (const PlannedOutput& p : plan)
+        details += QString::fromStdString(DescribePlannedOutput(p)) + QLatin1Char('\n');
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(AppIdentity::DisplayName),
+        tr("Overwrite is on, and this run would replace %n of its own pictures:", nullptr,
+            static_cast<int>(atRisk.size()))
+            + names,
+        QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("replaceQuestion"));
+    box.setInformativeText(tr("The pictures replaced are lost. Show Details lists where every picture would go."));
+    box.setDetailedText(details);
+    QPushButton* replace = box.addButton(tr("&Replace Them"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    return box.clickedButton() == replace;
 }
 
 void CKestrovaDlg::ReportConvertFailures(qint64 milliseconds)

@@ -41,7 +41,13 @@ void CKestrovaDlg::AddQueuedPaths()
         ScheduleQueuedPaths(kQueueRetryMs);
         return;
     }
-    const QStringList paths = std::exchange(m_queuedPaths, {});
+    AddPaths(std::exchange(m_queuedPaths, {}));
+    // More may have come while the intakes ran.
+    ScheduleQueuedPaths(0);
+}
+
+void CKestrovaDlg::AddPaths(const QStringList& paths)
+{
     QStringList folders;
     int files = 0;
     for (const QString& path : paths) {
@@ -56,6 +62,4 @@ void CKestrovaDlg::AddQueuedPaths()
         RunIntake(AddFiles, files);
     for (const QString& folder : folders)
         RunIntake(AddFolder, 0, folder);
-    // More may have come while the intakes ran.
-    ScheduleQueuedPaths(0);
 }

@@ -16,6 +16,7 @@
 #include "imaging/PictureFormat.h"
 #include "settings/SettingsStore.h"
 #include "ui/CImageListCtrlEx.h"
+#include "ui/COutputOptionsDialog.h"
 #include "ui/CPictureBox.h"
 #include "ui/OutputEstimator.h"
 
@@ -328,8 +329,29 @@ void CKestrovaDlg::OnOverwriteToggled()
 {
     if (m_chkOverwrite)
         m_batch.SetOverwriteExisting(m_chkOverwrite->isChecked());
+    RememberOptions();
     emit OptionApplied(QStringLiteral("chkOverwrite"));
 }
+
+void CKestrovaDlg::OnOptions()
+{
+    COutputOptionsDialog dialog(m_batch.GetOutputOptions(), m_batch.GetOverwriteExisting(), this);
+    if (!ExecOptionsDialog(dialog))
+        return;
+    m_batch.SetOutputOptions(dialog.GetOptions());
+    // The box on the panel says the same as the dialog's choice; its handler stores it.
+    if (m_chkOverwrite && m_chkOverwrite->isChecked() != dialog.GetOverwrite())
+        m_chkOverwrite->setChecked(dialog.GetOverwrite());
+    else
+        m_batch.SetOverwriteExisting(dialog.GetOverwrite());
+    RememberOptions();
+    UpdateOutputEstimate();
+    emit OptionApplied(QStringLiteral("btnOptions"));
+}
+
+bool CKestrovaDlg::ExecOptionsDialog(COutputOptionsDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
+void CKestrovaDlg::RememberOptions() { SettingsStore::SetOutputOptions(m_batch.GetOutputOptions()); }
 
 void CKestrovaDlg::OnOutputFormatChanged()
 {
@@ -361,7 +383,7 @@ void CKestrovaDlg::OnOutputOptionToggled()
         m_batch.SetKeepAlpha(m_chkKeepAlpha->isChecked());
     if (m_chkShrinkToFit)
         m_batch.SetShrinkToFit(m_chkShrinkToFit->isChecked());
-    SettingsStore::SetOutputOptions(m_batch.GetOutputOptions());
+    RememberOptions();
     UpdatePreviewScale();
     UpdateOutputEstimate();
     if (const QObject* check = sender())

@@ -109,15 +109,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.GetImageList()->setFocus();
         QStringList visited;
-        for (int i = 0; i < 22; ++i) {
+        for (int i = 0; i < 23; ++i) {
             visited << QApplication::focusWidget()->objectName();
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
         QCOMPARE(visited,
             QStringList({ "imageList", "btnAddFile", "btnAddFolder", "btnRemoveFile", "btnClearAll", "resizeModeCombo",
                 "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo", "chkDoNotEnlarge", "radioQuality",
-                "qualityEdit", "formatCombo", "outputEdit", "btnBrowse", "btnOpen", "chkOverwrite", "chkOpenFolder",
-                "btnStart", "imageList", "btnAddFile" }));
+                "qualityEdit", "formatCombo", "outputEdit", "btnBrowse", "btnOpen", "btnOptions", "chkOverwrite",
+                "chkOpenFolder", "btnStart", "imageList", "btnAddFile" }));
     }
 
     // Ctrl+Return starts the run, whichever control has the focus.

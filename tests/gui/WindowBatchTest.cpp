@@ -1,4 +1,6 @@
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -6,18 +8,22 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 
 #include "progress/CProgressDialog.h"
 #include "settings/SettingsStore.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CKestrovaDlg.h"
+#include "ui/COutputOptionsDialog.h"
 #include "ui/CPictureBox.h"
 #include "ui/RunSummary.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The window with the desktop's dialogs answered by the test.
 class Window : public CKestrovaDlg {
@@ -34,6 +40,11 @@ public:
     bool desktopOpens = true;
     QList<SummaryText> summaries;
     QStringList summaryFolders;
+    int subfolderAnswer = 0;    // to "Add the pictures in sub-folders too?"
+    QStringList asked;          // folder, and "with" or "without" as the answer offered first
+    bool replaceAnswer = false; // to the question before a run that would replace its own pictures
+    QStringList atRisk;         // the sources it named
+    std::function<void(COutputOptionsDialog&)> optionsAnswer; // the user's clicks in Options...
 
     using CKestrovaDlg::dropEvent; // what the window gets for a drop (Qt routes real drops to the drag's target)
     QLineEdit* Output() { return findChild<QLineEdit*>("outputEdit"); }
@@ -69,9 +80,36 @@ protected:
         summaries << summary;
         summaryFolders << folder;
     }
+    int AskIncludeSubfolders(const QString& folder, bool withThemLastTime) override
+    {
+        asked << folder + (withThemLastTime ? " with" : " without");
+        return subfolderAnswer;
+    }
+    bool ConfirmReplacing(const std::vector<PlannedOutput>& risky, const std::vector<PlannedOutput>&) override
+    {
+        for (const PlannedOutput& p : risky)
+            atRisk << QString::fromStdString(p.source);
+        return replaceAnswer;
+    }
+    bool ExecOptionsDialog(COutputOptionsDialog& dialog) override
+    {
+        if (!optionsAnswer)
+            return false;
+        optionsAnswer(dialog);
+        return true;
+    }
 };
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+// Every file under folder, by its path relative to it, sorted.
+QStringList Tree(const std::string& folder)
+{
+    QStringList names;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.is_regular_file())
+            names << Q(fs::relative(e.path(), folder).string());
+    names.sort();
+    return names;
+}
 
 // Writes a picture in the format its name says.
 QString WritePicture(const testpics::TempDir& dir, const std::string& name, int width = 40)
@@ -124,11 +162,12 @@ private slots:
         WritePicture(folder, "five/six.jpg");
         w.folderToChoose = Q(folder.Path().string());
         w.OnAddFolder();
+        QCOMPARE(w.asked, QStringList({ w.folderToChoose + " without" }));
         QStringList added = w.Names().mid(5);
         added.sort();
         QCOMPARE(added, QStringList({ "four.gif", "one.JPG", "two.tiff" }));
         QCOMPARE(w.summaries.size(), 1); // all added: nothing to say
-        // Dropped pictures, a folder and a text file: only the pictures, in order; the others named.
+        // Dropped pictures, a folder and a text file: the pictures in order, then the folder's; the text named.
         testpics::WriteBytes(dir / "note.txt", { 'n', 'o', 't', 'e' });
         QMimeData mime;
         mime.setUrls({ QUrl::fromLocalFile(Q(dir / "d.gif")), QUrl::fromLocalFile(Q(folder / "five")),
@@ -136,12 +175,68 @@ private slots:
             QUrl::fromLocalFile(Q(dir / "c.jpg")) });
         QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         w.dropEvent(&drop);
-        QTRY_COMPARE(w.Names().mid(8), QStringList({ "d.gif", "b.png", "c.jpg" }));
+        QTRY_COMPARE(w.Names().mid(8), QStringList({ "d.gif", "b.png", "c.jpg", "six.jpg" }));
         QCOMPARE(w.summaries.size(), 2);
-        QVERIFY2(w.summaries[1].details.startsWith("2 files were not added:\n\nfive: ")
-                && w.summaries[1].details.contains("\nnote.txt: "),
+        QVERIFY2(w.summaries[1].details.startsWith("1 file was not added:\n\nnote.txt: "),
             qPrintable(w.summaries[1].details));
         QVERIFY(w.messages.isEmpty());
+    }
+
+    // A tree added with its sub-folders, the answer remembered; Options... keeps the tree, and a run mirrors it.
+    // With Replace chosen and the sources' own folder as output, the run asks first and a No writes nothing.
+    void treesOptionsAndReplacingSources()
+    {
+        testpics::TempDir dir;
+        // Settings of its own: the answers it stores must not reach the other tests.
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", savedConfig); });
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir / "config"));
+        for (const char* name : { "x.png", "a/x.png", "a/b/x.png" }) {
+            fs::create_directories((dir / name).substr(0, (dir / name).rfind('/')));
+            WritePicture(dir, name);
+        }
+        Window w;
+        w.folderToChoose = Q(dir.Path().string());
+        w.subfolderAnswer = 1;
+        w.OnAddFolder();
+        QCOMPARE(w.Names(), QStringList({ "x.png", "x.png", "x.png" }));
+        w.OnClearAll();
+        w.OnAddFolder();
+        QCOMPARE(w.asked, QStringList({ w.folderToChoose + " without", w.folderToChoose + " with" }));
+        // QVERIFY(SettingsStore::GetOutputOptions().includeSubfolders);
+
+        w.optionsAnswer = [](COutputOptionsDialog& d) {
+            QVERIFY(d.Check("chkSubfolders")->isChecked());
+            d.Check("chkKeepTree")->setChecked(true);
+            d.GetExistingCombo()->setCurrentIndex(COutputOptionsDialog::ReplaceIt);
+        };
+        w.OnOptions();
+        QVERIFY(w.GetBatch().GetOutputOptions().keepTree);
+        QVERIFY(w.GetBatch().GetOverwriteExisting());
+        QVERIFY(qobject_cast<QAbstractButton*>(w.FindControl("chkOverwrite"))->isChecked());
+        w.Output()->setText(Q(dir / "out"));
+        w.OnStart();
+        QVERIFY(w.atRisk.isEmpty());
+        QCOMPARE(Tree(dir / "out"), QStringList({ "a/b/x.jpg", "a/x.jpg", "x.jpg" }));
+
+        // Written as PNG into the sources' own folder: each replaces its source.
+        w.GetBatch().SetOutputExtension(".png");
+        const std::vector<std::uint8_t> before = testpics::ReadBytes(dir / "a/x.png");
+        w.Output()->setText(Q(dir.Path().string()));
+        w.OnStart();
+        QCOMPARE(w.atRisk, QStringList({ Q(dir / "x.png"), Q(dir / "a/x.png"), Q(dir / "a/b/x.png") }));
+        QCOMPARE(w.summaries.size(), 1); // the run that was not made has none
+        QVERIFY(testpics::ReadBytes(dir / "a/x.png") == before);
+        // Without the tree, all three would go to one name: the later two are at risk too.
+        w.atRisk.clear();
+        w.optionsAnswer = [](COutputOptionsDialog& d) { d.Check("chkKeepTree")->setChecked(false); };
+        w.OnOptions();
+        w.Output()->setText(Q(dir / "out"));
+        w.OnStart();
+        QCOMPARE(w.atRisk, QStringList({ Q(dir / "a/x.png"), Q(dir / "a/b/x.png") }));
+        w.replaceAnswer = true;
+        w.OnStart();
+        QCOMPARE(w.summaries.size(), 2);
     }
 
     // Add Folder's chooser opens in the folder chosen last, else the user's pictures, else home.
