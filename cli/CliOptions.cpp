@@ -97,6 +97,9 @@ const OptionSpec kOptions[] = {
     { "overwrite", 0, false },
     { "if-exists", 0, true },
     { "skip-larger", 0, false },
+    { "keep-metadata", 0, false },
+    { "strip-gps", 0, false },
+    { "keep-dates", 0, false },
     { "recursive", 'R', false },
     { "keep-tree", 0, false },
     { "dry-run", 0, false },
@@ -140,6 +143,12 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.quiet = true;
     else if (name == "skip-larger")
         out.skipLarger = true;
+    else if (name == "keep-metadata")
+        out.keepMetadata = true;
+    else if (name == "strip-gps")
+        out.stripGps = true;
+    else if (name == "keep-dates")
+        out.keepDates = true;
     else if (name == "recursive")
         out.recursive = true;
     else if (name == "keep-tree")
@@ -376,6 +385,10 @@ bool ApplyFormatOptions(const CliOptions& o, ResizeSettings& settings, std::stri
     options.keepTree |= o.keepTree;
     if (o.existsRuleGiven)
         options.skipExisting = o.skipExisting;
+    options.keepMetadata |= o.keepMetadata;
+    // Alone it changes nothing: without keepMetadata no location is kept anyway.
+    options.stripGps |= o.stripGps;
+    options.keepDates |= o.keepDates;
     settings.SetOutputOptions(options);
     return true;
 }
@@ -513,6 +526,11 @@ Output:
                           replace its own pictures needs --overwrite itself
       --skip-larger       write nothing when the output would be larger in
                           bytes than its source
+      --keep-metadata     keep EXIF, XMP, IPTC and the colour profile where the
+                          format holds them (jpg, png, tif, webp, avif, heic;
+                          jxl the profile only); default: none is kept
+      --strip-gps         with --keep-metadata: leave out every location field
+      --keep-dates        give each output its source's modification time
   -R, --recursive         scan folders with their sub-folders
       --keep-tree         with -R: each output at the same place under the
                           output folder as its source under the folder given

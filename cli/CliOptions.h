@@ -38,6 +38,9 @@ struct CliOptions {
     bool overwriteConfirmed = false;      // --overwrite itself: replacing the run's own sources is meant
     bool skipExisting = false;            // --if-exists skip
     bool skipLarger = false;
+    bool keepMetadata = false;
+    bool stripGps = false;
+    bool keepDates = false;
     bool recursive = false;
     bool keepTree = false;
     bool dryRun = false;

@@ -283,6 +283,15 @@ OutputResult WriteThroughTemp(std::string& path, const OutputRules& rules, const
         error = SystemError("could not write", errno);
         ok = false;
     }
+    if (ok && rules.modified) {
+        // Set on the finished file: naming it (link, rename) leaves the time as it is.
+        const timespec times[2] = { { 0, UTIME_OMIT },
+            { static_cast<time_t>(rules.modified->seconds), static_cast<long>(rules.modified->nanoseconds) } };
+        if (::futimens(temp.Fd(), times) != 0) {
+            error = SystemError("could not write", errno);
+            ok = false;
+        }
+    }
     ok = ok && FlushToDisk(temp.Fd(), error);
     struct stat st { };
     const std::uint64_t size = ok && ::fstat(temp.Fd(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
@@ -342,6 +351,14 @@ bool PathExists(const std::string& path)
     return errno != ENOENT && errno != ENOTDIR;
 }
 
+std::optional<FileTime> ModifiedTime(const std::string& path)
+{
+    struct stat st { };
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return FileTime { st.st_mtim.tv_sec, st.st_mtim.tv_nsec };
+}
+
 bool WriteFileBytes(const std::string& path, std::span<const std::uint8_t> bytes, std::string& error)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -372,7 +389,7 @@ bool WriteFileBytes(const std::string& path, std::string_view text, std::string&
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error,
     const std::function<void()>& beforeNaming)
 {
-    const OutputRules rules { overwrite ? ExistingOutput::Replace : ExistingOutput::Number, 0, beforeNaming };
+    const OutputRules rules { overwrite ? ExistingOutput::Replace : ExistingOutput::Number, 0, beforeNaming, {} };
     return WriteThroughTemp(path, rules, write, std::nullopt, error) == OutputResult::Written;
 }
 
@@ -386,7 +403,7 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, unsigned mode,
 {
     std::string target = path;
     return WriteThroughTemp(
-               target, { ExistingOutput::Replace, 0, {} },
+               target, { ExistingOutput::Replace, 0, {}, {} },
                [&](const std::string& temp, std::string& e) { return WriteFileBytes(temp, bytes, e); },
                static_cast<mode_t>(mode & 07777), error)
         == OutputResult::Written;

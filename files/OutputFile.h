@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,6 +32,15 @@ using WriteToFile = std::function<bool(const std::string& tempPath, std::string&
 bool WriteOutputFile(std::string& path, bool overwrite, const WriteToFile& write, std::string& error,
     const std::function<void()>& beforeNaming = {});
 
+// A file's modification time, to the nanosecond where the file system keeps it.
+struct FileTime {
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+    bool operator==(const FileTime&) const = default;
+};
+// The modification time of the file at path (a link's target); empty when it cannot be read.
+std::optional<FileTime> ModifiedTime(const std::string& path);
+
 // What to do when the output's name is taken.
 enum class ExistingOutput { Number, Replace, Keep };
 
@@ -42,6 +52,8 @@ struct OutputRules {
     ExistingOutput existing = ExistingOutput::Number;
     std::uint64_t maxBytes = 0;
     std::function<void()> beforeNaming;
+    // Given: the finished file takes this modification time before it takes its name.
+    std::optional<FileTime> modified;
 };
 OutputResult WriteOutputFileWith(std::string& path, const OutputRules& rules, const WriteToFile& write,
     std::string& error, std::uint64_t* bytes = nullptr);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "imaging/PictureImpl.h"
 
@@ -128,16 +129,41 @@ std::string TakeVipsError(const vips::VError& e)
     return s;
 }
 
+// An ICC profile's header: its signature, and no more bytes declared than there are. Bytes that are no
+// profile never reach the library, whose complaint would read as damage to the strict decoder.
+bool LooksLikeIcc(const void* data, std::size_t size)
+{
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    if (!p || size < 132 || std::memcmp(p + 36, "acsp", 4) != 0)
+        return false;
+    const std::uint32_t declared
+        = std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+    return declared >= 132 && declared <= size;
+}
+
 VImage ToSrgb(VImage img)
 {
+    // A profile that cannot be read or does not fit the pixels: the numbers are shown as they are, and
+    // an output that keeps metadata is told the profile was not used.
+    const auto unusable = [](VImage in) {
+        in = in.copy();
+        in.remove("icc-profile-data");
+        in.set(kIccDamaged, 1);
+        return in;
+    };
     if (img.get_typeof("icc-profile-data") != 0) {
-        try {
-            img = img.icc_transform(
-                "srgb", VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL));
-        } catch (const vips::VError&) {
-            // A profile that does not fit the pixels: show the numbers as they are.
-            ClearLibraryErrors();
-            img.remove("icc-profile-data");
+        std::size_t size = 0;
+        const void* profile = img.get_blob("icc-profile-data", &size);
+        if (!LooksLikeIcc(profile, size) || !vips_icc_is_compatible_profile(img.get_image(), profile, size)) {
+            img = unusable(img);
+        } else {
+            try {
+                img = img.icc_transform(
+                    "srgb", VImage::option()->set("embedded", true)->set("intent", VIPS_INTENT_PERCEPTUAL));
+            } catch (const vips::VError&) {
+                ClearLibraryErrors();
+                img = unusable(img);
+            }
         }
     }
     if (img.interpretation() != VIPS_INTERPRETATION_sRGB || img.format() != VIPS_FORMAT_UCHAR)

@@ -37,6 +37,9 @@ struct EncodeOptions {
     int quality = 75;       // 1..100, for the formats that take one
     bool keepAlpha = false; // formats that hold alpha keep it; off: flattened onto white
     bool lossless = false;  // WebP and JPEG XL; the others ignore it
+    // EXIF, XMP, IPTC and the colour profile go to the formats that carry them; off: none.
+    bool keepMetadata = false;
+    bool stripGps = false; // with keepMetadata: no location in EXIF or XMP
 };
 
 // One picture: the only door to the image library. Cheap to copy; an operation
@@ -73,6 +76,8 @@ public:
     // Set when the picture decoded only partly; empty otherwise. A picture still in its
     // file is decoded while it is saved or encoded, and so knows it only after that.
     const std::string& GetWarning() const;
+    // What the last save or encoding keeping metadata had to leave out of it; empty otherwise.
+    const std::string& GetMetadataWarning() const { return m_metadataWarning; }
 
     // At least 24 bits per pixel: 8-bit sRGB, three bands, alpha flattened onto white.
     void IncreaseBpp24();
@@ -88,6 +93,8 @@ public:
 
     // JPEG bytes at the quality (clamped to 1..100); empty on failure.
     std::vector<std::uint8_t> EncodeJpeg(int quality) const;
+    // The same with the options' quality and metadata; alpha is always flattened.
+    std::vector<std::uint8_t> EncodeJpeg(const EncodeOptions& options) const;
     // Writes the file in the format; formats without an encoder of their own write JPEG.
     // GIF gets an 8-bit error-diffused palette, the others 24 bits. A picture still in its
     // file goes from the decoder to the file a band of rows at a time, with no whole copy
@@ -116,6 +123,7 @@ private:
     std::shared_ptr<const Impl> m_impl;
     mutable PictureFailure m_failure;
     mutable std::string m_writeWarning; // a damaged file found while saving or encoding it
+    mutable std::string m_metadataWarning;
 };
 
 // While it lives, picture work on this thread stops early once `stop` turns true: a decode in

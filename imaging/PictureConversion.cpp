@@ -38,7 +38,20 @@ bool KeepsAlpha(const ConvertSnapshot& s, const FormatRow& written)
 
 EncodeOptions EncodingOf(const ConvertSnapshot& s, const FormatRow& written, int quality)
 {
-    return { .quality = quality, .keepAlpha = KeepsAlpha(s, written), .lossless = s.options.lossless };
+    return { .quality = quality,
+        .keepAlpha = KeepsAlpha(s, written),
+        .lossless = s.options.lossless,
+        .keepMetadata = s.options.keepMetadata,
+        .stripGps = s.options.stripGps };
+}
+
+// What a written picture's metadata had to leave out, after any other warning.
+void NoteMetadata(const Picture& work, ConvertOutcome& outcome)
+{
+    const std::string& note = work.GetMetadataWarning();
+    if (outcome.status != ConvertStatus::Written || note.empty())
+        return;
+    outcome.reason = outcome.reason.empty() ? note : outcome.reason + "; " + note;
 }
 
 // The working copy (at 24 bits unless alpha is kept) and the size the options ask for. It is
@@ -114,7 +127,8 @@ void WriteFile(
 {
     std::string error;
     std::uint64_t bytes = 0;
-    const OutputRules rules { ExistingRule(s), s.options.skipLarger ? s.sizeLimit : 0, s.beforeNaming };
+    const OutputRules rules { ExistingRule(s), s.options.skipLarger ? s.sizeLimit : 0, s.beforeNaming,
+        s.options.keepDates ? s.sourceTime : std::nullopt };
     switch (WriteOutputFileWith(path, rules, write, error, &bytes)) {
     case OutputResult::Written:
         Written(outcome, bytes, quality);
@@ -178,6 +192,7 @@ void TakeWriteResult(const Picture& work, ConvertOutcome& outcome)
         if (outcome.reason.empty())
             outcome.reason = work.GetWarning();
         outcome.damaged = outcome.damaged || !work.GetWarning().empty();
+        NoteMetadata(work, outcome);
     } else if (work.GetErrorCode() == PictureError::Damaged) {
         outcome.status = ConvertStatus::Unreadable;
     }
@@ -237,7 +252,7 @@ bool ShrinkUntilItFits(const Picture& work, PictureFormat format, const EncodeOp
             error = smaller.GetError();
             return false;
         }
-        bytes = format == PictureFormat::Jpeg ? smaller.EncodeJpeg(options.quality) : smaller.Encode(format, options);
+        bytes = format == PictureFormat::Jpeg ? smaller.EncodeJpeg(options) : smaller.Encode(format, options);
         if (bytes.empty()) {
             error = smaller.GetError().empty() ? "could not write: the encoder failed" : smaller.GetError();
             return false;
@@ -281,7 +296,7 @@ ConvertOutcome ConvertTargetSize(
     AttemptCache cache(targetBytes, [&work, encoded, options](int q) {
         EncodeOptions o = options;
         o.quality = q;
-        return encoded == PictureFormat::Jpeg ? work.EncodeJpeg(q) : work.Encode(encoded, o);
+        return encoded == PictureFormat::Jpeg ? work.EncodeJpeg(o) : work.Encode(encoded, o);
     });
     auto encodeError
         = [&work] { return work.GetError().empty() ? "could not write: the encoder failed" : work.GetError(); };
@@ -325,6 +340,7 @@ ConvertOutcome ConvertTargetSize(
             outcome.width = width;
             outcome.height = height;
             outcome.scaledToFit = outcome.status == ConvertStatus::Written;
+            NoteMetadata(work, outcome);
             MarkOverTarget(outcome, targetBytes);
             return outcome;
         }
@@ -337,6 +353,7 @@ ConvertOutcome ConvertTargetSize(
     PublishBytes(s.folder + title + extension, s, *bytes, quality, outcome, to);
     if (outcome.status == ConvertStatus::Written)
         outcome.reason = reason;
+    NoteMetadata(work, outcome);
     MarkOverTarget(outcome, targetBytes);
     return outcome;
 }
@@ -419,10 +436,12 @@ ConvertOutcome ConvertLoaded(ImageEntry& entry, const ConvertSnapshot& snapshot,
 {
     ConvertOutcome outcome;
     struct stat st { };
-    const std::uint64_t sourceBytes
-        = ::stat(entry.GetPath().c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    const bool found = ::stat(entry.GetPath().c_str(), &st) == 0;
+    const std::uint64_t sourceBytes = found ? static_cast<std::uint64_t>(st.st_size) : 0;
     ConvertSnapshot limited = snapshot;
     limited.sizeLimit = sourceBytes;
+    if (found)
+        limited.sourceTime = FileTime { st.st_mtim.tv_sec, st.st_mtim.tv_nsec };
     // Whatever happens to one picture, the others and the end message must follow.
     try {
         if (entry.Load()) {

@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "files/OutputFile.h"
 #include "imaging/ResizeSettings.h"
 
 class ImageEntry;
@@ -60,6 +62,8 @@ struct ConvertSnapshot {
     std::function<void()> beforeNaming;
     // With options.skipLarger, per picture: the source's size in bytes (0: no limit).
     std::uint64_t sizeLimit = 0;
+    // Per picture: the source's modification time, which options.keepDates gives the output.
+    std::optional<FileTime> sourceTime;
 };
 ConvertSnapshot TakeConvertSnapshot(const ResizeSettings& settings);
 

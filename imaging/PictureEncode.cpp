@@ -275,7 +275,7 @@ PngEncoding ChooseForGraphic(const VImage& img)
 // while it is decoded. Other pictures up to kPngAnalysed are looked at whole: as a photograph
 // when they have many colours, else a trial on a band. Always 24 bits (32 with alpha kept), as
 // the other lossless formats: no palette, whatever the colours.
-bool SavePng(VImage img, bool photo, const std::string& path, std::string& error)
+bool SavePng(VImage img, bool photo, bool keepMetadata, const std::string& path, std::string& error)
 {
     if (img.format() != VIPS_FORMAT_UCHAR || (img.bands() != 3 && img.bands() != 4)) {
         error = "could not write: the picture is not 8-bit colour";
@@ -286,15 +286,38 @@ bool SavePng(VImage img, bool photo, const std::string& path, std::string& error
         img = img.copy_memory(); // nothing is copied when the pixels are in memory already
         encoding = CountColours(img, kGraphicColours) > kGraphicColours ? kPhotoPng : ChooseForGraphic(img);
     }
+    PngMetadata metadata;
+    if (keepMetadata) {
+        const auto blob = [&img](const char* field) {
+            std::size_t size = 0;
+            const auto* data
+                = static_cast<const std::uint8_t*>(img.get_typeof(field) != 0 ? img.get_blob(field, &size) : nullptr);
+            return std::vector<std::uint8_t>(data, data + size);
+        };
+        metadata.exif = blob("exif-data");
+        // eXIf holds the block without the header a JPEG segment needs.
+        if (metadata.exif.size() >= 6 && std::equal(metadata.exif.begin(), metadata.exif.begin() + 6, "Exif\0\0"))
+            metadata.exif.erase(metadata.exif.begin(), metadata.exif.begin() + 6);
+        metadata.icc = blob("icc-profile-data");
+        const std::vector<std::uint8_t> xmp = blob("xmp-data");
+        metadata.xmp.assign(xmp.begin(), xmp.end());
+    }
     std::unique_ptr<PngRowWriter> writer
-        = PngRowWriter::Create(path, img.width(), img.height(), img.bands(), encoding, error);
+        = PngRowWriter::Create(path, img.width(), img.height(), img.bands(), encoding, error, metadata);
     return writer && PullRows(img, *writer, error);
 }
 
-// One pass of the format's encoder over the pixels into the file at path.
+// The formats whose files carry EXIF, XMP or a colour profile.
+bool CarriesMetadata(PictureFormat format)
+{
+    return format != PictureFormat::Bmp && format != PictureFormat::Pcx && format != PictureFormat::Gif;
+}
+
+// One pass of the format's encoder over the pixels into the file at path. With keepMetadata the
+// picture's metadata (made fit by KeepMetadata) goes along, else none.
 // photo: the picture came from a colour JPEG, whose every pixel is a little different from the next.
-bool WriteFile(
-    const VImage& img, const std::string& path, PictureFormat format, int quality, bool photo, std::string& error)
+bool WriteFile(const VImage& img, const std::string& path, PictureFormat format, int quality, bool photo,
+    bool keepMetadata, std::string& error)
 {
     switch (format) {
     case PictureFormat::Bmp:
@@ -309,16 +332,17 @@ bool WriteFile(
         // With alpha kept, the transparent entry is meant.
         return img.has_alpha() || ClearGifTransparencyInFile(path, error);
     case PictureFormat::Png:
-        return SavePng(img, photo, path, error);
+        return SavePng(img, photo, keepMetadata, path, error);
     case PictureFormat::Tif:
         img.tiffsave(path.c_str(),
             VImage::option()
                 ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_LZW)
                 ->set("predictor", VIPS_FOREIGN_TIFF_PREDICTOR_HORIZONTAL)
-                ->set("strip", true));
+                ->set("strip", !keepMetadata));
         return true;
     default:
-        img.jpegsave(path.c_str(), VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
+        img.jpegsave(
+            path.c_str(), VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", !keepMetadata));
         return true;
     }
 }
@@ -339,12 +363,15 @@ std::vector<std::uint8_t> TakeBlob(VipsBlob* blob)
 std::vector<std::uint8_t> EncodeModern(VImage img, const FormatRow& row, const EncodeOptions& o)
 {
     const int q = std::clamp(o.quality, 1, 100);
+    const bool strip = !o.keepMetadata;
     switch (row.format) {
     case PictureFormat::Webp:
         return TakeBlob(img.webpsave_buffer(
-            VImage::option()->set("Q", q)->set("lossless", o.lossless)->set("strip", true)->set("effort", 4)));
+            VImage::option()->set("Q", q)->set("lossless", o.lossless)->set("strip", strip)->set("effort", 4)));
     case PictureFormat::Jxl:
-        return TakeBlob(img.jxlsave_buffer(VImage::option()->set("Q", q)->set("lossless", o.lossless)));
+        // This library's JPEG XL writer keeps the colour profile only.
+        return TakeBlob(
+            img.jxlsave_buffer(VImage::option()->set("Q", q)->set("lossless", o.lossless)->set("strip", strip)));
     case PictureFormat::Avif:
     case PictureFormat::Heic:
         return TakeBlob(
@@ -354,7 +381,7 @@ std::vector<std::uint8_t> EncodeModern(VImage img, const FormatRow& row, const E
                                     ->set("compression",
                                         row.format == PictureFormat::Avif ? VIPS_FOREIGN_HEIF_COMPRESSION_AV1
                                                                           : VIPS_FOREIGN_HEIF_COMPRESSION_HEVC)
-                                    ->set("strip", true)));
+                                    ->set("strip", strip)));
     default:
         return {};
     }
@@ -374,19 +401,23 @@ bool ClassicKeepsAlpha(PictureFormat format, bool keepAlpha)
 // BMP, GIF, JPEG, PCX, PNG and TIFF into the file, streamed from the decoder where the picture is
 // still in its file.
 bool SaveClassic(const Picture::Impl& impl, const std::string& path, PictureFormat format, const EncodeOptions& options,
-    std::string& warning, PictureFailure& failure)
+    std::string& warning, std::string& metadataWarning, PictureFailure& failure)
 {
     const bool photo = impl.loader == "jpegload" && impl.bpp != 8;
+    const bool keep = options.keepMetadata && CarriesMetadata(format);
     auto write = [&](VImage img, std::string& error) {
         StopWatch watch(img);
-        return WriteFile(img, path, format, options.quality, photo, error);
+        metadataWarning.clear();
+        if (keep)
+            img = KeepMetadata(img, format, options.stripGps, metadataWarning);
+        return WriteFile(img, path, format, options.quality, photo, keep, error);
     };
     return Stream(impl, ClassicKeepsAlpha(format, options.keepAlpha), "could not write", write, warning, failure);
 }
 
 // The same in memory: the very bytes of the file, written to a file that lives in memory.
 std::vector<std::uint8_t> EncodeClassic(const Picture::Impl& impl, PictureFormat format, const EncodeOptions& options,
-    std::string& warning, PictureFailure& failure)
+    std::string& warning, std::string& metadataWarning, PictureFailure& failure)
 {
     const int fd = ::memfd_create("kestrova-encode", MFD_CLOEXEC);
     if (fd < 0) {
@@ -394,7 +425,7 @@ std::vector<std::uint8_t> EncodeClassic(const Picture::Impl& impl, PictureFormat
         return {};
     }
     std::vector<std::uint8_t> bytes;
-    if (SaveClassic(impl, "/proc/self/fd/" + std::to_string(fd), format, options, warning, failure)) {
+    if (SaveClassic(impl, "/proc/self/fd/" + std::to_string(fd), format, options, warning, metadataWarning, failure)) {
         struct stat st { };
         bool ok = ::fstat(fd, &st) == 0;
         if (ok)
@@ -420,6 +451,7 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
     LibraryUse use;
     m_failure = {};
     m_writeWarning.clear();
+    m_metadataWarning.clear();
     if (StopScope::Requested()) {
         Fail(PictureError::Stopped, kStopped);
         return {};
@@ -430,7 +462,7 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
     }
     const FormatRow* row = FindFormatRow(format);
     if (!row || !HasOwnQuality(*row))
-        return EncodeClassic(*m_impl, format, options, m_writeWarning, m_failure);
+        return EncodeClassic(*m_impl, format, options, m_writeWarning, m_metadataWarning, m_failure);
     const std::string name(row->name);
     if (!row->saver.empty() && vips_type_find("VipsOperation", std::string(row->saver).c_str()) == 0) {
         Fail(PictureError::WriteFailed, "could not write: this system has no " + name + " encoder");
@@ -439,6 +471,9 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
     std::vector<std::uint8_t> bytes;
     auto encode = [&](VImage img, std::string&) {
         StopWatch watch(img);
+        m_metadataWarning.clear();
+        img = options.keepMetadata ? KeepMetadata(img, row->format, options.stripGps, m_metadataWarning)
+                                   : WithoutMetadata(img);
         bytes = EncodeModern(img, *row, options);
         return true;
     };
@@ -452,7 +487,13 @@ std::vector<std::uint8_t> Picture::Encode(PictureFormat format, const EncodeOpti
 
 std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
 {
+    return EncodeJpeg(EncodeOptions { .quality = quality });
+}
+
+std::vector<std::uint8_t> Picture::EncodeJpeg(const EncodeOptions& options) const
+{
     LibraryUse use;
+    m_metadataWarning.clear();
     if (StopScope::Requested())
         return {};
     VImage img;
@@ -460,10 +501,12 @@ std::vector<std::uint8_t> Picture::EncodeJpeg(int quality) const
     if (!m_impl || !Flattened(*m_impl, img, ignored))
         return {};
     try {
+        if (options.keepMetadata)
+            img = KeepMetadata(img, PictureFormat::Jpeg, options.stripGps, m_metadataWarning);
         void* buf = nullptr;
         std::size_t size = 0;
-        img.write_to_buffer(
-            ".jpg", &buf, &size, VImage::option()->set("Q", std::clamp(quality, 1, 100))->set("strip", true));
+        img.write_to_buffer(".jpg", &buf, &size,
+            VImage::option()->set("Q", std::clamp(options.quality, 1, 100))->set("strip", !options.keepMetadata));
         std::vector<std::uint8_t> bytes(static_cast<std::uint8_t*>(buf), static_cast<std::uint8_t*>(buf) + size);
         g_free(buf);
         return bytes;
@@ -483,6 +526,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOp
     LibraryUse use;
     m_failure = {};
     m_writeWarning.clear();
+    m_metadataWarning.clear();
     if (const FormatRow* row = FindFormatRow(format); row && HasOwnQuality(*row)) {
         const std::vector<std::uint8_t> bytes = Encode(format, options);
         if (bytes.empty())
@@ -494,7 +538,7 @@ bool Picture::Save(const std::string& path, PictureFormat format, const EncodeOp
         return Fail(PictureError::Stopped, kStopped);
     if (!m_impl)
         return Fail(PictureError::WriteFailed, "no picture to save");
-    return SaveClassic(*m_impl, path, format, options, m_writeWarning, m_failure);
+    return SaveClassic(*m_impl, path, format, options, m_writeWarning, m_metadataWarning, m_failure);
 }
 
 Rgb888 Picture::ToRgb888() const

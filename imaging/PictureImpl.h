@@ -26,6 +26,16 @@ VImage ToSrgb(VImage img);
 // 8-bit, three bands, alpha flattened onto white.
 VImage Flatten(VImage img);
 
+// Set by ToSrgb on a picture whose embedded colour profile could not be read.
+inline constexpr const char* kIccDamaged = "kestrova-icc-damaged";
+// The picture on a header of its own whose metadata fits an output in the format that keeps it:
+// EXIF for upright pixels of this size (imaging/Metadata.h), with stripGps no location in EXIF or XMP,
+// and nothing a JPEG segment cannot hold. What could not be kept is left out and said in warning.
+VImage KeepMetadata(VImage img, PictureFormat format, bool stripGps, std::string& warning);
+// The picture on a header of its own without any metadata, for writers that would keep some
+// whatever they are told (this library's WebP writer does).
+VImage WithoutMetadata(VImage img);
+
 // Opens the file of exactly this name with the loader ("jpegload"), the options
 // given as arguments: the library would read a trailing "[...]" of a name as options.
 VImage OpenExact(const std::string& path, const std::string& loader, vips::VOption* options);

@@ -35,7 +35,8 @@ struct PngRowWriter::Png {
 namespace {
 
 // Each libpng call that may fail jumps back to its own frame here, where nothing needs destroying.
-bool Start(png_structp png, png_infop info, int width, int height, int bands, const PngEncoding& e)
+bool Start(
+    png_structp png, png_infop info, int width, int height, int bands, const PngEncoding& e, const PngMetadata& meta)
 {
     if (setjmp(png_jmpbuf(png)))
         return false;
@@ -45,6 +46,21 @@ bool Start(png_structp png, png_infop info, int width, int height, int bands, co
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
         bands == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
         PNG_FILTER_TYPE_BASE);
+    if (!meta.exif.empty())
+        png_set_eXIf_1(png, info, static_cast<png_uint_32>(meta.exif.size()), const_cast<png_bytep>(meta.exif.data()));
+    // A profile libpng finds wrong is left out rather than failing the picture.
+    png_set_benign_errors(png, 1);
+    if (!meta.icc.empty())
+        png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE, meta.icc.data(),
+            static_cast<png_uint_32>(meta.icc.size()));
+    png_text xmp {};
+    if (!meta.xmp.empty()) {
+        xmp.compression = PNG_ITXT_COMPRESSION_NONE;
+        xmp.key = const_cast<char*>("XML:com.adobe.xmp");
+        xmp.text = const_cast<char*>(meta.xmp.c_str());
+        xmp.itxt_length = meta.xmp.size();
+        png_set_text(png, info, &xmp, 1);
+    }
     png_write_info(png, info);
     return true;
 }
@@ -67,8 +83,8 @@ bool End(png_structp png)
 
 } // namespace
 
-std::unique_ptr<PngRowWriter> PngRowWriter::Create(
-    const std::string& path, int width, int height, int bands, const PngEncoding& encoding, std::string& error)
+std::unique_ptr<PngRowWriter> PngRowWriter::Create(const std::string& path, int width, int height, int bands,
+    const PngEncoding& encoding, std::string& error, const PngMetadata& metadata)
 {
     if ((bands != 3 && bands != 4) || width < 1 || height < 1) {
         error = "could not write: the picture is not 8-bit colour";
@@ -92,7 +108,7 @@ std::unique_ptr<PngRowWriter> PngRowWriter::Create(
         }
     }
     png_set_write_fn(w->m_png->png, &w->m_out, Append, NoFlush);
-    if (!Start(w->m_png->png, w->m_png->info, width, height, bands, encoding)) {
+    if (!Start(w->m_png->png, w->m_png->info, width, height, bands, encoding, metadata)) {
         error = "could not write: the PNG encoder failed";
         return nullptr;
     }

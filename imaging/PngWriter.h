@@ -18,13 +18,21 @@ struct PngEncoding {
     int strategy; // zlib strategy: Z_DEFAULT_STRATEGY, Z_FILTERED, Z_HUFFMAN_ONLY...
 };
 
+// What a PNG keeps of the picture's metadata, each written in its own chunk before the pixels:
+// eXIf (the block without its "Exif\0\0" header), iCCP and an iTXt "XML:com.adobe.xmp". Empty: none.
+struct PngMetadata {
+    std::vector<std::uint8_t> exif;
+    std::vector<std::uint8_t> icc;
+    std::string xmp;
+};
+
 // Writes an 8-bit RGB (3 bands) or RGBA (4) PNG as the rows come, top to bottom, to a file or,
 // with an empty path, into memory (Bytes()).
 class PngRowWriter {
 public:
     // Null when the file cannot be created, with error saying why in plain words.
-    static std::unique_ptr<PngRowWriter> Create(
-        const std::string& path, int width, int height, int bands, const PngEncoding& encoding, std::string& error);
+    static std::unique_ptr<PngRowWriter> Create(const std::string& path, int width, int height, int bands,
+        const PngEncoding& encoding, std::string& error, const PngMetadata& metadata = {});
     ~PngRowWriter();
     PngRowWriter(const PngRowWriter&) = delete;
     PngRowWriter& operator=(const PngRowWriter&) = delete;

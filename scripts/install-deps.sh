@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config ninja-build clang-format
     clang libclang-rt-14-dev
-    libvips-dev libvips-tools libpng-dev
+    libvips-dev libvips-tools libpng-dev libexif-dev
     qt6-base-dev qt6-tools-dev libqt6opengl6-dev libgl-dev libquazip1-qt6-dev
     qt6-l10n-tools qt6-translations-l10n
     libgtest-dev

@@ -143,6 +143,18 @@ TEST(ApplyCliOptions, OverAPresetOnlyWhatIsGivenChanges)
     }
 }
 
+// The metadata and date switches reach the options; without them nothing is kept.
+TEST(ApplyCliOptions, MetadataAndDatesReachTheOptions)
+{
+    const auto options = [](const Args& args) {
+        const OutputOptions o = Applied(cli::ParseCliArguments(args).options).GetOutputOptions();
+        return std::tuple(o.keepMetadata, o.stripGps, o.keepDates);
+    };
+    EXPECT_EQ(options({ "a.jpg" }), std::tuple(false, false, false));
+    EXPECT_EQ(options({ "--keep-metadata", "--strip-gps", "a.jpg" }), std::tuple(true, true, false));
+    EXPECT_EQ(options({ "--strip-gps", "--keep-dates", "a.jpg" }), std::tuple(false, true, true));
+}
+
 TEST(CsvReport, QuotesWhatNeedsQuotingAndListsSkippedPictures)
 {
     const ConvertOutcome written { "/i/a.jpg", "/o/a.jpg", 8, 6, 900, 70, ConvertStatus::Written, "" };

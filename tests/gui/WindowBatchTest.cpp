@@ -1,12 +1,15 @@
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 
@@ -45,6 +48,7 @@ public:
     bool replaceAnswer = false; // to the question before a run that would replace its own pictures
     QStringList atRisk;         // the sources it named
     std::function<void(COutputOptionsDialog&)> optionsAnswer; // the user's clicks in Options...
+    bool realQuestion = false; // the window's own question box before replacing, answered by the test
 
     using CKestrovaDlg::dropEvent; // what the window gets for a drop (Qt routes real drops to the drag's target)
     QLineEdit* Output() { return findChild<QLineEdit*>("outputEdit"); }
@@ -85,8 +89,10 @@ protected:
         asked << folder + (withThemLastTime ? " with" : " without");
         return subfolderAnswer;
     }
-    bool ConfirmReplacing(const std::vector<PlannedOutput>& risky, const std::vector<PlannedOutput>&) override
+    bool ConfirmReplacing(const std::vector<PlannedOutput>& risky, const std::vector<PlannedOutput>& plan) override
     {
+        if (realQuestion)
+            return CKestrovaDlg::ConfirmReplacing(risky, plan);
         for (const PlannedOutput& p : risky)
             atRisk << QString::fromStdString(p.source);
         return replaceAnswer;
@@ -234,6 +240,22 @@ private slots:
         w.Output()->setText(Q(dir / "out"));
         w.OnStart();
         QCOMPARE(w.atRisk, QStringList({ Q(dir / "a/x.png"), Q(dir / "a/b/x.png") }));
+        // The real question names how many and which, lists the plan in its details, and Cancel is the default.
+        w.realQuestion = true;
+        QString text, details;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box && box->objectName() == "replaceQuestion");
+            text = box->text();
+            details = box->detailedText();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        w.OnStart();
+        QCOMPARE(text, QString("Overwrite is on, and this run would replace 2 of its own pictures:\nx.png\nx.png"));
+        QVERIFY2(details.contains(Q(dir / "a/x.png") + " -> " + Q(dir / "out/x.png") + " (collides with "),
+            qPrintable(details));
+        QCOMPARE(w.summaries.size(), 1);
+        w.realQuestion = false;
         w.replaceAnswer = true;
         w.OnStart();
         QCOMPARE(w.summaries.size(), 2);
