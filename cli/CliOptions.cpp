@@ -106,6 +106,8 @@ const OptionSpec kOptions[] = {
     { "report", 'r', true },
     { "quiet", 0, false },
     { "jobs", 'j', true },
+    { "preset", 0, true },
+    { "save-preset", 0, true },
 };
 
 const OptionSpec* FindLong(const std::string& name)
@@ -136,6 +138,7 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.overwrite = true;
         out.overwriteConfirmed = true;
         out.skipExisting = false;
+        out.existsRuleGiven = true;
     } else if (name == "quiet")
         out.quiet = true;
     else if (name == "skip-larger")
@@ -159,6 +162,7 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         // The last word counts, --overwrite included.
         out.overwrite = rule == "overwrite";
         out.skipExisting = rule == "skip";
+        out.existsRuleGiven = true;
     } else if (name == "no-enlarge")
         out.noEnlarge = true;
     else if (name == "keep-alpha")
@@ -189,11 +193,10 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.output = value;
     else if (name == "report")
         out.report = value;
+    else if (name == "preset" || name == "save-preset")
+        (name == "preset" ? out.preset : out.savePreset) = value;
     else if (name == "mode") {
-        out.mode = Choice<ResizeMode>(value,
-            { { "scaled", ScaledImage }, { "fixed", FixImage }, { "width", RestrictWidth },
-                { "height", RestrictHeight }, { "box", FitInBox }, { "long-edge", LongEdge },
-                { "short-edge", ShortEdge } });
+        out.mode = FindResizeMode(value);
         if (!out.mode)
             return bad + " (scaled, fixed, width, height, box, long-edge or short-edge)";
     } else if (name == "unit") {
@@ -275,15 +278,16 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& args)
         if (!result.error.empty())
             return result;
     }
-    if (!out.help && !out.version && out.inputs.empty())
+    if (!out.help && !out.version && !out.savePreset && out.inputs.empty())
         result.error = "no pictures given";
     else if (out.quality && out.targetKB)
         result.error = "--quality and --target-size exclude each other";
     else if (out.lossless && out.targetKB)
         result.error = "--lossless and --target-size exclude each other: a lossless file has no quality to lower";
-    else if (out.shrinkToFit && !out.targetKB)
+    // A preset may hold the target size.
+    else if (out.shrinkToFit && !out.targetKB && !out.preset)
         result.error = "--shrink-to-fit needs --target-size";
-    else if (out.minQuality && !out.targetKB)
+    else if (out.minQuality && !out.targetKB && !out.preset)
         result.error = "--min-quality needs --target-size";
     if (!result.error.empty())
         return result;
@@ -341,7 +345,7 @@ bool ApplySides(const CliOptions& o, ResizeSettings& settings, std::string& erro
 
 bool ApplyFormatOptions(const CliOptions& o, ResizeSettings& settings, std::string& error)
 {
-    const FormatRow* format = FindWrittenFormat(o.extension.value_or(std::string(GetFormatTable().front().extension)));
+    const FormatRow* format = FindWrittenFormat(o.extension.value_or(settings.GetOutputExtension()));
     const std::string name = format ? std::string(format->extension.substr(1)) : "this format";
     if (o.targetKB && format && !format->takesQuality) {
         error = "--target-size: " + name + " has no quality to lower (" + QualityFormatNames(false) + " have)";
@@ -364,22 +368,27 @@ bool ApplyFormatOptions(const CliOptions& o, ResizeSettings& settings, std::stri
         // As the window's format box does: other formats use their own encoding.
         if (!format || !format->takesQuality)
             settings.SetCompressionChoice(CompressFormatDefault);
+        else if (settings.GetCompressionChoice() == CompressFormatDefault)
+            settings.SetCompressionChoice(CompressQuality); // from a preset's format without a quality
     }
-    settings.SetOverwriteExisting(o.overwrite);
-    settings.SetKeepAlpha(o.keepAlpha);
-    settings.SetLossless(o.lossless);
-    settings.SetShrinkToFit(o.shrinkToFit);
+    if (o.existsRuleGiven)
+        settings.SetOverwriteExisting(o.overwrite);
     if (o.minQuality)
         settings.SetMinQuality(*o.minQuality);
+    // Switches only turn on: off is the default, or the preset's choice.
     OutputOptions options = settings.GetOutputOptions();
-    options.skipExisting = o.skipExisting;
-    options.skipLarger = o.skipLarger;
-    options.includeSubfolders = options.includeSubfolders || o.recursive;
-    options.keepTree = options.keepTree || o.keepTree;
-    options.keepMetadata = options.keepMetadata || o.keepMetadata;
+    options.keepAlpha |= o.keepAlpha;
+    options.lossless |= o.lossless;
+    options.shrinkToFit |= o.shrinkToFit;
+    options.skipLarger |= o.skipLarger;
+    options.includeSubfolders |= o.recursive;
+    options.keepTree |= o.keepTree;
+    if (o.existsRuleGiven)
+        options.skipExisting = o.skipExisting;
+    options.keepMetadata |= o.keepMetadata;
     // Alone it changes nothing: without keepMetadata no location is kept anyway.
-    options.stripGps = options.stripGps || o.stripGps;
-    options.keepDates = options.keepDates || o.keepDates;
+    options.stripGps |= o.stripGps;
+    options.keepDates |= o.keepDates;
     settings.SetOutputOptions(options);
     return true;
 }
@@ -527,6 +536,11 @@ Output:
                           output folder as its source under the folder given
       --dry-run           print where each picture would go, and outputs that
                           collide or replace a source; write nothing
+      --preset NAME       start from the options of a preset saved in the
+                          window or with --save-preset; the options given
+                          change only what they name
+      --save-preset NAME  save the options given (after --preset) as a
+                          preset; without pictures, save it and stop
   -r, --report FILE       write a CSV line per picture to FILE
   -j, --jobs N            pictures converted side by side (default: one per
                           processor core; 1 for one at a time)

@@ -34,6 +34,7 @@ struct CliOptions {
     std::optional<int> targetKB;
     std::optional<std::string> extension; // with its dot: ".jpg"
     bool overwrite = false;               // --overwrite, or --if-exists overwrite
+    bool existsRuleGiven = false;         // --overwrite or --if-exists; else a preset's rule stands
     bool overwriteConfirmed = false;      // --overwrite itself: replacing the run's own sources is meant
     bool skipExisting = false;            // --if-exists skip
     bool skipLarger = false;
@@ -46,6 +47,7 @@ struct CliOptions {
     bool quiet = false;
     std::optional<std::string> report;
     std::optional<int> jobs; // pictures side by side; none: one per core
+    std::optional<std::string> preset, savePreset;
     std::vector<std::string> inputs;
 };
 
@@ -59,6 +61,7 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& args);
 
 // Sets the options through the model's own setters, in the order a user would
 // in the window: mode, unit, width, height; then compression, format, overwrite.
+// What the line does not give is left as it is (a preset's choice, or the default).
 // False with a usage error when the combination makes no sense.
 bool ApplyCliOptions(const CliOptions& options, ResizeSettings& settings, std::string& error);
 

@@ -19,6 +19,8 @@
 #include "cli/CliReport.h"
 #include "imaging/Picture.h"
 #include "settings/DataDirectory.h"
+#include "settings/IniFile.h"
+#include "settings/PanelOptions.h"
 #include "settings/SettingsStore.h"
 
 namespace {
@@ -241,8 +243,29 @@ int main(int argc, char** argv)
 
     ImageBatch batch;
     std::string error;
+    if (options.savePreset && !(error = SettingsStore::CheckPresetName(*options.savePreset)).empty())
+        return UsageError("--save-preset: " + error);
+    // Presets live in the window's settings file.
+    if (options.preset || options.savePreset)
+        PrepareDataDirectory();
+    if (options.preset) {
+        PanelOptions preset;
+        if (!SettingsStore::LoadPreset(*options.preset, preset, error))
+            return UsageError(error);
+        ApplyPanelOptions(preset, batch);
+    }
     if (!cli::ApplyCliOptions(options, batch, error))
         return UsageError(error);
+    if (options.savePreset) {
+        if (!SettingsStore::SavePreset(*options.savePreset, CapturePanelOptions(batch), error)) {
+            std::fprintf(stderr, "kestrova-cli: --save-preset: %s\n", error.c_str());
+            return kExitFailed;
+        }
+        if (!options.quiet)
+            std::printf("preset %s saved\n", TrimBlanks(*options.savePreset).c_str());
+        if (options.inputs.empty())
+            return kExitWritten;
+    }
     if (options.jobs)
         batch.SetJobs(*options.jobs);
     std::string folder;

@@ -4,6 +4,7 @@
 
 #include "fuzz/FuzzSupport.h"
 #include "settings/IniFile.h"
+#include "settings/PanelOptions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -24,5 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string written = "v\xC3\xA9";
     if (file.WriteString(section, key, written) && file.ReadString(section, key, "") != written)
         Broken("a written value does not read back");
+    // A section of the option panel's keys, read from whatever it holds, then put in its place whole.
+    (void)file.ReadSectionNames();
+    PanelOptions options;
+    (void)ReadPanelOptionsEntries(file.ReadSection(section), options);
+    if (file.WriteSection(section, WritePanelOptionsEntries(options), true)) {
+        PanelOptions back;
+        if (!ReadPanelOptionsEntries(file.ReadSection(section), back).empty() || !(back == options))
+            Broken("a replaced section does not read back");
+    }
     return 0;
 }

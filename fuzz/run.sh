@@ -25,6 +25,7 @@ done
 printf '[SETTING_INFO]\nLANGUAGE=Deutsch\nLAST_FOLDER=/home/x/\n' >"$corpus/ini/utf8.ini"
 printf 'SETTING_INFO/LAST_FOLDER\n[SETTING_INFO]\r\nLAST_FOLDER=/caf\xe9/\r\n' >"$corpus/ini/ansi.ini"
 printf '\xef\xbb\xbfS/K\n[S]\nK=\xc3\xa9\n' >"$corpus/ini/bom.ini"
+printf 'PRESET:web/MODE\n[PRESET:web]\nMODE=long-edge\nFORMAT=webp\nQUALITY=80\n' >"$corpus/ini/preset.ini"
 printf '\xff\xfe[\0S\0]\0\r\0\n\0K\0=\0v\0\r\0\n\0' >"$corpus/ini/utf16.ini"
 cp Language/*.ini "$corpus/language/"
 cp "$corpus"/ini/* "$corpus/language/"

@@ -1,8 +1,11 @@
 #include "imaging/ResizeSettings.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+
+#include "files/PathUtil.h"
 
 std::int32_t Truncate32(double value)
 {
@@ -14,6 +17,26 @@ std::int32_t Truncate32(double value)
     if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
         return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(value);
+}
+
+namespace {
+
+constexpr std::array<std::string_view, ResizeModeCount> ModeNames
+    = { "scaled", "fixed", "width", "height", "box", "long-edge", "short-edge" };
+
+} // namespace
+
+std::string_view ResizeModeName(ResizeMode mode)
+{
+    return mode >= 0 && mode < ResizeModeCount ? ModeNames[static_cast<std::size_t>(mode)] : std::string_view();
+}
+
+std::optional<ResizeMode> FindResizeMode(std::string_view name)
+{
+    for (std::size_t i = 0; i < ModeNames.size(); ++i)
+        if (ToLowerAscii(name) == ModeNames[i])
+            return static_cast<ResizeMode>(i);
+    return std::nullopt;
 }
 
 namespace {
@@ -156,6 +179,34 @@ void ResizeSettings::SetWidthValue(float value, SizeUnit selector) { SetValue(Wi
 void ResizeSettings::SetHeightValue(float value, SizeUnit selector) { SetValue(HeightAxis(), value, selector); }
 void ResizeSettings::SetReferenceWidth(std::int32_t width) { SetReference(WidthAxis(), width); }
 void ResizeSettings::SetReferenceHeight(std::int32_t height) { SetReference(HeightAxis(), height); }
+
+void ResizeSettings::SetDimensions(const ResizeDimensions& dimensions)
+{
+    auto& d = m_dimensions;
+    d = dimensions;
+    if (d.mode < 0 || d.mode >= ResizeModeCount)
+        d.mode = ScaledImage;
+    // The pairs the setters make: Scaled Image is percent, Fixed and the pixel-only modes are pixels,
+    // the restricting modes take either.
+    if (d.mode == ScaledImage)
+        d.unit = Percent;
+    else if (d.mode == RestrictWidth || d.mode == RestrictHeight)
+        d.unit = d.unit == Percent ? Percent : Pixel;
+    else
+        d.unit = Pixel;
+    for (std::int32_t* v :
+        { &d.widthPixels, &d.heightPixels, &d.widthPercent, &d.heightPercent, &d.referenceWidth, &d.referenceHeight })
+        *v = std::max(*v, 0);
+}
+
+void ResizeSettings::SetCompression(const CompressionSettings& compression)
+{
+    m_compression.choice = compression.choice >= CompressQuality && compression.choice <= CompressFormatDefault
+        ? compression.choice
+        : CompressQuality;
+    SetQuality(compression.quality);
+    m_compression.targetSizeKB = std::clamp(compression.targetSizeKB, 1, MaxTargetSizeKB);
+}
 
 void ResizeSettings::SetQuality(std::int32_t quality)
 {

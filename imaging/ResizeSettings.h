@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "imaging/PictureFormat.h"
 
@@ -21,6 +23,10 @@ enum ResizeMode : int {
 inline constexpr int ResizeModeCount = 7;
 // The modes whose values are pixels whatever the unit says.
 inline bool IsPixelOnlyMode(ResizeMode mode) { return mode == FitInBox || mode == LongEdge || mode == ShortEdge; }
+// The words the converter's --mode and the settings file use: "scaled", "fixed", "width", "height",
+// "box", "long-edge", "short-edge". Lookup ignores ASCII case.
+std::string_view ResizeModeName(ResizeMode mode);
+std::optional<ResizeMode> FindResizeMode(std::string_view name);
 enum SizeUnit : int { Percent = 0, Pixel = 1, CurrentUnit = 2 };
 enum CompressionChoice : int { CompressQuality = 0, CompressTargetSize = 1, CompressFormatDefault = 2 };
 
@@ -33,12 +39,14 @@ struct ResizeDimensions {
     std::int32_t heightPercent = 10000;
     std::int32_t referenceWidth = 800;
     std::int32_t referenceHeight = 600;
+    bool operator==(const ResizeDimensions&) const = default;
 };
 
 struct CompressionSettings {
     std::int32_t choice = CompressQuality;
     std::int32_t quality = 70;
     std::int32_t targetSizeKB = 100;
+    bool operator==(const CompressionSettings&) const = default;
 };
 
 // Options beside the classic ones; all off by default, so a run without them is as before.
@@ -84,6 +92,9 @@ public:
     void SetReferenceHeight(std::int32_t height);
     void ResetDimensions() { m_dimensions = ResizeDimensions {}; }
     const ResizeDimensions& GetDimensions() const { return m_dimensions; }
+    // Puts back dimensions as GetDimensions gave them. Anything the setters could not have made is
+    // mended: an unknown mode is Scaled Image, the unit is the one the mode implies, negative sizes are 0.
+    void SetDimensions(const ResizeDimensions& dimensions);
 
     void SetCompressionChoice(CompressionChoice choice) { m_compression.choice = choice; }
     CompressionChoice GetCompressionChoice() const { return static_cast<CompressionChoice>(m_compression.choice); }
@@ -91,6 +102,10 @@ public:
     std::int32_t GetQuality() const { return m_compression.quality; }
     void SetTargetSizeKB(std::int32_t kb) { m_compression.targetSizeKB = kb; }
     std::int32_t GetTargetSizeKB() const { return m_compression.targetSizeKB; }
+    const CompressionSettings& GetCompression() const { return m_compression; }
+    // An unknown choice is the quality; quality 1..100 and target size 1..MaxTargetSizeKB are clamped.
+    void SetCompression(const CompressionSettings& compression);
+    static constexpr std::int32_t MaxTargetSizeKB = 1048576;
 
     void SetDoNotEnlarge(bool on) { m_options.doNotEnlarge = on; }
     bool GetDoNotEnlarge() const { return m_options.doNotEnlarge; }

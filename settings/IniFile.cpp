@@ -254,12 +254,16 @@ bool HasLineBreakOrNul(std::string_view text)
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
+bool IsWritableSection(std::string_view section)
+{
+    return section.find(']') == std::string_view::npos && !HasLineBreakOrNul(section) && IsValidUtf8(section);
+}
+
 bool IsWritable(std::string_view section, std::string_view key, std::string_view value)
 {
-    if (TrimBlanks(key).empty() || key.find('=') != std::string_view::npos
-        || section.find(']') != std::string_view::npos)
+    if (TrimBlanks(key).empty() || key.find('=') != std::string_view::npos || !IsWritableSection(section))
         return false;
-    if (HasLineBreakOrNul(section) || HasLineBreakOrNul(key) || HasLineBreakOrNul(value))
+    if (HasLineBreakOrNul(key) || HasLineBreakOrNul(value))
         return false;
     // A key line starting with these would read back as a comment or a section.
     const std::string trimmedKey = TrimBlanks(key);
@@ -301,13 +305,61 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key, 
     return CutToLength(TrimBlanks(defaultValue), MaxValueLength);
 }
 
+IniFile::Entries IniFile::ReadSection(std::string_view section) const
+{
+    Entries entries;
+    const Loaded loaded = Load(m_path);
+    if (loaded.status != LoadStatus::Loaded)
+        return entries;
+    const std::string name = TrimBlanks(section);
+    bool inside = false;
+    for (const std::string& line : loaded.text.lines) {
+        const std::string trimmed = TrimBlanks(line);
+        if (auto header = SectionName(trimmed)) {
+            if (inside)
+                break; // only the first section of that name counts, as for ReadString
+            inside = EqualsNoCase(*header, name);
+            continue;
+        }
+        auto kv = inside ? ParseKeyLine(trimmed) : std::nullopt;
+        if (!kv || std::ranges::any_of(entries, [&](const auto& e) { return EqualsNoCase(e.first, kv->key); }))
+            continue;
+        entries.emplace_back(std::move(kv->key), CutToLength(std::move(kv->value), MaxValueLength));
+    }
+    return entries;
+}
+
+std::vector<std::string> IniFile::ReadSectionNames() const
+{
+    std::vector<std::string> names;
+    const Loaded loaded = Load(m_path);
+    if (loaded.status != LoadStatus::Loaded)
+        return names;
+    for (const std::string& line : loaded.text.lines) {
+        auto header = SectionName(TrimBlanks(line));
+        if (header && std::ranges::none_of(names, [&](const std::string& n) { return EqualsNoCase(n, *header); }))
+            names.push_back(std::move(*header));
+    }
+    return names;
+}
+
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) const
 {
-    if (m_path.empty() || !IsWritable(section, key, value))
+    return WriteSection(section, { { std::string(key), std::string(value) } });
+}
+
+bool IniFile::WriteSection(std::string_view section, const Entries& entries, bool replaceSection) const
+{
+    if (m_path.empty() || !IsWritableSection(section))
         return false;
+    for (const auto& [key, value] : entries)
+        if (!IsWritable(section, key, value))
+            return false;
     Loaded loaded = Load(m_path);
     if (loaded.status == LoadStatus::Unusable)
         return false;
+    if (loaded.status == LoadStatus::Missing && entries.empty())
+        return true; // nothing to remove, nothing to make
     if (loaded.status == LoadStatus::Missing)
         loaded.mode = 0666 & ~[] {
             const mode_t mask = ::umask(0);
@@ -316,16 +368,30 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
         }();
     IniText& text = loaded.text;
     // Names are read back trimmed, so they are looked up and written trimmed.
-    const std::string sectionName = TrimBlanks(section), keyName = TrimBlanks(key);
-    const std::string line = keyName + "=" + std::string(value);
-    const Position pos = Find(text, sectionName, keyName);
-    if (pos.keyLine) {
-        text.lines[*pos.keyLine] = line;
-    } else if (pos.sectionLine) {
-        text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(pos.lastContentLine + 1), line);
-    } else {
-        text.lines.push_back("[" + sectionName + "]");
-        text.lines.push_back(line);
+    const std::string sectionName = TrimBlanks(section);
+    if (replaceSection) {
+        std::vector<std::string> kept;
+        bool inside = false;
+        for (std::string& line : text.lines) {
+            if (auto header = SectionName(TrimBlanks(line)))
+                inside = EqualsNoCase(*header, sectionName);
+            if (!inside)
+                kept.push_back(std::move(line));
+        }
+        text.lines = std::move(kept);
+    }
+    for (const auto& [key, value] : entries) {
+        const std::string keyName = TrimBlanks(key);
+        const std::string line = keyName + "=" + value;
+        const Position pos = Find(text, sectionName, keyName);
+        if (pos.keyLine) {
+            text.lines[*pos.keyLine] = line;
+        } else if (pos.sectionLine) {
+            text.lines.insert(text.lines.begin() + static_cast<std::ptrdiff_t>(pos.lastContentLine + 1), line);
+        } else {
+            text.lines.push_back("[" + sectionName + "]");
+            text.lines.push_back(line);
+        }
     }
     const auto bytes = Encode(text);
     std::string error;

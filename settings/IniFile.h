@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 // One INI file read and written the way the old profile functions did it: section
 // and key names compare case-insensitively, values come back trimmed, the file is
@@ -34,6 +35,19 @@ public:
     // parsed or written, or when a name or the value would break the file's structure
     // (line breaks, NUL, '=' in a key, ']' in a section, text that is not UTF-8).
     bool WriteString(std::string_view section, std::string_view key, std::string_view value) const;
+
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+
+    // Every key of the first section of that name with its value as ReadString gives it, in file
+    // order; a key written twice comes once, with its first value.
+    Entries ReadSection(std::string_view section) const;
+    // The section names, trimmed, in file order; a name written twice (in any case) comes once.
+    std::vector<std::string> ReadSectionNames() const;
+
+    // Several keys in one replacement of the file, so a reader sees all of them or none. With
+    // replaceSection every section of that name goes first, and the section ends up holding
+    // only these keys (none: it is gone). Refused as WriteString refuses, the file untouched.
+    bool WriteSection(std::string_view section, const Entries& entries, bool replaceSection = false) const;
 
     static constexpr std::size_t MaxValueLength = 32767;
 

@@ -2,8 +2,10 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "imaging/ResizeSettings.h"
+#include "settings/PanelOptions.h"
 
 // The few choices that outlive a run, kept in settings.ini in the data folder. There is
 // no copy in memory: every call goes to the file, so a value written is seen by the next
@@ -23,6 +25,11 @@ inline constexpr const char* KeyKeepAlpha = "KEEP_TRANSPARENCY";
 inline constexpr const char* KeyLossless = "LOSSLESS";
 inline constexpr const char* KeyShrinkToFit = "SHRINK_TO_FIT";
 inline constexpr const char* KeyMinQuality = "MIN_QUALITY";
+// The option panel's choices, one key per field (see PanelOptions.h for the words).
+inline constexpr const char* OptionsSection = "OPTIONS";
+// Each preset is a section of its own: "[PRESET:web]", holding the same keys as OPTIONS.
+inline constexpr const char* PresetSectionPrefix = "PRESET:";
+inline constexpr std::size_t MaxPresetNameLength = 64;
 // Name of the folder offered when no output folder has been used yet.
 inline constexpr const char* DefaultFolderName = "Da Varozez Evozer";
 
@@ -44,8 +51,27 @@ std::string GetLanguage();
 void SetLanguage(std::string_view name);
 bool GetOpenFolder();
 void SetOpenFolder(bool open);
-// Missing or unreadable keys read as the defaults (all off, lowest quality 1).
+
+// The panel's choices as last stored. Each key OPTIONS lacks is read from where the previous
+// version kept it (DO_NOT_ENLARGE ... MIN_QUALITY in SETTING_INFO), else it is the default; a key
+// that cannot be read is the default. Writing keeps the other keys of the file.
+PanelOptions GetPanelOptions();
+void SetPanelOptions(const PanelOptions& options);
+// The output options part of the above, alone; the rest of OPTIONS keeps what it held.
 OutputOptions GetOutputOptions();
 void SetOutputOptions(const OutputOptions& options);
+
+// Named presets. Names are trimmed and compared without regard to ASCII case, so saving "Web"
+// replaces "web". Empty when the name can be a preset's, else why it cannot.
+std::string CheckPresetName(std::string_view name);
+// The stored names, sorted without regard to case.
+std::vector<std::string> GetPresetNames();
+// Stores the options under the name, replacing a preset of that name.
+bool SavePreset(std::string_view name, const PanelOptions& options, std::string& error);
+// A missing key reads as its default. A preset that is missing, or whose value names a mode or format
+// this version does not know or is not readable, is refused with a message; out is then untouched.
+bool LoadPreset(std::string_view name, PanelOptions& out, std::string& error);
+// False when there is no preset of that name or the file cannot be written.
+bool DeletePreset(std::string_view name);
 
 } // namespace SettingsStore

@@ -7,6 +7,7 @@
 #include "cli/CliInputs.h"
 #include "cli/CliReport.h"
 #include "imaging/ResizeSettings.h"
+#include "settings/PanelOptions.h"
 #include "tests/support/EngineFixtures.h"
 
 namespace {
@@ -107,6 +108,39 @@ TEST(ApplyCliOptions, SwitchesReachTheSettings)
         = Applied(cli::ParseCliArguments({ "--keep-alpha", "--lossless", "-f", "jxl", "a.png" }).options);
     EXPECT_EQ(std::tuple(settings.GetDoNotEnlarge(), settings.GetKeepAlpha(), settings.GetLossless()),
         std::tuple(false, true, true));
+}
+
+// Over a preset, the line changes only what it names: switches left out reset nothing.
+TEST(ApplyCliOptions, OverAPresetOnlyWhatIsGivenChanges)
+{
+    PanelOptions preset;
+    preset.dimensions = { LongEdge, Pixel, 300, 200, 3700, 4100, 5000, 6000 };
+    preset.compression = { CompressTargetSize, 81, 42 };
+    preset.extension = ".webp";
+    preset.overwrite = true;
+    preset.options = { true, true, true, true, 33, true, true, true, true, true, true, true };
+    using Change = void (*)(PanelOptions&);
+    for (const auto& [args, change] : std::vector<std::pair<Args, Change>> { { {}, [](PanelOptions&) {} },
+             { { "-q", "90" },
+                 [](PanelOptions& p) {
+                     p.compression = { CompressQuality, 90, 42 };
+                 } },
+             { { "-f", "png" },
+                 [](PanelOptions& p) { p.extension = ".png", p.compression.choice = CompressFormatDefault; } },
+             { { "--if-exists", "number", "--min-quality", "5" },
+                 [](PanelOptions& p) { p.overwrite = p.options.skipExisting = false, p.options.minQuality = 5; } } }) {
+        Args line { "--preset", "p", "x.jpg" };
+        line.insert(line.end(), args.begin(), args.end());
+        const cli::CliParseResult parsed = cli::ParseCliArguments(line);
+        ASSERT_EQ(parsed.error, "");
+        ResizeSettings settings;
+        ApplyPanelOptions(preset, settings);
+        std::string error;
+        ASSERT_TRUE(cli::ApplyCliOptions(parsed.options, settings, error)) << error;
+        PanelOptions wanted = preset;
+        change(wanted);
+        EXPECT_EQ(CapturePanelOptions(settings), wanted) << line.back();
+    }
 }
 
 // The metadata and date switches reach the options; without them nothing is kept.

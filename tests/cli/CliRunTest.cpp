@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include "files/OutputFile.h"
+#include "settings/PanelOptions.h"
+#include "settings/SettingsStore.h"
 #include "tests/support/EngineFixtures.h"
 #include "tests/support/TestPictures.h"
 
@@ -448,6 +450,89 @@ TEST(CliRun, DefaultOutputIsTheWindowsFolder)
         const std::string settings = "[SETTING_INFO]\nLAST_FOLDER=" + (dir / "used") + "/\n";
         testpics::WriteText(dir / "config/Lumisk Studio Data/settings.ini", settings);
     }
+}
+
+// Presets are kept in the window's settings file, here under a data folder of the test's own.
+class CliPresetTest : public CliRunTest {
+protected:
+    CliPresetTest()
+    {
+        std::filesystem::create_directories(dir / "home");
+        std::filesystem::create_directories(m_data);
+        SettingsStore::SetSettingsFilePath(m_data + "/settings.ini");
+    }
+    ~CliPresetTest() override { SettingsStore::SetSettingsFilePath(""); }
+    const std::string m_data = dir / "config/Lumisk Studio Data";
+    const std::vector<std::pair<std::string, std::string>> m_env
+        = { { "HOME", dir / "home" }, { "XDG_CONFIG_HOME", dir / "config" } };
+};
+
+// A preset stored from the model as the window leaves it gives the bytes the engine writes with that model;
+// "-q 90" on top changes the quality alone.
+TEST_F(CliPresetTest, PresetFromTheWindowWritesTheEnginesBytes)
+{
+    testpics::WriteNoiseJpeg(In("photo.jpg"), 640, 480);
+    const auto configure = [&](ImageBatch& batch) {
+        batch.SetResizeMode(LongEdge);
+        batch.SetWidthValue(300, CurrentUnit);
+        batch.SetOutputExtension(".webp");
+        batch.SetCompressionChoice(CompressTargetSize);
+        batch.SetTargetSizeKB(40);
+    };
+    auto window = MakeBatch({ In("photo.jpg") }, Out("window"));
+    configure(*window);
+    std::string error;
+    ASSERT_TRUE(SettingsStore::SavePreset("web", CapturePanelOptions(*window), error)) << error;
+    auto quality90 = MakeBatch({ In("photo.jpg") }, Out("quality90"));
+    configure(*quality90);
+    quality90->SetCompressionChoice(CompressQuality);
+    quality90->SetQuality(90);
+    for (auto& [batch, args] :
+        { std::pair { window.get(), Args {} }, std::pair { quality90.get(), Args { "-q", "90" } } }) {
+        const std::string folder = batch->GetOutputFolder();
+        std::filesystem::create_directories(folder);
+        ASSERT_TRUE(RunJob(*batch));
+        Args line { "--preset", "web", "-o", folder + "cli", In("photo.jpg") };
+        line.insert(line.end(), args.begin(), args.end());
+        CliProcess r(line, ".", m_env);
+        ASSERT_EQ(r.Wait(), 0) << r.Err();
+        EXPECT_EQ(Decode(folder + "photo.webp").width, 300);
+        EXPECT_EQ(testpics::ReadBytes(folder + "cli/photo.webp"), testpics::ReadBytes(folder + "photo.webp"))
+            << args.size();
+    }
+    EXPECT_NE(testpics::ReadBytes(Out("window/photo.webp")), testpics::ReadBytes(Out("quality90/photo.webp")));
+}
+
+// --save-preset without pictures saves and stops; the preset then brings the tree scan and the kept tree
+// without -R or --keep-tree. An unknown preset and a bad name are usage errors.
+TEST_F(CliPresetTest, SavedPresetDrivesALaterRun)
+{
+    CliProcess save({ "--save-preset", "Tree", "-R", "--keep-tree", "--long-edge", "30", "-f", "png" }, ".", m_env);
+    ASSERT_EQ(save.Wait(), 0) << save.Err();
+    EXPECT_EQ(save.Out(), "preset Tree saved\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "home/Da Varozez Evozer")) << "no output folder made";
+    PanelOptions stored;
+    std::string error;
+    ASSERT_TRUE(SettingsStore::LoadPreset("tree", stored, error)) << error;
+    EXPECT_EQ(std::tuple(stored.dimensions.mode, stored.dimensions.widthPixels, stored.extension,
+                  stored.options.includeSubfolders, stored.options.keepTree),
+        std::tuple(LongEdge, 30, ".png", true, true));
+
+    std::filesystem::create_directories(In("a/b"));
+    testpics::WriteColour(In("x.png"), 60, 40, "png");
+    testpics::WriteColour(In("a/b/x.png"), 60, 40, "png");
+    CliProcess run({ "--preset", "tree", "-o", m_out, dir / "in" }, ".", m_env);
+    ASSERT_EQ(run.Wait(), 0) << run.Err();
+    EXPECT_EQ(ListNames(m_out), (Names { "a", "x.png" }));
+    const Decoded deep = Decode(m_out + "/a/b/x.png");
+    EXPECT_EQ(std::tuple(deep.loader, deep.width, deep.height), std::tuple("pngload", 30, 20));
+
+    CliProcess unknown({ "--preset", "web", In("x.png") }, ".", m_env);
+    EXPECT_EQ(unknown.Wait(), 2);
+    EXPECT_EQ(unknown.Err().rfind("kestrova-cli: no preset named web (presets: Tree)\n", 0), 0u) << unknown.Err();
+    CliProcess badName({ "--save-preset", "a]b" }, ".", m_env);
+    EXPECT_EQ(badName.Wait(), 2);
+    EXPECT_NE(badName.Err().find("--save-preset: a preset's name cannot hold ']'"), std::string::npos);
 }
 
 } // namespace
