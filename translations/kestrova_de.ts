@@ -422,6 +422,50 @@ Bilder werden mit libvips gelesen und geschrieben.</translation>
         <source>&amp;Replace Them</source>
         <translation>&amp;Ersetzen</translation>
     </message>
+    <message>
+        <source>&amp;Presets</source>
+        <translation>&amp;Voreinstellungen</translation>
+    </message>
+    <message>
+        <source>The preset &quot;%1&quot; cannot be used: %2</source>
+        <translation>Die Voreinstellung „%1“ kann nicht verwendet werden: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be the name of a preset: %2</source>
+        <translation>„%1“ kann nicht der Name einer Voreinstellung sein: %2</translation>
+    </message>
+    <message>
+        <source>The preset &quot;%1&quot; could not be saved: %2</source>
+        <translation>Die Voreinstellung „%1“ konnte nicht gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>The preset &quot;%1&quot; could not be deleted.</source>
+        <translation>Die Voreinstellung „%1“ konnte nicht gelöscht werden.</translation>
+    </message>
+    <message>
+        <source>No presets yet</source>
+        <translation>Noch keine Voreinstellungen</translation>
+    </message>
+    <message>
+        <source>&amp;Save Preset...</source>
+        <translation>Voreinstellung &amp;speichern...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete Preset</source>
+        <translation>Voreinstellung &amp;löschen</translation>
+    </message>
+    <message>
+        <source>Save Preset - %1</source>
+        <translation>Voreinstellung speichern - %1</translation>
+    </message>
+    <message>
+        <source>Name of the preset (the CLI runs it with --preset NAME):</source>
+        <translation>Name der Voreinstellung (die Kommandozeile nutzt sie mit --preset NAME):</translation>
+    </message>
+    <message>
+        <source>A preset named &quot;%1&quot; exists. Replace it?</source>
+        <translation>Eine Voreinstellung namens „%1“ gibt es schon. Ersetzen?</translation>
+    </message>
 </context>
 <context>
     <name>COutputOptionsDialog</name>

@@ -422,6 +422,50 @@ Las imágenes se leen y se escriben con libvips.</translation>
         <source>&amp;Replace Them</source>
         <translation>&amp;Reemplazarlas</translation>
     </message>
+    <message>
+        <source>&amp;Presets</source>
+        <translation>&amp;Preajustes</translation>
+    </message>
+    <message>
+        <source>The preset &quot;%1&quot; cannot be used: %2</source>
+        <translation>El preajuste «%1» no se puede usar: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be the name of a preset: %2</source>
+        <translation>«%1» no puede ser el nombre de un preajuste: %2</translation>
+    </message>
+    <message>
+        <source>The preset &quot;%1&quot; could not be saved: %2</source>
+        <translation>El preajuste «%1» no se pudo guardar: %2</translation>
+    </message>
+    <message>
+        <source>The preset &quot;%1&quot; could not be deleted.</source>
+        <translation>El preajuste «%1» no se pudo eliminar.</translation>
+    </message>
+    <message>
+        <source>No presets yet</source>
+        <translation>Todavía no hay preajustes</translation>
+    </message>
+    <message>
+        <source>&amp;Save Preset...</source>
+        <translation>&amp;Guardar preajuste...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete Preset</source>
+        <translation>&amp;Eliminar preajuste</translation>
+    </message>
+    <message>
+        <source>Save Preset - %1</source>
+        <translation>Guardar preajuste - %1</translation>
+    </message>
+    <message>
+        <source>Name of the preset (the CLI runs it with --preset NAME):</source>
+        <translation>Nombre del preajuste (la línea de órdenes lo usa con --preset NOMBRE):</translation>
+    </message>
+    <message>
+        <source>A preset named &quot;%1&quot; exists. Replace it?</source>
+        <translation>Ya existe un preajuste llamado «%1». ¿Reemplazarlo?</translation>
+    </message>
 </context>
 <context>
     <name>COutputOptionsDialog</name>

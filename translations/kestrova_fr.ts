@@ -422,6 +422,50 @@ Les images sont lues et écrites avec libvips.</translation>
         <source>&amp;Replace Them</source>
         <translation>&amp;Remplacer</translation>
     </message>
+    <message>
+        <source>&amp;Presets</source>
+        <translation>&amp;Préréglages</translation>
+    </message>
+    <message>
+        <source>The preset &quot;%1&quot; cannot be used: %2</source>
+        <translation>Le préréglage « %1 » ne peut pas être utilisé : %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be the name of a preset: %2</source>
+        <translation>« %1 » ne peut pas être le nom d&apos;un préréglage : %2</translation>
+    </message>
+    <message>
+        <source>The preset &quot;%1&quot; could not be saved: %2</source>
+        <translation>Le préréglage « %1 » n&apos;a pas pu être enregistré : %2</translation>
+    </message>
+    <message>
+        <source>The preset &quot;%1&quot; could not be deleted.</source>
+        <translation>Le préréglage « %1 » n&apos;a pas pu être supprimé.</translation>
+    </message>
+    <message>
+        <source>No presets yet</source>
+        <translation>Aucun préréglage pour l&apos;instant</translation>
+    </message>
+    <message>
+        <source>&amp;Save Preset...</source>
+        <translation>&amp;Enregistrer le préréglage...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete Preset</source>
+        <translation>&amp;Supprimer le préréglage</translation>
+    </message>
+    <message>
+        <source>Save Preset - %1</source>
+        <translation>Enregistrer le préréglage - %1</translation>
+    </message>
+    <message>
+        <source>Name of the preset (the CLI runs it with --preset NAME):</source>
+        <translation>Nom du préréglage (la ligne de commande l&apos;utilise avec --preset NOM) :</translation>
+    </message>
+    <message>
+        <source>A preset named &quot;%1&quot; exists. Replace it?</source>
+        <translation>Un préréglage nommé « %1 » existe déjà. Le remplacer ?</translation>
+    </message>
 </context>
 <context>
     <name>COutputOptionsDialog</name>

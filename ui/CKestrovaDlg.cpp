@@ -239,16 +239,6 @@ void CKestrovaDlg::BindMarkupControls()
     m_outputEdit->setText(QString::fromStdString(SettingsStore::GetLastFolder()));
     if (m_chkOpenFolder)
         m_chkOpenFolder->setChecked(SettingsStore::GetOpenFolder());
-    // Before the check boxes are connected, so showing the stored state stores nothing.
-    m_batch.SetOutputOptions(SettingsStore::GetOutputOptions());
-    const std::pair<QAbstractButton*, bool> checks[] = {
-        { m_chkDoNotEnlarge, m_batch.GetDoNotEnlarge() },
-        { m_chkKeepAlpha, m_batch.GetKeepAlpha() },
-        { m_chkShrinkToFit, m_batch.GetShrinkToFit() },
-    };
-    for (const auto& [check, on] : checks)
-        if (check)
-            check->setChecked(on);
 
     setWindowTitle(GetWindowName());
     if (m_textCaption) {
@@ -291,6 +281,10 @@ void CKestrovaDlg::FillOptionControls()
     }
     ApplyModeToControls();
     ApplyCompressionToControls();
+    // The panel as it was left, once filling the controls has run their handlers.
+    ApplyPanelOptions(SettingsStore::GetPanelOptions(), m_batch);
+    ShowOptionsInControls();
+    m_showingOptions = false;
 }
 
 void CKestrovaDlg::Notify(const QString& type, QWidget* sender)
@@ -415,8 +409,10 @@ void CKestrovaDlg::OnRemoveFiles()
     m_preview->ClearImage();
     // The batch may still point past its last entry; the window shows one that is there.
     SelectEntryForPreview(std::min(m_batch.GetSelectedIndex(), m_batch.GetEntryCount() - 1));
-    if (m_batch.GetSelectedIndex() < 0)
+    if (m_batch.GetSelectedIndex() < 0) {
+        RestoreRememberedDimensions();
         RefreshOptionControls();
+    }
     UpdateOutputEstimate();
 }
 
@@ -428,8 +424,10 @@ void CKestrovaDlg::OnClearAll()
         m_imageList->DeleteAllItems();
     }
     m_preview->ClearImage();
-    if (m_batch.GetSelectedIndex() < 0)
+    if (m_batch.GetSelectedIndex() < 0) {
+        RestoreRememberedDimensions();
         RefreshOptionControls();
+    }
     m_imageList->viewport()->update();
     UpdateOutputEstimate();
 }
@@ -439,6 +437,10 @@ void CKestrovaDlg::OnShowMenu(QWidget* sender)
     if (!m_helpMenu) {
         m_helpMenu = new QMenu(tr("HELP"), this);
         m_helpMenu->setObjectName(QStringLiteral("menuHelp"));
+        QMenu* presets = m_helpMenu->addMenu(tr("&Presets"));
+        presets->setObjectName(QStringLiteral("menuPresets"));
+        connect(presets, &QMenu::aboutToShow, this, [this, presets] { FillPresetMenu(presets); });
+        m_helpMenu->addSeparator();
         m_helpMenu->addAction(tr("Help..."), this, &CKestrovaDlg::OnMenuHelp);
         m_helpMenu->addAction(tr("Homepage..."), this, &CKestrovaDlg::OnMenuHomepage);
         m_helpMenu->addSeparator();

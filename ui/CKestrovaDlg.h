@@ -83,6 +83,13 @@ public:
     void OnOptions();
     // Every option of the panel into the settings, so the next start has them.
     void RememberOptions();
+    // The named presets of the settings file: applied to the panel, stored from it, deleted.
+    // False with a message shown when the preset cannot be used or stored.
+    bool ApplyPreset(const QString& name);
+    bool SavePresetAs(const QString& name);
+    bool DeletePresetNamed(const QString& name);
+    // The Presets menu as it is now: each preset, then Save Preset... and Delete Preset.
+    void FillPresetMenu(QMenu* menu);
     // Do Not Enlarge, Keep Transparency, Shrink to Fit: into the batch and the settings.
     void OnOutputOptionToggled();
     void RefreshOptionControls();
@@ -120,6 +127,9 @@ protected:
     virtual bool ConfirmReplacing(const std::vector<PlannedOutput>& atRisk, const std::vector<PlannedOutput>& plan);
     // The options dialog, shown modal; true when it was accepted.
     virtual bool ExecOptionsDialog(COutputOptionsDialog& dialog);
+    // A name for a new preset, empty when the user cancels; a question before one is replaced.
+    virtual QString AskPresetName();
+    virtual bool ConfirmReplacePreset(const QString& name);
 
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -134,6 +144,11 @@ private:
     void BindMarkupControls();
     void CreateChildWindows();
     void FillOptionControls();
+    // Every control of the panel shows the batch's options; no handler stores anything meanwhile.
+    void ShowOptionsInControls();
+    // The dimensions as last remembered (the defaults when none are): a list that starts again
+    // starts from them.
+    void RestoreRememberedDimensions();
     // Maximise or Restore, as the window's state asks: run on every change of the state.
     void UpdateCaptionButtons();
     // Hands the entry's file to the preview, which decodes a screen-sized copy on its worker;
@@ -188,6 +203,7 @@ private:
     QComboBox* m_formatCombo = nullptr;
     bool m_syncingControls = false; // the program shows the batch's values: no handler runs
     bool m_listSyncing = false;     // the program changes the list: its current item is no choice
+    bool m_showingOptions = true;   // the program fills the panel: nothing is remembered yet
 
     // Markup controls, owned by the content.
     QPointer<QAbstractButton> m_radioQuality;

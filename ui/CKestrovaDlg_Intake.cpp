@@ -163,7 +163,7 @@ void CKestrovaDlg::RunIntake(int kind, int total, const QString& folder)
     m_imageList->setUpdatesEnabled(true);
 
     if (m_batch.GetSelectedIndex() < 0 && after >= 1) {
-        m_batch.ResetDimensions();
+        RestoreRememberedDimensions();
         RefreshOptionControls();
         m_batch.SelectEntry(0);
         m_imageList->SetItemSelected(0, true);

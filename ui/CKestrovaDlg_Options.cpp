@@ -8,12 +8,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <cstdio>
 #include <cstdlib>
 
 #include "controls/CEditEx.h"
 #include "controls/CSpinButton.h"
 #include "imaging/PictureFormat.h"
+#include "settings/PanelOptions.h"
 #include "settings/SettingsStore.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/COutputOptionsDialog.h"
@@ -113,6 +115,7 @@ void CKestrovaDlg::OnResizeModeChanged()
     m_batch.SetResizeMode(static_cast<ResizeMode>(m)); // the combo lists the modes in their numeric order
     RefreshOptionControls();
     UpdateInfoText();
+    RememberOptions();
     emit OptionApplied(m_resizeModeCombo->objectName());
 }
 
@@ -167,6 +170,7 @@ void CKestrovaDlg::OnWidthUnitChanged()
     m_widthEdit->SetInputMode(u);
     RefreshOptionControls();
     UpdateInfoText();
+    RememberOptions();
     emit OptionApplied(m_widthUnitCombo->objectName());
 }
 
@@ -181,6 +185,7 @@ void CKestrovaDlg::OnHeightUnitChanged()
     m_heightEdit->SetInputMode(u);
     RefreshOptionControls();
     UpdateInfoText();
+    RememberOptions();
     emit OptionApplied(m_heightUnitCombo->objectName());
 }
 
@@ -192,6 +197,7 @@ void CKestrovaDlg::OnWidthEdited()
     UpdatePreviewScale();
     UpdateInfoText();
     UpdateOutputEstimate();
+    RememberOptions();
 }
 
 void CKestrovaDlg::OnHeightEdited()
@@ -202,6 +208,7 @@ void CKestrovaDlg::OnHeightEdited()
     UpdatePreviewScale();
     UpdateInfoText();
     UpdateOutputEstimate();
+    RememberOptions();
 }
 
 void CKestrovaDlg::RefreshOptionControls()
@@ -269,6 +276,7 @@ void CKestrovaDlg::OnQualityEdited()
         return;
     const int q = ParseInteger(m_qualityEdit->text());
     m_batch.SetQuality(q);
+    RememberOptions();
     if (m_preview)
         m_preview->SetPreviewQuality(q);
     UpdatePreviewScale();
@@ -297,12 +305,14 @@ void CKestrovaDlg::UpdatePreviewScale()
 void CKestrovaDlg::OnTargetSizeEdited()
 {
     m_batch.SetTargetSizeKB(ParseInteger(m_sizeEdit->text()));
+    RememberOptions();
     UpdateOutputEstimate();
 }
 
 void CKestrovaDlg::OnCompressionChosen()
 {
     ApplyCompressionToControls();
+    RememberOptions();
     UpdateOutputEstimate();
     const bool size = m_radioSize && m_radioSize->isChecked();
     emit OptionApplied(size ? QStringLiteral("radioSize") : QStringLiteral("radioQuality"));
@@ -351,7 +361,58 @@ void CKestrovaDlg::OnOptions()
 
 bool CKestrovaDlg::ExecOptionsDialog(COutputOptionsDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
-void CKestrovaDlg::RememberOptions() { SettingsStore::SetOutputOptions(m_batch.GetOutputOptions()); }
+void CKestrovaDlg::RememberOptions()
+{
+    if (!m_showingOptions)
+        SettingsStore::SetPanelOptions(CapturePanelOptions(m_batch));
+}
+
+void CKestrovaDlg::RestoreRememberedDimensions()
+{
+    m_batch.ResetDimensions();
+    PanelOptions panel = CapturePanelOptions(m_batch);
+    panel.dimensions = SettingsStore::GetPanelOptions().dimensions;
+    ApplyPanelOptions(panel, m_batch);
+}
+
+void CKestrovaDlg::ShowOptionsInControls()
+{
+    const QScopedValueRollback showing(m_showingOptions, true);
+    const PanelOptions shown = CapturePanelOptions(m_batch);
+    const std::vector<const FormatRow*> formats = GetWrittenFormats();
+    for (std::size_t i = 0; i < formats.size(); ++i)
+        if (formats[i]->extension == shown.extension) {
+            const QSignalBlocker quiet(m_formatCombo);
+            m_formatCombo->setCurrentIndex(static_cast<int>(i));
+        }
+    // A format without a quality keeps whichever radio was on; the others say which one the run uses.
+    QAbstractButton* radio = shown.compression.choice == CompressTargetSize ? m_radioSize : m_radioQuality;
+    if (radio && shown.compression.choice != CompressFormatDefault) {
+        const QSignalBlocker quiet(radio);
+        radio->setChecked(true);
+    }
+    {
+        const QSignalBlocker quietQuality(m_qualityEdit), quietSize(m_sizeEdit);
+        m_qualityEdit->setText(QString::number(shown.compression.quality));
+        m_sizeEdit->setText(QString::number(shown.compression.targetSizeKB));
+    }
+    const std::pair<QAbstractButton*, bool> checks[] = {
+        { m_chkDoNotEnlarge, shown.options.doNotEnlarge },
+        { m_chkKeepAlpha, shown.options.keepAlpha },
+        { m_chkShrinkToFit, shown.options.shrinkToFit },
+        { m_chkOverwrite, shown.overwrite },
+    };
+    for (const auto& [check, on] : checks)
+        if (check) {
+            const QSignalBlocker quiet(check);
+            check->setChecked(on);
+        }
+    RefreshOptionControls();
+    ApplyCompressionToControls();
+    UpdateInfoText();
+    UpdatePreviewScale();
+    UpdateOutputEstimate();
+}
 
 void CKestrovaDlg::OnOutputFormatChanged()
 {
@@ -362,6 +423,7 @@ void CKestrovaDlg::OnOutputFormatChanged()
         return;
     m_batch.SetOutputExtension(std::string(formats[static_cast<std::size_t>(index)]->extension));
     ApplyCompressionToControls();
+    RememberOptions();
     UpdateOutputEstimate();
     emit OptionApplied(m_formatCombo->objectName());
 }

@@ -2,8 +2,10 @@
 #include <QLineEdit>
 #include <QTest>
 #include <filesystem>
+#include <optional>
 
 #include "progress/CProgressDialog.h"
+#include "tests/gui/OwnSettings.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CKestrovaDlg.h"
@@ -59,6 +61,9 @@ void AddThree(Window& w, const testpics::TempDir& dir)
 class KeyboardTest : public QObject {
     Q_OBJECT
 private slots:
+    // Each test starts from the settings of a first start.
+    void init() { m_settings.emplace(); }
+    void cleanup() { m_settings.reset(); }
     void initTestCase()
     {
         CProgressDialog::SetOpenFolderHook([](const QString&) {});
@@ -142,6 +147,9 @@ private slots:
         QTest::keyClick(w.GetImageList(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
         QVERIFY(std::filesystem::exists(dir / "out/p0.jpg"));
     }
+
+private:
+    std::optional<OwnSettings> m_settings;
 };
 
 QTEST_MAIN(KeyboardTest)

@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <optional>
 
+#include "tests/gui/OwnSettings.h"
 #include "ui/CKestrovaDlg.h"
 #include "ui/FrameHitTest.h"
 #include "ui/NotificationDispatch.h"
@@ -17,6 +19,9 @@ Q_DECLARE_METATYPE(FrameHit)
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    // Each test starts from the settings of a first start.
+    void init() { m_settings.emplace(); }
+    void cleanup() { m_settings.reset(); }
     void hitTest_data()
     {
         QTest::addColumn<QPoint>("point");
@@ -279,6 +284,9 @@ private slots:
             dlg.OnSysCommand(CKestrovaDlg::SC_MAXIMIZE); // no caption buttons to swap: nothing breaks
         }
     }
+
+private:
+    std::optional<OwnSettings> m_settings;
 };
 
 QTEST_MAIN(MainWindowTest)

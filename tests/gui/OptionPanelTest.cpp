@@ -5,13 +5,17 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <cmath>
+#include <optional>
 
 #include "controls/CEditEx.h"
+#include "settings/PanelOptions.h"
 #include "settings/SettingsStore.h"
+#include "tests/gui/OwnSettings.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CKestrovaDlg.h"
@@ -71,25 +75,12 @@ public:
         OnAddFile();
     }
 
+    QStringList messages;
+
 protected:
     QStringList ChooseFilesToAdd() override { return m_files; }
+    void ShowMessage(const QString& text, QMessageBox::Icon) override { messages << text; }
     QStringList m_files;
-};
-
-// The window keeps its settings in a folder of this test's own while it lives, so the
-// options stored here never reach the other window tests running beside it.
-class OwnSettings {
-public:
-    OwnSettings()
-        : m_saved(qgetenv("XDG_CONFIG_HOME"))
-    {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir.Path().string()));
-    }
-    ~OwnSettings() { qputenv("XDG_CONFIG_HOME", m_saved); }
-
-private:
-    testpics::TempDir m_dir;
-    QByteArray m_saved;
 };
 
 // The contrast ratio of two colours, 1 (none) to 21 (black on white).
@@ -108,6 +99,9 @@ double Contrast(const QColor& a, const QColor& b)
 class OptionPanelTest : public QObject {
     Q_OBJECT
 private slots:
+    // Each test starts from the settings of a first start.
+    void init() { m_settings.emplace(); }
+    void cleanup() { m_settings.reset(); }
     void resizeModesAndUnitsGoTogether()
     {
         Panel p;
@@ -410,27 +404,91 @@ private slots:
         }
     }
 
-    // Whatever resets the mode, the fields follow it: a field left off would hold a stale value.
+    // Clear All and the first picture keep the mode the user chose (it is remembered), and the fields
+    // follow it: a field left on would take a value the mode ignores. So does a mode set from code.
     void fieldsFollowTheModeAfterClearAllAndTheFirstPicture()
     {
         testpics::TempDir dir;
         testpics::WriteColour(dir / "a.png", 40, 30, "png");
         Panel p;
         const QStringList all { "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" };
+        const QStringList heightOnly { "heightEdit", "heightUnitCombo" };
         p.Add(dir / "a.png");
         p.Choose("resizeModeCombo", "Restrict Width");
         p.OnClearAll();
-        QCOMPARE(p.Combo("resizeModeCombo")->currentText(), QString("Scaled Image"));
-        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }), all);
+        QCOMPARE(p.Combo("resizeModeCombo")->currentText(), QString("Restrict Width"));
+        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }),
+            QStringList({ "widthEdit", "widthUnitCombo" }));
         p.Choose("resizeModeCombo", "Restrict Height");
         p.Add(dir / "a.png");
-        QCOMPARE(p.Combo("resizeModeCombo")->currentText(), QString("Scaled Image"));
+        QCOMPARE(p.Combo("resizeModeCombo")->currentText(), QString("Restrict Height"));
+        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }), heightOnly);
+        p.Combo("resizeModeCombo")->setCurrentIndex(ScaledImage);
+        QCOMPARE(p.GetBatch().GetResizeMode(), ScaledImage);
         QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }), all);
-        // The mode set from code is shown with its fields too.
-        p.Combo("resizeModeCombo")->setCurrentIndex(RestrictHeight);
-        QCOMPARE(p.GetBatch().GetResizeMode(), RestrictHeight);
-        QCOMPARE(p.EnabledOf({ "widthEdit", "widthUnitCombo", "heightEdit", "heightUnitCombo" }),
-            QStringList({ "heightEdit", "heightUnitCombo" }));
+    }
+
+    // Every option of the panel comes back after a restart, shown by its control, and stays when the first
+    // picture comes. A preset saved from the panel brings all of it back; one edited into nonsense by hand is
+    // refused with the reason and changes nothing.
+    void optionsSurviveARestartAndPresetsBringThemBack()
+    {
+        testpics::TempDir dir;
+        testpics::WriteColour(dir / "a.png", 40, 30, "png");
+        PanelOptions chosen;
+        {
+            Panel p;
+            p.Choose("resizeModeCombo", "Long Edge");
+            p.Type("widthEdit", "640");
+            p.Choose("formatCombo", "WebP Files (*.webp)");
+            QTest::mouseClick(p.Button("radioSize"), Qt::LeftButton);
+            p.Type("sizeEdit", "40");
+            p.Tick("chkKeepAlpha");
+            p.Tick("chkOverwrite");
+            OutputOptions more = p.GetBatch().GetOutputOptions();
+            more.keepMetadata = more.keepTree = more.keepDates = true;
+            p.GetBatch().SetOutputOptions(more);
+            p.RememberOptions();
+            chosen = CapturePanelOptions(p.GetBatch());
+            QCOMPARE(chosen.dimensions.mode, int(LongEdge));
+            QCOMPARE(chosen.dimensions.widthPixels, 640);
+            QVERIFY(p.SavePresetAs("web"));
+        }
+        Panel again;
+        QCOMPARE(CapturePanelOptions(again.GetBatch()), chosen);
+        QCOMPARE(again.Combo("resizeModeCombo")->currentText(), QString("Long Edge"));
+        QCOMPARE(again.Edit("widthEdit")->text(), QString("640"));
+        QCOMPARE(again.Combo("formatCombo")->currentText(), QString("WebP Files (*.webp)"));
+        QVERIFY(again.Button("radioSize")->isChecked());
+        QCOMPARE(again.Edit("sizeEdit")->text(), QString("40"));
+        QVERIFY(again.Button("chkKeepAlpha")->isChecked() && again.Button("chkOverwrite")->isChecked());
+        again.Add(dir / "a.png");
+        QCOMPARE(again.GetBatch().GetResizeMode(), LongEdge);
+        QCOMPARE(again.Edit("widthEdit")->text(), QString("640"));
+
+        again.Choose("resizeModeCombo", "Scaled Image");
+        again.Choose("formatCombo", "PNG Files (*.png)");
+        again.Tick("chkOverwrite");
+        QMenu menu;
+        again.FillPresetMenu(&menu);
+        QCOMPARE(menu.actions().first()->text(), QString("web"));
+        menu.actions().first()->trigger();
+        PanelOptions back = CapturePanelOptions(again.GetBatch());
+        QCOMPARE(back.dimensions.mode, int(LongEdge));
+        QCOMPARE(back.extension, std::string(".webp"));
+        QCOMPARE(back.compression, chosen.compression);
+        QCOMPARE(back.options, chosen.options);
+        QVERIFY(back.overwrite);
+        QCOMPARE(again.Combo("resizeModeCombo")->currentText(), QString("Long Edge"));
+        QCOMPARE(SettingsStore::GetPanelOptions(), back); // what the panel shows is what is remembered
+
+        SettingsStore::WriteString("PRESET:broken", "MODE", "zoom");
+        QVERIFY(!again.ApplyPreset("broken"));
+        QCOMPARE(again.messages.size(), 1);
+        QVERIFY2(again.messages[0].contains("zoom"), qPrintable(again.messages[0]));
+        QCOMPARE(CapturePanelOptions(again.GetBatch()), back);
+        QVERIFY(again.DeletePresetNamed("web"));
+        QCOMPARE(SettingsStore::GetPresetNames(), std::vector<std::string> { "broken" });
     }
 
     void compressionControlsFollowTheChoiceAndFormat()
@@ -540,6 +598,9 @@ private slots:
             QCOMPARE(thumb.pixelColor(thumb.rect().center()).red(), 30 * i);
         }
     }
+
+private:
+    std::optional<OwnSettings> m_settings;
 };
 
 QTEST_MAIN(OptionPanelTest)

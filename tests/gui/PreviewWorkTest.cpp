@@ -9,9 +9,11 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <optional>
 
 #include "imaging/ImageEntry.h"
 #include "imaging/PictureFormat.h"
+#include "tests/gui/OwnSettings.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CCompareDialog.h"
 #include "ui/CKestrovaDlg.h"
@@ -67,6 +69,9 @@ class PreviewWorkTest : public QObject {
     testpics::TempDir m_dir;
 
 private slots:
+    // Each test starts from the settings of a first start.
+    void init() { m_settings.emplace(); }
+    void cleanup() { m_settings.reset(); }
     void initTestCase() { QVERIFY(InitImageLibrary()); }
 
     // A picture that takes seconds to decode: the event loop keeps running, choosing another
@@ -237,6 +242,9 @@ private slots:
         QTest::keyClick(dialog, Qt::Key_Escape);
         QTRY_VERIFY(!w.findChild<CCompareDialog*>());
     }
+
+private:
+    std::optional<OwnSettings> m_settings;
 };
 
 QTEST_MAIN(PreviewWorkTest)

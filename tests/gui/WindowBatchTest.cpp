@@ -12,9 +12,11 @@
 #include <QTimer>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "progress/CProgressDialog.h"
 #include "settings/SettingsStore.h"
+#include "tests/gui/OwnSettings.h"
 #include "tests/support/TestPictures.h"
 #include "ui/CImageListCtrlEx.h"
 #include "ui/CKestrovaDlg.h"
@@ -130,6 +132,9 @@ QString WritePicture(const testpics::TempDir& dir, const std::string& name, int 
 class WindowBatchTest : public QObject {
     Q_OBJECT
 private slots:
+    // Each test starts from the settings of a first start.
+    void init() { m_settings.emplace(); }
+    void cleanup() { m_settings.reset(); }
     // A run never starts the desktop's file manager from a test.
     void initTestCase()
     {
@@ -209,7 +214,7 @@ private slots:
         w.OnClearAll();
         w.OnAddFolder();
         QCOMPARE(w.asked, QStringList({ w.folderToChoose + " without", w.folderToChoose + " with" }));
-        // QVERIFY(SettingsStore::GetOutputOptions().includeSubfolders);
+        QVERIFY(SettingsStore::GetOutputOptions().includeSubfolders);
 
         w.optionsAnswer = [](COutputOptionsDialog& d) {
             QVERIFY(d.Check("chkSubfolders")->isChecked());
@@ -394,6 +399,9 @@ private slots:
             qPrintable(w.summaries[3].details));
         QVERIFY(QFile::exists(Q(dir / "fourth/noise.jpg")));
     }
+
+private:
+    std::optional<OwnSettings> m_settings;
 };
 
 QTEST_MAIN(WindowBatchTest)

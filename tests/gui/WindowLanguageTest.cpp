@@ -10,9 +10,11 @@
 #include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTextDocumentFragment>
+#include <optional>
 
 #include "app/WindowLanguage.h"
 #include "progress/CProgressDialog.h"
+#include "tests/gui/OwnSettings.h"
 #include "ui/CKestrovaDlg.h"
 #include "ui/CSummaryDialog.h"
 
@@ -119,7 +121,13 @@ QStringList CutTexts(QWidget& window)
 class WindowLanguageTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { InstallWindowTranslations(QStringLiteral("en")); }
+    // Each test starts from the settings of a first start, in English.
+    void init() { m_settings.emplace(); }
+    void cleanup()
+    {
+        InstallWindowTranslations(QStringLiteral("en"));
+        m_settings.reset();
+    }
 
     void choice_data()
     {
@@ -176,7 +184,7 @@ private slots:
                     menu << it.value();
             return menu;
         };
-        QCOMPARE(menuTexts(after).size(), 3);
+        QCOMPARE(menuTexts(after).size(), 4);
         for (const QString& text : menuTexts(after))
             QVERIFY2(!menuTexts(before).contains(text), qPrintable(text));
     }
@@ -256,6 +264,9 @@ private slots:
             QVERIFY2(it.value().size() == 1, qPrintable(it.key() + " is used by " + it.value().join(", ")));
         QVERIFY2(found.size() >= english, qPrintable(QStringLiteral("%1 of %2").arg(found.size()).arg(english)));
     }
+
+private:
+    std::optional<OwnSettings> m_settings;
 };
 
 QTEST_MAIN(WindowLanguageTest)
