@@ -285,6 +285,10 @@ void CKestrovaDlg::FillOptionControls()
     ApplyPanelOptions(SettingsStore::GetPanelOptions(), m_batch);
     ShowOptionsInControls();
     m_showingOptions = false;
+    LogTestEvent(QStringLiteral("options shown: %1 %2")
+                     .arg(m_formatCombo->currentText(),
+                         m_chkKeepAlpha && m_chkKeepAlpha->isChecked() ? QStringLiteral("keeping transparency")
+                                                                       : QStringLiteral("flattened")));
 }
 
 void CKestrovaDlg::Notify(const QString& type, QWidget* sender)

@@ -197,14 +197,16 @@ sleep 0.5
 xdotool key Escape
 wait_for 10 sh -c '! xdotool search --name "^Summary"' || fail "Escape did not close the summary"
 
-# A German desktop gets the German window: its Add Folder button opens a German chooser.
+# A German desktop gets the German window: its Add Folder button opens a German chooser. It is a
+# restart too: the panel is as the first window left it, WebP with transparency kept.
 kill "$pid"
 wait "$pid" 2>/dev/null || true
 : >"$log"
 start de_DE.UTF-8
 wait_for 30 logged marked || fail "the German window did not come up"
+wait_for 10 logged "options shown: WebP.* keeping transparency" || fail "the restarted window did not show the options left: $(grep 'options shown' "$log")"
 sleep 1
 click 250 608 # Ordner hinzufügen...
 wait_for 10 xdotool search --name "Bitte einen Ordner w" || fail "the German window's folder chooser did not open"
 [ -n "$shots" ] && import -window root "$shots/e2e-german.png"
-echo "window-e2e${wm:+ ($wm)}: $written pictures added, converted and decoded, written as WebP with transparency kept;${wm:+ maximised and restored;} a missing picture and a Cancel summed up; the German window opened its German chooser"
+echo "window-e2e${wm:+ ($wm)}: $written pictures added, converted and decoded, written as WebP with transparency kept;${wm:+ maximised and restored;} a missing picture and a Cancel summed up; the German window showed the options left and opened its German chooser"
