@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLineEdit>
@@ -195,6 +196,32 @@ private slots:
             QVERIFY2(fromWindow != "unreadable", qPrintable(name));
             QCOMPARE(SizeOf(root + "/spelled/" + name), fromWindow);
             QCOMPARE(SizeOf(root + "/natural/" + name), fromWindow);
+        }
+    }
+
+    // A preset saved from the window's panel runs unchanged in the converter: the same bytes.
+    void presetSavedInTheWindowRunsUnchangedInTheConverter()
+    {
+        testpics::TempDir out;
+        const QString root = QString::fromStdString(out.Path().string());
+        Window w;
+        w.Add(m_sources);
+        w.Choose("resizeModeCombo", "Long Edge");
+        w.Type("widthEdit", "180");
+        w.Choose("formatCombo", "WebP Files (*.webp)");
+        findChildButton(w, "radioSize")->click();
+        w.Type("sizeEdit", "5");
+        QVERIFY(w.SavePresetAs("parity"));
+        findChildEdit(w, "outputEdit")->setText(root + "/window");
+        w.OnStart();
+        QVERIFY2(w.messages.isEmpty(), qPrintable(w.messages.join('\n')));
+        RunCli(QStringList { "--preset", "parity", "-o", root + "/cli" } + m_sources);
+        for (const QString& source : m_sources) {
+            const QString name = QFileInfo(source).completeBaseName() + ".webp";
+            QFile fromWindow(root + "/window/" + name), fromCli(root + "/cli/" + name);
+            QVERIFY2(fromWindow.open(QIODevice::ReadOnly) && fromCli.open(QIODevice::ReadOnly), qPrintable(name));
+            QCOMPARE(SizeOf(fromWindow.fileName()).section('x', 0, 0).toInt() <= 180, true);
+            QVERIFY2(fromWindow.readAll() == fromCli.readAll(), qPrintable(name + " differs"));
         }
     }
 
