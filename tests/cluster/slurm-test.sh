@@ -176,3 +176,100 @@ if [ "${SLURM_TEST_SMOKE:-}" = 1 ]; then
     cat "$tmp"/work/smoke-*.out
     exit 0
 fi
+
+# Pictures big enough that one shard takes a few seconds on one core, so a task can be
+# cancelled while it runs.
+"$src/tests/cluster/make-tree.sh" "$tmp/run" 300 2400 1800 >/dev/null
+cd "$tmp/work"
+export KESTROVA_LIST=$tmp/run/list.txt KESTROVA_CLI=$cli KESTROVA_JOBS=1
+export KESTROVA_OPTIONS="--long-edge 1600 --quiet"
+check() { "$src/tests/cluster/check-run.py" "$KESTROVA_LIST" "$tmp/run" "$@"; }
+# submit OUT [sbatch options...]: the job's id
+submit() {
+    KESTROVA_OUT=$1 sbatch --parsable --output="$tmp/work/slurm-%A_%a.out" "${@:2}" "$sbatch_script"
+}
+# expect_states JOB OUT TASK...: each task ended COMPLETED 0:0, or FAILED 1:0 when its report
+# names the broken picture.
+expect_states() {
+    local job=$1 reports=$2-reports want=
+    for k in "${@:3}"; do
+        if grep -q 'broken/notes.jpg' "$reports/report-$k.jsonl"; then
+            want+="$k FAILED 1:0"$'\n'
+        else
+            want+="$k COMPLETED 0:0"$'\n'
+        fi
+    done
+    got=$(task_states "$job")
+    [ "$got"$'\n' = "$want" ] || fail "job $job ended as"$'\n'"$got"$'\n'"expected"$'\n'"$want"
+}
+
+say "four shards"
+out=$tmp/out
+job=$(submit "$out" --array=0-$((shards - 1)))
+wait_job "$job"
+expect_states "$job" "$out" 0 1 2 3
+check "$out" written "$out-reports"/report-{0..3}.jsonl --broken pictures/broken/notes.jpg \
+    --snapshot "$tmp/snapshot" || fail "the first run"
+
+say "a full rerun"
+job=$(submit "$out" --array=0-$((shards - 1)))
+wait_job "$job"
+expect_states "$job" "$out" 0 1 2 3
+check "$out" skipped "$out-reports"/report-{0..3}.jsonl --broken pictures/broken/notes.jpg \
+    --unchanged "$tmp/snapshot" || fail "the full rerun"
+[ "$(ls "$out-reports"/report-*.jsonl.before-"$job" | wc -l)" = 4 ] || fail "earlier reports not kept"
+
+say "part of an array without KESTROVA_SHARDS is refused"
+job=$(submit "$tmp/refused" --array=1-2)
+wait_job "$job"
+[ "$(task_states "$job" | tr '\n' ' ')" = "1 FAILED 2:0 2 FAILED 2:0 " ] ||
+    fail "a part without KESTROVA_SHARDS: $(task_states "$job")"
+[ ! -e "$tmp/refused-reports/report-1.jsonl" ] || fail "a refused task wrote a report"
+
+say "a task cancelled mid-run and submitted again"
+# Where each shard's outputs go, from the first run's reports.
+out2=$tmp/out2
+for k in 0 1 2 3; do
+    python3 -c 'import json, sys
+for line in open(sys.argv[1]):
+    o = json.loads(line)["output"]
+    if o:
+        print(sys.argv[3] + o[len(sys.argv[2]):])' "$out-reports/report-$k.jsonl" "$out" "$out2" >"$tmp/shard-$k.txt"
+done
+count_done() { # SHARD: how many of its outputs exist
+    local n=0
+    while IFS= read -r f; do [ -e "$f" ] && n=$((n + 1)); done <"$tmp/shard-$1.txt"
+    echo "$n"
+}
+job=$(submit "$out2" --array=0-$((shards - 1)))
+cancelled=
+for _ in $(seq 1200); do
+    for k in $(squeue -h -j "$job" -t R -o %K 2>/dev/null); do
+        total=$(wc -l <"$tmp/shard-$k.txt")
+        done_now=$(count_done "$k")
+        if [ "$done_now" -gt 0 ] && [ $((done_now * 2)) -lt "$total" ]; then
+            scancel "${job}_$k"
+            cancelled=$k
+            break 2
+        fi
+    done
+    sleep 0.05
+done
+[ -n "$cancelled" ] || fail "no task was caught running with some of its pictures written"
+wait_job "$job"
+state=$(task_states "$job" | grep "^$cancelled ")
+[[ $state == "$cancelled CANCELLED"* ]] || fail "task $cancelled ended as $state, not cancelled"
+before=$(count_done "$cancelled")
+total=$(wc -l <"$tmp/shard-$cancelled.txt")
+[ "$before" -lt "$total" ] || fail "task $cancelled finished before it was cancelled"
+check "$out2" partial /dev/null --snapshot "$tmp/snapshot2" >/dev/null
+say "task $cancelled cancelled with $before of its $total pictures written; submitting it again"
+job=$(KESTROVA_SHARDS=$shards submit "$out2" --array="$cancelled")
+wait_job "$job"
+expect_states "$job" "$out2" "$cancelled"
+check "$out2" done "$out2-reports"/report-{0..3}.jsonl --broken pictures/broken/notes.jpg \
+    --unchanged "$tmp/snapshot2" || fail "after the cancelled task ran again"
+skipped=$(grep -c '"status":"skipped"' "$out2-reports/report-$cancelled.jsonl" || true)
+[ "$skipped" = "$before" ] ||
+    fail "the rerun of task $cancelled skipped $skipped pictures; $before were already there"
+say "ok"
