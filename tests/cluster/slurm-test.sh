@@ -47,7 +47,6 @@ done
 tmp=$(mktemp -d /tmp/kestrova-slurm.XXXXXX)
 chmod 755 "$tmp"
 pids=()
-old_steps=$(pgrep -x slurmstepd || true)
 cleanup() {
     local rc=$?
     if [ -n "${SLURM_CONF:-}" ] && [ -e "$SLURM_CONF" ]; then
@@ -67,9 +66,10 @@ cleanup() {
         done
         $SUDO kill -9 "$pid" 2>/dev/null || true
     done
-    # Job steps outlive slurmd; only those that appeared during this test are ours.
+    # Job steps can outlive slurmd; ours carry this test's SLURM_CONF from slurmd.
     for pid in $(pgrep -x slurmstepd || true); do
-        grep -qx "$pid" <<<"$old_steps" || $SUDO kill -9 "$pid" 2>/dev/null || true
+        $SUDO cat "/proc/$pid/environ" 2>/dev/null | tr '\0' '\n' | grep -qx "SLURM_CONF=$tmp/slurm.conf" &&
+            $SUDO kill -9 "$pid" 2>/dev/null || true
     done
     if [ $rc -ne 0 ] && [ $rc -ne 77 ]; then
         for log in "$tmp"/log/*.log; do
