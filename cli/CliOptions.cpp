@@ -561,6 +561,7 @@ Output:
   -R, --recursive         scan folders with their sub-folders
       --keep-tree         with -R: each output at the same place under the
                           output folder as its source under the folder given
+                          (with --base: under that folder)
       --dry-run           print where each picture would go, and outputs that
                           collide or replace a source; write nothing
       --preset NAME       start from the options of a preset saved in the
@@ -569,8 +570,10 @@ Output:
       --save-preset NAME  save the options given (after --preset) as a
                           preset; without pictures, save it and stop
   -r, --report FILE       write a CSV line per picture to FILE; - writes it to
-                          standard output (the progress lines go to errors)
-      --report-format FMT csv (default) or jsonl: a JSON object a line, with
+                          standard output (the progress lines then go to
+                          standard errors)
+      --report-format FMT
+                          csv (default) or jsonl: a JSON object a line, with
                           the shard, the host and the seconds each picture
                           took; a byte that is not UTF-8 is written as \u00XX
                           of that byte; the reports of all shards concatenate

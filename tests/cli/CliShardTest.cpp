@@ -91,8 +91,8 @@ TEST(CliShard, ShardsPartitionTheListAndKeepTheirPictures)
     for (int i = 0; i < 60; ++i)
         list += "p" + std::to_string(i) + ".jpg\n";
     WriteText(dir / "short", list);
-    for (int i = 60; i < 90; ++i)
-        list += "sub/p" + std::to_string(i) + ".jpg\n";
+    for (int i = 60; i < 90; ++i) // before and among the others
+        list.insert(i % 2 ? 0 : list.find('\n') + 1, "sub/p" + std::to_string(i) + ".jpg\n");
     WriteText(dir / "long", list);
     for (std::uint64_t n : { 1, 3, 4 }) {
         std::set<std::string> all;
