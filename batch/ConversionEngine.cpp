@@ -1,5 +1,6 @@
 #include "batch/ConversionEngine.h"
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -34,10 +35,17 @@ int ConversionEngine(ImageBatch& batch)
                     return true;
                 } });
     run.Run([&](int i) {
+        using Clock = std::chrono::steady_clock;
+        const Clock::time_point start = Clock::now();
+        Clock::duration waited {};
         ConvertSnapshot own = snapshot;
         // An output takes its name only after every picture before it has taken one,
         // so the names are those of a run one picture at a time.
-        own.beforeNaming = [&run, i] { run.WaitForEarlier(i); };
+        own.beforeNaming = [&run, i, &waited] {
+            const Clock::time_point before = Clock::now();
+            run.WaitForEarlier(i);
+            waited += Clock::now() - before;
+        };
         ImageEntry& entry = *batch.GetEntry(i);
         auto& outcome = outcomes[static_cast<std::size_t>(i)];
         const std::string& sub = entry.OutputSubfolder(own.options.keepTree);
@@ -51,6 +59,7 @@ int ConversionEngine(ImageBatch& batch)
             return;
         }
         outcome = ConvertEntry(entry, own);
+        outcome->seconds = std::chrono::duration<double>(Clock::now() - start - waited).count();
     });
     batch.SetConvertStopped(run.StoppedEarly());
     batch.PostProgress(WM_CONVERT_PROGRESS, ConvertCodeEnd, 0);

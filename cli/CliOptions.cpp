@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -104,6 +105,11 @@ const OptionSpec kOptions[] = {
     { "keep-tree", 0, false },
     { "dry-run", 0, false },
     { "report", 'r', true },
+    { "report-format", 0, true },
+    { "files-from", 0, true },
+    { "null", '0', false },
+    { "base", 0, true },
+    { "shard", 0, true },
     { "quiet", 0, false },
     { "jobs", 'j', true },
     { "preset", 0, true },
@@ -193,7 +199,22 @@ std::string Store(CliOptions& out, const std::string& name, const std::string& v
         out.output = value;
     else if (name == "report")
         out.report = value;
-    else if (name == "preset" || name == "save-preset")
+    else if (name == "report-format") {
+        const std::string format = ToLowerAscii(value);
+        if (format != "csv" && format != "jsonl")
+            return bad + " (csv or jsonl)";
+        out.reportJsonl = format == "jsonl";
+    } else if (name == "files-from")
+        out.filesFrom.push_back(value);
+    else if (name == "null")
+        out.nulSeparated = true;
+    else if (name == "base")
+        out.base = value;
+    else if (name == "shard") {
+        out.shard = ParseShard(value);
+        if (!out.shard)
+            return bad + " (K/N: part K of N, counted from 0, so 0 <= K < N)";
+    } else if (name == "preset" || name == "save-preset")
         (name == "preset" ? out.preset : out.savePreset) = value;
     else if (name == "mode") {
         out.mode = FindResizeMode(value);
@@ -278,7 +299,7 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& args)
         if (!result.error.empty())
             return result;
     }
-    if (!out.help && !out.version && !out.savePreset && out.inputs.empty())
+    if (!out.help && !out.version && !out.savePreset && out.inputs.empty() && out.filesFrom.empty())
         result.error = "no pictures given";
     else if (out.quality && out.targetKB)
         result.error = "--quality and --target-size exclude each other";
@@ -289,6 +310,10 @@ CliParseResult ParseCliArguments(const std::vector<std::string>& args)
         result.error = "--shrink-to-fit needs --target-size";
     else if (out.minQuality && !out.targetKB && !out.preset)
         result.error = "--min-quality needs --target-size";
+    else if (std::ranges::count(out.filesFrom, "-") > 1)
+        result.error = "--files-from -: standard input can be read once";
+    else if (out.nulSeparated && out.filesFrom.empty())
+        result.error = "-0 needs --files-from";
     if (!result.error.empty())
         return result;
     // One way of giving the size.
@@ -484,6 +509,8 @@ Common jobs:
   kestrova-cli -R --keep-tree --if-exists skip -o web photos/
                                               a tree, its folders mirrored,
                                               pictures done before left alone
+  kestrova-cli --files-from list.txt --base photos --shard 0/2 --keep-tree \
+      --if-exists skip -o web                 the first half of a listed tree
 
 Size:
       --resize GEOMETRY   800x600 fits inside the box, 800x (or 800) sets the
@@ -534,6 +561,7 @@ Output:
   -R, --recursive         scan folders with their sub-folders
       --keep-tree         with -R: each output at the same place under the
                           output folder as its source under the folder given
+                          (with --base: under that folder)
       --dry-run           print where each picture would go, and outputs that
                           collide or replace a source; write nothing
       --preset NAME       start from the options of a preset saved in the
@@ -541,7 +569,34 @@ Output:
                           change only what they name
       --save-preset NAME  save the options given (after --preset) as a
                           preset; without pictures, save it and stop
-  -r, --report FILE       write a CSV line per picture to FILE
+  -r, --report FILE       write a CSV line per picture to FILE; - writes it to
+                          standard output (the progress lines then go to
+                          standard errors)
+      --report-format FMT
+                          csv (default) or jsonl: a JSON object a line, with
+                          the shard, the host and the seconds each picture
+                          took; a byte that is not UTF-8 is written as \u00XX
+                          of that byte; the reports of all shards concatenate
+                          into one JSONL file
+
+Lists and shards (one run shared out over machines or tasks):
+      --files-from FILE   convert the pictures listed in FILE (- for standard
+                          input, read to its end first), one path a line;
+                          relative paths are relative to FILE's folder; a
+                          picture listed twice is converted once
+  -0, --null              the list's paths end with NUL, as find -print0
+      --base DIR          with --keep-tree, each output goes under the output
+                          folder at its source's place under DIR (a picture
+                          outside DIR fails); the shard keys are those places
+      --shard K/N         convert part K of N (0 <= K < N): the pictures whose
+                          path (under --base, else as given) hashes to K
+                          modulo N (64-bit FNV-1a of its bytes); the N parts
+                          take every picture once, and adding pictures never
+                          moves the others; numbered names are refused:
+                          give --keep-tree --if-exists skip, and a rerun
+                          converts only what is missing
+
+Run:
   -j, --jobs N            pictures converted side by side (default: one per
                           processor core; 1 for one at a time)
       --quiet             print errors only

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliInputs.h"
 #include "imaging/Geometry.h"
 #include "imaging/ResizeSettings.h"
 
@@ -45,7 +46,12 @@ struct CliOptions {
     bool keepTree = false;
     bool dryRun = false;
     bool quiet = false;
-    std::optional<std::string> report;
+    std::optional<std::string> report;  // "-": standard output
+    bool reportJsonl = false;           // --report-format jsonl
+    std::vector<std::string> filesFrom; // lists of pictures, "-": standard input
+    bool nulSeparated = false;          // -0: the lists are NUL-separated
+    std::optional<std::string> base;    // --base: the folder the tree and the shard keys are relative to
+    std::optional<ShardSpec> shard;
     std::optional<int> jobs; // pictures side by side; none: one per core
     std::optional<std::string> preset, savePreset;
     std::vector<std::string> inputs;

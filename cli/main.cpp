@@ -30,10 +30,19 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitStopped = 130;
 
+// Where the per-picture lines and the summary go: standard errors when the report takes standard output.
+std::FILE* g_info = stdout;
+
 int UsageError(const std::string& message)
 {
     std::fprintf(stderr, "kestrova-cli: %s\nTry 'kestrova-cli --help' for more information.\n", message.c_str());
     return kExitUsage;
+}
+
+std::string HostName()
+{
+    char name[256] = {};
+    return ::gethostname(name, sizeof name - 1) == 0 ? name : "";
 }
 
 std::string FormatKB(std::uint64_t bytes)
@@ -83,8 +92,8 @@ private:
         if (o.status == ConvertStatus::Skipped) {
             // Left out by the user's own rule: no error.
             if (!m_quiet)
-                std::fprintf(stdout, "%s: %s\n", o.source.c_str(), o.reason.c_str());
-            std::fflush(stdout);
+                std::fprintf(g_info, "%s: %s\n", o.source.c_str(), o.reason.c_str());
+            std::fflush(g_info);
             return;
         }
         if (o.status != ConvertStatus::Written) {
@@ -100,9 +109,9 @@ private:
             return;
         const std::string lever = DescribeLever(o);
         std::string quality = lever.empty() ? "" : ", " + lever;
-        std::fprintf(stdout, "%s -> %s (%d x %d, %s%s)\n", o.source.c_str(), o.output.c_str(), o.width, o.height,
+        std::fprintf(g_info, "%s -> %s (%d x %d, %s%s)\n", o.source.c_str(), o.output.c_str(), o.width, o.height,
             FormatKB(o.bytes).c_str(), quality.c_str());
-        std::fflush(stdout);
+        std::fflush(g_info);
     }
     void DrawBar(int step)
     {
@@ -256,18 +265,30 @@ int main(int argc, char** argv)
     }
     if (!cli::ApplyCliOptions(options, batch, error))
         return UsageError(error);
+    // A rerun of a shard must find its earlier outputs under their own names, not add numbered copies.
+    if (options.shard && !batch.GetOverwriteExisting() && !batch.GetOutputOptions().skipExisting)
+        return UsageError("--shard: numbered names would give a rerun's pictures second copies; "
+                          "give --keep-tree --if-exists skip, and a rerun converts only what is missing");
+    if (options.report && *options.report == "-")
+        g_info = stderr;
     if (options.savePreset) {
         if (!SettingsStore::SavePreset(*options.savePreset, CapturePanelOptions(batch), error)) {
             std::fprintf(stderr, "kestrova-cli: --save-preset: %s\n", error.c_str());
             return kExitFailed;
         }
         if (!options.quiet)
-            std::printf("preset %s saved\n", TrimBlanks(*options.savePreset).c_str());
-        if (options.inputs.empty())
+            std::fprintf(g_info, "preset %s saved\n", TrimBlanks(*options.savePreset).c_str());
+        if (options.inputs.empty() && options.filesFrom.empty())
             return kExitWritten;
     }
     if (options.jobs)
         batch.SetJobs(*options.jobs);
+    // Every list is read to its end before anything is made.
+    cli::CollectedInputs inputs;
+    const cli::InputRequest request { options.inputs, batch.GetOutputOptions().includeSubfolders, options.filesFrom,
+        options.nulSeparated, options.base, options.shard };
+    if (!cli::GatherInputs(request, inputs, error))
+        return UsageError(error);
     std::string folder;
     if (options.output) {
         folder = *options.output;
@@ -284,7 +305,8 @@ int main(int argc, char** argv)
         return kExitFailed;
     }
 
-    const cli::CollectedInputs inputs = cli::CollectInputs(options.inputs, batch.GetOutputOptions().includeSubfolders);
+    for (const auto& [path, note] : inputs.notes)
+        std::fprintf(stderr, "kestrova-cli: %s: %s\n", path.c_str(), note.c_str());
     for (const auto& [sub, reason] : inputs.skipped)
         std::fprintf(stderr, "kestrova-cli: %s: skipped: %s\n", sub.c_str(), reason.c_str());
     if (!options.dryRun)
@@ -317,7 +339,16 @@ int main(int argc, char** argv)
             rows.push_back({ inputs.paths[i], i < outcomes.size() ? &outcomes[i] : nullptr, "the run was stopped" });
         for (const auto& [arg, reason] : inputs.failures)
             rows.push_back({ arg, nullptr, reason });
-        if (!cli::WriteReportFile(*options.report, cli::FormatCsvReport(rows), error)) {
+        const std::string report = options.reportJsonl
+            ? cli::FormatJsonlReport(rows, { options.shard ? options.shard->Text() : "", HostName() })
+            : cli::FormatCsvReport(rows);
+        if (*options.report == "-") {
+            if (std::fwrite(report.data(), 1, report.size(), stdout) != report.size() || std::fflush(stdout) != 0) {
+                std::fprintf(
+                    stderr, "kestrova-cli: could not write the report to standard output: %s\n", std::strerror(errno));
+                return kExitFailed;
+            }
+        } else if (!cli::WriteReportFile(*options.report, report, error)) {
             std::fprintf(stderr, "kestrova-cli: %s: %s\n", options.report->c_str(), error.c_str());
             return kExitFailed;
         }
@@ -327,9 +358,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kestrova-cli: stopped: %d written, %d failed%s, %d not converted\n", written, failed,
             skips.c_str(), notReached);
     else if (!options.quiet && overTarget > 0)
-        std::printf("%d written, %d failed%s, %d over the target size\n", written, failed, skips.c_str(), overTarget);
+        std::fprintf(
+            g_info, "%d written, %d failed%s, %d over the target size\n", written, failed, skips.c_str(), overTarget);
     else if (!options.quiet)
-        std::printf("%d written, %d failed%s\n", written, failed, skips.c_str());
+        std::fprintf(g_info, "%d written, %d failed%s\n", written, failed, skips.c_str());
     if (stopAsked && notReached > 0)
         return kExitStopped;
     return failed > 0 || overTarget > 0 ? kExitFailed : kExitWritten;

@@ -36,6 +36,7 @@ struct ConvertOutcome {
     bool scaledToFit = false;      // Shrink to Fit lowered the dimensions to width x height
     bool damaged = false;          // written from a file of which only part could be decoded
     std::uint64_t sourceBytes = 0; // the size of the source file when it was converted
+    double seconds = 0;            // spent on this picture, waits for other pictures left out
 };
 
 // The lever a target-size run used, for people: "quality 62" or "quality 40, scaled to 1200 x 900";

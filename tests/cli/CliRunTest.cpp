@@ -140,7 +140,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, UsageTest,
         UsageCase { "MixedUnits", { "-w", "50%", "-H", "600", "x.jpg" }, "percent and pixels do not mix" },
         UsageCase { "HeightForAnEdge", { "-m", "long-edge", "-H", "5", "x.jpg" }, "--mode long-edge takes --width" },
         UsageCase { "SuffixAgainstTheUnit", { "-u", "pixel", "-w", "50%", "x.jpg" }, "but the unit is pixel" },
-        UsageCase { "NoJobs", { "-j", "0", "x.jpg" }, "invalid value '0' for --jobs" }),
+        UsageCase { "NoJobs", { "-j", "0", "x.jpg" }, "invalid value '0' for --jobs" },
+        UsageCase { "ShardPastTheLast", { "--shard", "4/4", "x.jpg" }, "invalid value '4/4' for --shard" },
+        UsageCase { "ShardWithoutSlash", { "--shard", "3", "x.jpg" }, "invalid value '3' for --shard" },
+        UsageCase { "ShardOfNone", { "--shard", "0/0", "x.jpg" }, "invalid value '0/0' for --shard" },
+        UsageCase { "ShardNumbered", { "--shard", "0/2", "x.jpg" }, "--shard: numbered names" },
+        UsageCase { "MissingList", { "--files-from", "none.txt" }, "cannot read the list none.txt" }),
     CaseName);
 
 // A folder is scanned for pictures (the scan's own test has its rules); a file is taken as given,
