@@ -84,15 +84,6 @@ void SetPanelOptions(const PanelOptions& options)
     IniFile(g_settingsFilePath).WriteSection(OptionsSection, WritePanelOptionsEntries(options));
 }
 
-OutputOptions GetOutputOptions() { return GetPanelOptions().options; }
-
-void SetOutputOptions(const OutputOptions& options)
-{
-    PanelOptions all = GetPanelOptions();
-    all.options = options;
-    SetPanelOptions(all);
-}
-
 namespace {
 
 std::string PresetSection(std::string_view name) { return PresetSectionPrefix + TrimBlanks(name); }

@@ -57,9 +57,6 @@ void SetOpenFolder(bool open);
 // that cannot be read is the default. Writing keeps the other keys of the file.
 PanelOptions GetPanelOptions();
 void SetPanelOptions(const PanelOptions& options);
-// The output options part of the above, alone; the rest of OPTIONS keeps what it held.
-OutputOptions GetOutputOptions();
-void SetOutputOptions(const OutputOptions& options);
 
 // Named presets. Names are trimmed and compared without regard to ASCII case, so saving "Web"
 // replaces "web". Empty when the name can be a preset's, else why it cannot.

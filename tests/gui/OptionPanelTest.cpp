@@ -216,7 +216,7 @@ private slots:
             QVERIFY(box->isEnabled() && !box->isChecked());
             p.Tick(box->objectName().toLatin1());
             QVERIFY(chosen(p.GetBatch().GetOutputOptions()));
-            QVERIFY(chosen(SettingsStore::GetOutputOptions()));
+            QVERIFY(chosen(SettingsStore::GetPanelOptions().options));
         }
         Panel again;
         QVERIFY(again.Button(check.toLatin1())->isChecked());

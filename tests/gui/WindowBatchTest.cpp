@@ -214,7 +214,7 @@ private slots:
         w.OnClearAll();
         w.OnAddFolder();
         QCOMPARE(w.asked, QStringList({ w.folderToChoose + " without", w.folderToChoose + " with" }));
-        QVERIFY(SettingsStore::GetOutputOptions().includeSubfolders);
+        QVERIFY(SettingsStore::GetPanelOptions().options.includeSubfolders);
 
         w.optionsAnswer = [](COutputOptionsDialog& d) {
             QVERIFY(d.Check("chkSubfolders")->isChecked());

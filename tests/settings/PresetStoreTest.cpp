@@ -75,9 +75,9 @@ TEST_F(Settings, OldKeysAreReadWhereTheNewSectionLacksThem)
     EXPECT_EQ(SettingsStore::GetPanelOptions().options, wanted);
     IniFile(m_path).WriteString("OPTIONS", "LOSSLESS", "FALSE");
     wanted.lossless = false;
-    EXPECT_EQ(SettingsStore::GetOutputOptions(), wanted);
+    EXPECT_EQ(SettingsStore::GetPanelOptions().options, wanted);
     wanted.skipLarger = true;
-    SettingsStore::SetOutputOptions(wanted);
+    SetStoredOutputOptions(wanted);
     EXPECT_EQ(SettingsStore::GetPanelOptions().options, wanted);
     EXPECT_EQ(ReadText(m_path).rfind(Classic, 0), 0u);
 }

@@ -88,13 +88,13 @@ TEST_F(Settings, OutputOptionsRoundTripBesideTheOldKeys)
     const auto tuple = [](const OutputOptions& o) {
         return std::tuple(o.doNotEnlarge, o.keepAlpha, o.lossless, o.shrinkToFit, o.minQuality);
     };
-    EXPECT_EQ(tuple(SettingsStore::GetOutputOptions()), tuple(OutputOptions {}));
+    EXPECT_EQ(tuple(SettingsStore::GetPanelOptions().options), tuple(OutputOptions {}));
     const OutputOptions set { true, false, true, true, 40 };
-    SettingsStore::SetOutputOptions(set);
-    EXPECT_EQ(tuple(SettingsStore::GetOutputOptions()), tuple(set));
+    SetStoredOutputOptions(set);
+    EXPECT_EQ(tuple(SettingsStore::GetPanelOptions().options), tuple(set));
     EXPECT_EQ(SettingsStore::GetLanguage(), "De");
-    SettingsStore::SetOutputOptions({ false, true, false, false, 1 });
-    EXPECT_EQ(tuple(SettingsStore::GetOutputOptions()), std::tuple(false, true, false, false, 1));
+    SetStoredOutputOptions({ false, true, false, false, 1 });
+    EXPECT_EQ(tuple(SettingsStore::GetPanelOptions().options), std::tuple(false, true, false, false, 1));
 }
 
 // Rows: the decodable start of a settings file and what follows it that makes it undecodable.

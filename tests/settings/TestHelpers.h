@@ -32,6 +32,14 @@ inline long Entries(const std::filesystem::path& folder)
     return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
 }
 
+// The output options part of the stored panel, the rest of it as it was.
+inline void SetStoredOutputOptions(const OutputOptions& options)
+{
+    PanelOptions all = SettingsStore::GetPanelOptions();
+    all.options = options;
+    SettingsStore::SetPanelOptions(all);
+}
+
 // A settings file in a fresh folder, and HOME there too. Every settings test sets HOME and XDG_CONFIG_HOME
 // itself, and no other test of this program reads them, so they are not put back afterwards.
 class Settings : public ::testing::Test {
