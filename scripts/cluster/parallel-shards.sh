@@ -14,7 +14,8 @@
 # fast hosts take more shares.
 # Environment: KESTROVA_BASE (default: the list's folder), KESTROVA_REPORTS (default:
 # OUT-reports), KESTROVA_CLI (default: kestrova-cli), KESTROVA_RESUME=1 starts only the shards
-# that did not finish last time (parallel --resume-failed over REPORTS/joblog).
+# that did not finish last time (parallel --resume-failed over REPORTS/joblog); a shard is done
+# when it exited 0 and left its report.
 # A plain rerun is safe as well: pictures already written are skipped.
 # Exit status: 0 every shard done, 1 some pictures or shards failed, 2 bad usage.
 set -euo pipefail
@@ -43,19 +44,48 @@ cmd=$(printf '%q ' "${KESTROVA_CLI:-kestrova-cli}" --files-from "$list" --base "
     --keep-tree --if-exists skip --report-format jsonl -o "$out" "$@")
 cmd+="--shard {}/$n --report $(printf '%q' "$reports")/report-{}.jsonl"
 
+# The command is quoted for bash (printf %q), and parallel would run it on a host with that
+# host's login shell, which may be another one, or none when SHELL is unset there.
+export PARALLEL_SHELL=${PARALLEL_SHELL:-/bin/bash}
+
 resume=()
-[ "${KESTROVA_RESUME:-}" = 1 ] && resume=(--resume-failed)
+if [ "${KESTROVA_RESUME:-}" = 1 ]; then
+    resume=(--resume-failed)
+else
+    # A report left from an earlier run must not pass for this run's.
+    rm -f "$reports"/report-*.jsonl
+fi
 set +e
 parallel --sshloginfile "$hosts" --jobs 1 --joblog "$reports/joblog" "${resume[@]}" \
     --tag --line-buffer "$cmd" ::: $(seq 0 $((n - 1)))
 set -e
 
-# The joblog's Exitval and Signal columns for each shard; the last line per shard counts.
-worst=$(awk -F'\t' 'NR > 1 { code[$NF] = ($8 != 0) ? 1 : $7 }
-    END { w = 0; for (c in code) { if (code[c] == 2) w = 2; else if (code[c] != 0 && w == 0) w = 1 }
-          print w }' "$reports/joblog")
-failed=$(awk -F'\t' 'NR > 1 { code[$NF] = $7 + $8 } END { for (c in code) if (code[c] != 0) print c }' \
-    "$reports/joblog" | sed 's/.*--shard \([0-9]*\)\/.*/\1/' | sort -n | tr '\n' ' ')
+# A shard is done when its last joblog line says status 0 and it left its report: a remote shell
+# that ran nothing also says 0. Such lines get status 255 in the joblog, so a resume reruns them.
+[ -e "$reports/joblog" ] || : >"$reports/joblog"
+awk -F'\t' -v OFS='\t' -v reports="$reports" -v n="$n" '
+    function shard(cmd) { sub(/.*--shard /, "", cmd); sub(/\/.*/, "", cmd); return cmd + 0 }
+    NR == 1 { print; next }
+    {
+        k = shard($NF)
+        if ($7 == 0 && $8 == 0 && (getline line < (reports "/report-" k ".jsonl")) < 0) $7 = 255
+        close(reports "/report-" k ".jsonl")
+        print
+    }' "$reports/joblog" >"$reports/joblog.new"
+mv "$reports/joblog.new" "$reports/joblog"
+worst=0
+failed=
+for k in $(seq 0 $((n - 1))); do
+    # Exitval and Signal of the shard's last line; "" when it never started.
+    code=$(awk -F'\t' -v k="$k" 'NR > 1 { c = $NF; sub(/.*--shard /, "", c); sub(/\/.*/, "", c)
+        if (c + 0 == k) last = ($8 != 0) ? 1 : $7 } END { print last }' "$reports/joblog")
+    case $code in
+    0) continue ;;
+    2) worst=2 ;;
+    *) [ "$worst" = 2 ] || worst=1 ;;
+    esac
+    failed+="$k "
+done
 if [ -n "$failed" ]; then
     echo "parallel-shards: shards not done: $failed(reports in $reports)" >&2
     echo "parallel-shards: rerun with KESTROVA_RESUME=1 to start only those" >&2

@@ -2,7 +2,8 @@
 # scripts/cluster/parallel-shards.sh over several "hosts" converts every picture of a list
 # exactly once: two reached through a stand-in for ssh (which runs the command here, so the
 # quoting a real remote shell sees is exercised) and this machine (":") with two slots.
-# A rerun converts nothing. Installs GNU parallel from Debian when missing (77 when it cannot).
+# A rerun converts nothing. A host whose shell runs nothing leaves its shards not done, and a
+# resume over working hosts completes them. Installs GNU parallel from Debian when missing (77 when it cannot).
 #
 #   tests/cluster/parallel-test.sh KESTROVA_CLI SOURCE_DIR
 set -euo pipefail
@@ -25,7 +26,8 @@ trap 'rm -rf "$tmp"' EXIT
 mkdir -p "$tmp/bin" "$tmp/home"
 export HOME=$tmp/home # parallel keeps its state under ~/.parallel
 # The stand-in for ssh: drops its options, passes the host on to the converter's wrapper
-# below, and runs the command with a shell as sshd would.
+# below, and runs the command with a shell as sshd would, but without SHELL, which parallel
+# would otherwise take for the shell to run the command with.
 cat >"$tmp/bin/fakessh" <<SH
 #!/bin/sh
 while [ \$# -gt 0 ]; do
@@ -38,21 +40,32 @@ while [ \$# -gt 0 ]; do
 done
 [ "\${1:-}" = -- ] && shift
 export FAKE_HOST=\$host
+unset SHELL
 exec /bin/sh -c "\$*"
 SH
-chmod +x "$tmp/bin/fakessh"
+# A host that accepts the command, runs nothing and reports success.
+printf '#!/bin/sh\nexit 0\n' >"$tmp/bin/nullssh"
+chmod +x "$tmp/bin/fakessh" "$tmp/bin/nullssh"
 printf '#!/bin/sh\necho "${FAKE_HOST:-local} $*" >>"%s/hosts.log"\nexec "%s" "$@"\n' "$tmp" "$cli" \
     >"$tmp/bin/kestrova-cli"
 chmod +x "$tmp/bin/kestrova-cli"
 export PATH=$tmp/bin:$PATH
-printf '%s\n' "$tmp/bin/fakessh node1" "$tmp/bin/fakessh node2" "2/:" >"$tmp/hosts"
+# Plain host names, as a real hosts file has: parallel reaches them through PARALLEL_SSH.
+printf '%s\n' node1 node2 "2/:" >"$tmp/hosts"
+export PARALLEL_SSH=$tmp/bin/fakessh
 
 "$here/make-tree.sh" "$tmp/run" 200 >/dev/null
 out="$tmp/out files"
-status=0
-"$src/scripts/cluster/parallel-shards.sh" "$tmp/hosts" 8 "$tmp/run/list.txt" "$out" --quiet >"$tmp/log" 2>&1 ||
-    status=$?
-[ "$status" = 1 ] || { cat "$tmp/log"; fail "status $status, expected 1 for the one broken picture"; }
+run() { # run HOSTS EXPECTED_STATUS WHAT
+    local status=0
+    "$src/scripts/cluster/parallel-shards.sh" "$1" 8 "$tmp/run/list.txt" "$out" --quiet >"$tmp/log" 2>&1 ||
+        status=$?
+    [ "$status" = "$2" ] || {
+        cat "$tmp/log" "$out-reports/joblog" 2>/dev/null
+        fail "$3: status $status, expected $2"
+    }
+}
+run "$tmp/hosts" 1 "first run (one broken picture)"
 "$here/check-run.py" "$tmp/run/list.txt" "$tmp/run" "$out" written "$out-reports"/report-{0..7}.jsonl \
     --broken pictures/broken/notes.jpg --snapshot "$tmp/snapshot" || fail "first run"
 for host in node1 node2; do
@@ -60,10 +73,15 @@ for host in node1 node2; do
 done
 grep -q "^local .*--shard" "$tmp/hosts.log" || fail "this machine ran no shard"
 
-status=0
-"$src/scripts/cluster/parallel-shards.sh" "$tmp/hosts" 8 "$tmp/run/list.txt" "$out" --quiet >"$tmp/log" 2>&1 ||
-    status=$?
-[ "$status" = 1 ] || { cat "$tmp/log"; fail "rerun: status $status, expected 1"; }
+run "$tmp/hosts" 1 rerun
 "$here/check-run.py" "$tmp/run/list.txt" "$tmp/run" "$out" skipped "$out-reports"/report-{0..7}.jsonl \
     --broken pictures/broken/notes.jpg --unchanged "$tmp/snapshot" || fail "rerun"
+
+rm -rf "$out" "$out-reports"
+echo node3 >"$tmp/null-hosts"
+PARALLEL_SSH=$tmp/bin/nullssh run "$tmp/null-hosts" 1 "a host that runs nothing"
+grep -q "shards not done: 0 1 2 3 4 5 6 7 " "$tmp/log" || { cat "$tmp/log"; fail "the shards node3 skipped are not named"; }
+KESTROVA_RESUME=1 run "$tmp/hosts" 1 "resume"
+"$here/check-run.py" "$tmp/run/list.txt" "$tmp/run" "$out" written "$out-reports"/report-{0..7}.jsonl \
+    --broken pictures/broken/notes.jpg || fail "resume"
 echo "parallel-test: ok"
