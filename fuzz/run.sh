@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 corpus=$build/fuzz-corpus
 findings=$build/fuzz-findings
 rm -rf "$findings"
-mkdir -p "$corpus"/{picture,header-sniff,ini,language} "$findings"
+mkdir -p "$corpus"/{picture,header-sniff,ini,language,metadata} "$findings"
 
 # Small pictures through ImageMagick, so the inputs do not come from the program itself.
 for seed in png:png24 gif:gif jpg:jpg bmp:bmp3 pcx:pcx tif:tif png8:png8 gray.png:png; do
@@ -30,8 +30,15 @@ printf '\xff\xfe[\0S\0]\0\r\0\n\0K\0=\0v\0\r\0\n\0' >"$corpus/ini/utf16.ini"
 cp Language/*.ini "$corpus/language/"
 cp "$corpus"/ini/* "$corpus/language/"
 
+# XMP with location properties, and Photoshop resources with IIM place names.
+printf "<x:xmpmeta><rdf:Description xmlns:e='http://ns.adobe.com/exif/1.0/' e:GPSAltitude='1' photoshop:City='P'><e:GPSLatitude>1</e:GPSLatitude><!-- c --><dc:t/></rdf:Description></x:xmpmeta>" \
+    >"$corpus/metadata/xmp"
+printf 'Photoshop 3.0\0008BIM\004\004\0\0\0\0\0\x17\x1c\x02\x5a\0\x01P\x1c\x02\x74\0\x02Jo\x1c\x02\x78\x80\x02\0\x01x\0008BIM\004\x25\0\0\0\0\0\x02dd' \
+    >"$corpus/metadata/irb"
+printf '\x1c\x02\x65\0\x02FR\x1c\x02\x05\0\x01T' >"$corpus/metadata/iim"
+
 status=0
-for target in header-sniff ini language picture; do
+for target in header-sniff ini language metadata picture; do
     mkdir -p "$findings/$target"
     start=$(date +%s)
     if ! "$build/fuzz/fuzz-$target" "$corpus/$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \

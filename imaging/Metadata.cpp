@@ -1,5 +1,6 @@
 #include "imaging/Metadata.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -73,10 +74,43 @@ bool IsUtf8(std::string_view s)
     return true;
 }
 
-// The prefixes bound to the EXIF namespace, where the GPS properties live; "exif" always.
-std::vector<std::string> ExifPrefixes(std::string_view xmp)
+// The properties that say where a picture was taken, by namespace: the GPS ones of EXIF and the
+// place names of Photoshop and IPTC.
+struct LocationNamespace {
+    std::string_view uri, prefix; // the prefix writers use, taken as bound when not declared
+    bool (*holds)(std::string_view local);
+};
+bool IsOneOf(std::string_view local, std::initializer_list<std::string_view> names)
 {
-    std::vector<std::string> prefixes { "exif" };
+    return std::find(names.begin(), names.end(), local) != names.end();
+}
+constexpr LocationNamespace kLocationNamespaces[] = {
+    { "http://ns.adobe.com/exif/1.0/", "exif", [](std::string_view l) { return l.starts_with("GPS"); } },
+    { "http://ns.adobe.com/photoshop/1.0/", "photoshop",
+        [](std::string_view l) {
+            return IsOneOf(l, { "City", "State", "Country" });
+        } },
+    { "http://iptc.org/std/Iptc4xmpCore/1.0/xmlns/", "Iptc4xmpCore",
+        [](std::string_view l) {
+            return IsOneOf(l, { "Location", "CountryCode" });
+        } },
+    { "http://iptc.org/std/Iptc4xmpExt/2008-02-29/", "Iptc4xmpExt",
+        [](std::string_view l) {
+            return IsOneOf(l, { "LocationCreated", "LocationShown" });
+        } },
+};
+
+struct Binding {
+    std::string prefix;
+    const LocationNamespace* ns;
+};
+
+// The prefixes bound to the namespaces above: the usual ones always, and any the packet declares.
+std::vector<Binding> LocationPrefixes(std::string_view xmp)
+{
+    std::vector<Binding> bindings;
+    for (const LocationNamespace& ns : kLocationNamespaces)
+        bindings.push_back({ std::string(ns.prefix), &ns });
     for (std::size_t at = xmp.find("xmlns:"); at != std::string_view::npos; at = xmp.find("xmlns:", at + 1)) {
         std::size_t i = at + 6;
         const std::size_t nameStart = i;
@@ -88,16 +122,24 @@ std::vector<std::string> ExifPrefixes(std::string_view xmp)
         if (i >= xmp.size() || (xmp[i] != '"' && xmp[i] != '\''))
             continue;
         const std::size_t end = xmp.find(xmp[i], i + 1);
-        if (end != std::string_view::npos && xmp.substr(i + 1, end - i - 1) == "http://ns.adobe.com/exif/1.0/")
-            prefixes.emplace_back(name);
+        if (end == std::string_view::npos)
+            continue;
+        const std::string_view uri = xmp.substr(i + 1, end - i - 1);
+        for (const LocationNamespace& ns : kLocationNamespaces)
+            if (uri == ns.uri)
+                bindings.push_back({ std::string(name), &ns });
     }
-    return prefixes;
+    return bindings;
 }
 
-bool IsGps(std::string_view name, const std::vector<std::string>& prefixes)
+bool IsLocation(std::string_view name, const std::vector<Binding>& bindings)
 {
-    for (const std::string& p : prefixes)
-        if (name.size() > p.size() + 4 && name.substr(0, p.size()) == p && name.substr(p.size(), 4) == ":GPS")
+    const std::size_t colon = name.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    const std::string_view prefix = name.substr(0, colon), local = name.substr(colon + 1);
+    for (const Binding& b : bindings)
+        if (prefix == b.prefix && b.ns->holds(local))
             return true;
     return false;
 }
@@ -171,8 +213,8 @@ std::optional<std::string> EditXmp(std::string_view xmp, bool stripGps)
         xmp.remove_suffix(1);
     if (xmp.empty() || xmp.find('\0') != std::string_view::npos || !IsUtf8(xmp))
         return std::nullopt;
-    const std::vector<std::string> prefixes = ExifPrefixes(xmp);
-    const auto gps = [&](std::string_view name) { return stripGps && IsGps(name, prefixes); };
+    const std::vector<Binding> bindings = LocationPrefixes(xmp);
+    const auto gps = [&](std::string_view name) { return stripGps && IsLocation(name, bindings); };
     const std::size_t n = xmp.size();
     std::string out;
     out.reserve(n);
@@ -223,6 +265,8 @@ std::optional<std::string> EditXmp(std::string_view xmp, bool stripGps)
                 tag.append(xmp.substr(space, j - space));
                 break;
             }
+            if (j == space) // attributes are apart; run together, taking one out would join the rest
+                return std::nullopt;
             const std::size_t attrStart = j;
             while (j < n && IsNameChar(xmp[j]))
                 ++j;
@@ -255,4 +299,127 @@ std::optional<std::string> EditXmp(std::string_view xmp, bool stripGps)
         i = j;
     }
     return out;
+}
+
+// ---- IPTC ----
+
+namespace {
+
+constexpr std::string_view kPhotoshop { "Photoshop 3.0\0", 14 };
+constexpr std::uint16_t kIimResource = 0x0404, kIimDigestResource = 0x0425;
+
+std::size_t BigEndian(std::span<const std::uint8_t> b, std::size_t at, std::size_t n)
+{
+    std::size_t v = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        v = (v << 8) | b[at + k];
+    return v;
+}
+
+void PutBigEndian32(std::vector<std::uint8_t>& out, std::size_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+// Record 2 datasets that name a place: content location code and name, city, sub-location,
+// province or state, country code and country.
+bool NamesAPlace(std::uint8_t record, std::uint8_t dataset)
+{
+    constexpr std::uint8_t kPlaces[] = { 26, 27, 90, 92, 95, 100, 101 };
+    return record == 2 && std::find(std::begin(kPlaces), std::end(kPlaces), dataset) != std::end(kPlaces);
+}
+
+// IIM datasets without the place names; nullopt when they do not parse.
+std::optional<std::vector<std::uint8_t>> WithoutPlaces(std::span<const std::uint8_t> iim)
+{
+    std::vector<std::uint8_t> out;
+    bool kept = false;
+    std::size_t i = 0;
+    while (i < iim.size()) {
+        if (iim[i] != 0x1C) {
+            // Writers pad the last dataset with zeros.
+            if (!std::all_of(iim.begin() + static_cast<std::ptrdiff_t>(i), iim.end(), [](auto b) { return b == 0; }))
+                return std::nullopt;
+            out.insert(out.end(), iim.begin() + static_cast<std::ptrdiff_t>(i), iim.end());
+            break;
+        }
+        if (iim.size() - i < 5)
+            return std::nullopt;
+        std::size_t header = 5;
+        std::size_t length = BigEndian(iim, i + 3, 2);
+        if (length & 0x8000) { // an extended dataset: the length is in the next `count` bytes
+            const std::size_t count = length & 0x7FFF;
+            if (count == 0 || count > 4 || iim.size() - i - 5 < count)
+                return std::nullopt;
+            length = BigEndian(iim, i + 5, count);
+            header += count;
+        }
+        if (length > iim.size() - i - header)
+            return std::nullopt;
+        const std::size_t end = i + header + length;
+        if (!NamesAPlace(iim[i + 1], iim[i + 2]) && (kept = true))
+            out.insert(out.end(), iim.begin() + static_cast<std::ptrdiff_t>(i),
+                iim.begin() + static_cast<std::ptrdiff_t>(end));
+        i = end;
+    }
+    if (!kept)
+        out.clear(); // padding alone
+    return out;
+}
+
+// A Photoshop resource block (as JPEG's APP13 holds it) with its IIM resource edited.
+std::optional<std::vector<std::uint8_t>> WithoutPlacesInResources(std::span<const std::uint8_t> irb)
+{
+    std::vector<std::uint8_t> out(kPhotoshop.begin(), kPhotoshop.end());
+    bool changed = false;
+    std::size_t i = kPhotoshop.size();
+    while (i < irb.size()) {
+        if (std::all_of(irb.begin() + static_cast<std::ptrdiff_t>(i), irb.end(), [](auto b) { return b == 0; }))
+            break;
+        if (irb.size() - i < 8 || std::memcmp(irb.data() + i, "8BIM", 4) != 0)
+            return std::nullopt;
+        const std::size_t id = BigEndian(irb, i + 4, 2);
+        const std::size_t name = (1 + irb[i + 6] + 1) & ~std::size_t { 1 }; // a Pascal string, padded to even
+        const std::size_t at = i + 6 + name;
+        if (at + 4 > irb.size())
+            return std::nullopt;
+        const std::size_t size = BigEndian(irb, at, 4);
+        if (size > irb.size() - at - 4)
+            return std::nullopt;
+        const std::size_t next = std::min(irb.size(), at + 4 + size + (size & 1));
+        if (id == kIimResource) {
+            const std::optional<std::vector<std::uint8_t>> iim = WithoutPlaces(irb.subspan(at + 4, size));
+            if (!iim)
+                return std::nullopt;
+            changed |= iim->size() != size;
+            out.insert(
+                out.end(), irb.begin() + static_cast<std::ptrdiff_t>(i), irb.begin() + static_cast<std::ptrdiff_t>(at));
+            PutBigEndian32(out, iim->size());
+            out.insert(out.end(), iim->begin(), iim->end());
+            if (iim->size() & 1)
+                out.push_back(0);
+        } else if (id != kIimDigestResource) {
+            out.insert(out.end(), irb.begin() + static_cast<std::ptrdiff_t>(i),
+                irb.begin() + static_cast<std::ptrdiff_t>(next));
+        }
+        i = next;
+    }
+    // The digest of the IIM data is left out only when that data changed.
+    if (!changed)
+        return std::vector<std::uint8_t>(irb.begin(), irb.end());
+    return out;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> EditIptc(std::span<const std::uint8_t> iptc, bool stripGps)
+{
+    if (!stripGps || iptc.empty())
+        return std::vector<std::uint8_t>(iptc.begin(), iptc.end());
+    if (iptc.size() >= kPhotoshop.size() && std::memcmp(iptc.data(), kPhotoshop.data(), kPhotoshop.size()) == 0)
+        return WithoutPlacesInResources(iptc);
+    if (!iptc.empty() && iptc[0] == 0x1C)
+        return WithoutPlaces(iptc);
+    return std::nullopt;
 }

@@ -153,9 +153,18 @@ VImage KeepMetadata(VImage img, PictureFormat format, bool stripGps, std::string
             SetBlob(img, kXmp, xmp->data(), xmp->size());
         }
     }
-    if (jpeg && img.get_typeof(kIptc) != 0 && Blob(img, kIptc).size() > kJpegSegment) {
-        img.remove(kIptc);
-        Note(warning, "the IPTC data is too large for a JPEG and was left out");
+    if (img.get_typeof(kIptc) != 0) {
+        const std::optional<std::vector<std::uint8_t>> iptc = EditIptc(Blob(img, kIptc), stripGps);
+        if (!iptc || (jpeg && iptc->size() > kJpegSegment)) {
+            img.remove(kIptc);
+            Note(warning,
+                !iptc ? "the IPTC data could not be read and was left out"
+                      : "the IPTC data is too large for a JPEG and was left out");
+        } else if (iptc->empty()) {
+            img.remove(kIptc); // it named nothing but places
+        } else {
+            SetBlob(img, kIptc, iptc->data(), iptc->size());
+        }
     }
     // The pixels were turned into sRGB as they were read, and the conversion put the sRGB profile in
     // the source's place, so the profile here describes the pixels written. A profile that could not

@@ -22,7 +22,8 @@ using vips::VImage;
 const std::string kXmp = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
                          "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
                          "<rdf:Description xmlns:dc='http://purl.org/dc/elements/1.1/' "
-                         "xmlns:exif='http://ns.adobe.com/exif/1.0/' exif:GPSLatitude='48,51.4N'>"
+                         "xmlns:exif='http://ns.adobe.com/exif/1.0/' exif:GPSLatitude='48,51.4N' "
+                         "xmlns:photoshop='http://ns.adobe.com/photoshop/1.0/' photoshop:City='Paris'>"
                          "<dc:rights>All rights kept</dc:rights>"
                          "<exif:GPSLongitude>2,21.1E</exif:GPSLongitude></rdf:Description></rdf:RDF></x:xmpmeta>";
 
@@ -80,8 +81,9 @@ void WriteTaggedJpeg(const std::string& path, int width, int height, int orienta
     const std::vector<std::uint8_t> exif = CameraExif(orientation);
     SetBlob(img, "exif-data", exif.data(), exif.size());
     SetBlob(img, "xmp-data", xmp.data(), xmp.size());
-    const char iptc[] = "Photoshop 3.0\0008BIM\004\004\0\0\0\0\0\x0b\x1c\x02\x74\0\x06Jo Doe";
-    SetBlob(img, "iptc-data", iptc, sizeof iptc - 1);
+    const std::string iptc = std::string("Photoshop 3.0\0008BIM\004\004\0\0\0\0\0\x15", 26)
+        + std::string("\x1c\x02\x74\0\x06Jo Doe\x1c\x02\x5a\0\x05Paris", 21);
+    SetBlob(img, "iptc-data", iptc.data(), iptc.size());
     VipsBlob* profile = nullptr;
     ASSERT_EQ(vips_profile_load("srgb", &profile, nullptr), 0);
     std::size_t n = 0;
@@ -113,6 +115,7 @@ struct Read {
     int gpsTags = 0;
     std::string xmp;
     bool iptc = false, icc = false;
+    std::string iptcData;
     std::vector<double> left, right; // the pixels at the middle of the left and right edges
 };
 
@@ -149,6 +152,10 @@ Read ReadBack(const std::string& path)
         r.xmp.assign(data, n);
     }
     r.iptc = img.get_typeof("iptc-data") != 0;
+    if (r.iptc) {
+        const auto* data = static_cast<const char*>(img.get_blob("iptc-data", &n));
+        r.iptcData.assign(data, n);
+    }
     r.icc = img.get_typeof("icc-profile-data") != 0;
     return r;
 }
@@ -209,11 +216,16 @@ TEST_P(MetadataTest, KeepsTheFieldsOfAnUprightOutput)
     EXPECT_EQ(r.exif["PixelXDimension"] + "x" + r.exif["PixelYDimension"], "30x40");
     EXPECT_EQ(r.gpsTags, 2);
     EXPECT_NE(r.xmp.find("All rights kept"), std::string::npos);
+    EXPECT_NE(r.xmp.find("Paris"), std::string::npos);
     EXPECT_TRUE(r.icc);
     EXPECT_EQ(r.iptc, std::string(GetParam()) == ".jpg") << "of these, only JPEG holds IPTC";
+    if (r.iptc) {
+        EXPECT_NE(r.iptcData.find("Paris"), std::string::npos);
+    }
 }
 
-// Without location: no GPS field in EXIF (libexif and vipsheader agree) or XMP, the copyright still there.
+// Without location: no GPS field in EXIF (libexif and vipsheader agree) or XMP, no place name in XMP or
+// IPTC, the copyright still there.
 TEST_P(MetadataTest, StripGpsLeavesNoLocation)
 {
     WriteTaggedJpeg(In("cam.jpg"), 80, 60, 1);
@@ -223,7 +235,10 @@ TEST_P(MetadataTest, StripGpsLeavesNoLocation)
     EXPECT_EQ(r.gpsTags, 0);
     EXPECT_EQ(HeaderDump(o.output).find("GPS"), std::string::npos) << HeaderDump(o.output);
     EXPECT_EQ(r.xmp.find("GPS"), std::string::npos) << r.xmp;
+    EXPECT_EQ(r.xmp.find("Paris"), std::string::npos) << r.xmp;
     EXPECT_NE(r.xmp.find("All rights kept"), std::string::npos);
+    EXPECT_EQ(r.iptcData.find("Paris"), std::string::npos);
+    EXPECT_EQ(r.iptc ? r.iptcData.find("Jo Doe") != std::string::npos : true, true) << "the copyright stays";
     EXPECT_NE(r.exif["Copyright"].find("Jo Doe"), std::string::npos);
     EXPECT_EQ(r.exif["Make"], "Kestrel Optics");
 }
@@ -318,8 +333,57 @@ TEST(EditXmp, RemovesOnlyTheLocation)
     EXPECT_EQ(EditXmp(xmp, true),
         "<rdf:Description xmlns:e=\"http://ns.adobe.com/exif/1.0/\" e:ExposureTime='1/8'>"
         "<dc:title>T</dc:title><!-- <e:GPSx> --></rdf:Description>");
-    for (const char* broken : { "<a b='1>", "<exif:GPSLatitude>1", "<a", "<!-- x", "\xff<a/>" })
+    for (const char* broken : { "<a b='1>", "<exif:GPSLatitude>1", "<a", "<!-- x", "\xff<a/>", "<a b='1'c='2'/>" })
         EXPECT_EQ(EditXmp(broken, true), std::nullopt) << broken;
+
+    // Place names go too, under their usual prefixes and under any bound to their namespaces.
+    const std::string places = "<rdf:Description xmlns:ps='http://ns.adobe.com/photoshop/1.0/' ps:Country='FR' "
+                               "photoshop:Credit='Jo' photoshop:State='IDF'><Iptc4xmpExt:LocationShown><rdf:Bag>"
+                               "<rdf:li Iptc4xmpExt:City='Paris'/></rdf:Bag></Iptc4xmpExt:LocationShown>"
+                               "<Iptc4xmpCore:Location>Louvre</Iptc4xmpCore:Location><ps:City>Paris</ps:City>"
+                               "<Iptc4xmpCore:CreatorContactInfo/></rdf:Description>";
+    EXPECT_EQ(EditXmp(places, true),
+        "<rdf:Description xmlns:ps='http://ns.adobe.com/photoshop/1.0/' photoshop:Credit='Jo'>"
+        "<Iptc4xmpCore:CreatorContactInfo/></rdf:Description>");
+}
+
+// The IPTC walk: place datasets leave the IIM resource, whose digest goes with them; other
+// resources and datasets (a normal and an extended length) stay, byte for byte.
+TEST(EditIptc, RemovesOnlyThePlaces)
+{
+    const auto dataset = [](int number, const std::string& text) {
+        return std::string { '\x1c', '\x02', static_cast<char>(number), '\0', static_cast<char>(text.size()) } + text;
+    };
+    const std::string extended = std::string("\x1c\x02\x78\x80\x02\0\x03", 7) + "abc";
+    const auto resource = [](int id, const std::string& name, const std::string& data) {
+        std::string r = "8BIM";
+        r += { static_cast<char>(id >> 8), static_cast<char>(id & 0xFF), static_cast<char>(name.size()) };
+        r += name;
+        if (name.size() % 2 == 0)
+            r += '\0';
+        r += { '\0', '\0', static_cast<char>(data.size() >> 8), static_cast<char>(data.size() & 0xFF) };
+        return r + data + (data.size() % 2 ? std::string(1, '\0') : "");
+    };
+    const auto bytes = [](const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); };
+    const auto edit = [&](const std::string& s) { return EditIptc(bytes(s), true); };
+    const std::string header("Photoshop 3.0\0", 14);
+    const std::string keep = dataset(5, "Trip") + dataset(116, "Jo Doe") + extended;
+    const std::string other = resource(0x03ED, "ab", std::string(16, 'r'));
+    const std::string iptc = header + other
+        + resource(0x0404, "",
+            dataset(90, "Paris") + dataset(5, "Trip") + dataset(101, "France") + dataset(116, "Jo Doe") + extended
+                + dataset(27, "Louvre"))
+        + resource(0x0425, "", std::string(16, 'd'));
+
+    EXPECT_EQ(EditIptc(bytes(iptc), false), bytes(iptc));
+    EXPECT_EQ(edit(iptc), bytes(header + other + resource(0x0404, "", keep)));
+    const std::string noPlaces = header + resource(0x0404, "", keep) + resource(0x0425, "", std::string(16, 'd'));
+    EXPECT_EQ(edit(noPlaces), bytes(noPlaces)) << "nothing changed, the digest still holds";
+    EXPECT_EQ(edit(dataset(92, "Left Bank") + keep), bytes(keep)) << "bare datasets, as TIFF holds them";
+    for (const std::string& broken :
+        std::vector<std::string> { iptc.substr(0, iptc.size() - 30), header + "8BIX" + iptc.substr(18),
+            dataset(90, "Paris").substr(0, 7), std::string("\x1c\x02\x5a\x80\x09", 5) + "0123456789", "GIF89a" })
+        EXPECT_EQ(edit(broken), std::nullopt) << broken;
 }
 
 } // namespace
