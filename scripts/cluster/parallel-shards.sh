@@ -74,20 +74,23 @@ awk -F'\t' -v OFS='\t' -v reports="$reports" -v n="$n" '
     }' "$reports/joblog" >"$reports/joblog.new"
 mv "$reports/joblog.new" "$reports/joblog"
 worst=0
-failed=
+failed='' unfinished=''
 for k in $(seq 0 $((n - 1))); do
-    # Exitval and Signal of the shard's last line; "" when it never started.
+    # The shard's last status: the converter's 0, 1 or 2, or 255 when it was killed, could not be
+    # reached or left no report; "" when it never started.
     code=$(awk -F'\t' -v k="$k" 'NR > 1 { c = $NF; sub(/.*--shard /, "", c); sub(/\/.*/, "", c)
-        if (c + 0 == k) last = ($8 != 0) ? 1 : $7 } END { print last }' "$reports/joblog")
+        if (c + 0 == k) last = ($8 != 0) ? 255 : $7 } END { print last }' "$reports/joblog")
     case $code in
     0) continue ;;
-    2) worst=2 ;;
-    *) [ "$worst" = 2 ] || worst=1 ;;
+    1) failed+="$k " ;;
+    2) failed+="$k " worst=2 ;;
+    *) unfinished+="$k " ;;
     esac
-    failed+="$k "
+    [ "$worst" = 2 ] || worst=1
 done
-if [ -n "$failed" ]; then
-    echo "parallel-shards: shards not done: $failed(reports in $reports)" >&2
-    echo "parallel-shards: rerun with KESTROVA_RESUME=1 to start only those" >&2
+[ -z "$failed" ] || echo "parallel-shards: shards with pictures that failed: $failed(reports in $reports)" >&2
+[ -z "$unfinished" ] || echo "parallel-shards: shards not done: $unfinished(killed, unreachable or no report)" >&2
+if [ -n "$failed$unfinished" ]; then
+    echo "parallel-shards: rerun with KESTROVA_RESUME=1 to start only those; pictures written are skipped" >&2
 fi
 exit "$worst"

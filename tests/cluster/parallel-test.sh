@@ -66,6 +66,8 @@ run() { # run HOSTS EXPECTED_STATUS WHAT
     }
 }
 run "$tmp/hosts" 1 "first run (one broken picture)"
+grep -q "shards with pictures that failed: [0-7] (" "$tmp/log" && ! grep -q "not done" "$tmp/log" ||
+    { cat "$tmp/log"; fail "the one shard with the broken picture is not named alone"; }
 "$here/check-run.py" "$tmp/run/list.txt" "$tmp/run" "$out" written "$out-reports"/report-{0..7}.jsonl \
     --broken pictures/broken/notes.jpg --snapshot "$tmp/snapshot" || fail "first run"
 for host in node1 node2; do
