@@ -29,6 +29,8 @@ if [ "$(id -u)" -ne 0 ]; then
     sudo -n true 2>/dev/null || skip "needs root or passwordless sudo to run slurmd"
     SUDO="sudo -n"
 fi
+# The daemons are in /usr/sbin, which a user's PATH lacks on Debian.
+export PATH=$PATH:/usr/sbin:/sbin
 missing=()
 for p in slurm-wlm munge; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -84,7 +86,8 @@ trap 'exit 130' INT TERM
 
 # munge: its own key, socket, pid and seed files; the socket folder must belong to munged's user.
 mkdir -p "$tmp/munge" "$tmp/log" "$tmp/state" "$tmp/spool" "$tmp/work"
-chmod 700 "$tmp/munge"
+# Clients of every user reach the socket through this folder; the key itself stays root's alone.
+chmod 755 "$tmp/munge"
 mungekey -c -k "$tmp/munge/munge.key" -b 1024
 chmod 600 "$tmp/munge/munge.key"
 $SUDO chown -R root:root "$tmp/munge"
