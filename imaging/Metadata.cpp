@@ -214,7 +214,7 @@ std::optional<std::string> EditXmp(std::string_view xmp, bool stripGps)
     if (xmp.empty() || xmp.find('\0') != std::string_view::npos || !IsUtf8(xmp))
         return std::nullopt;
     const std::vector<Binding> bindings = LocationPrefixes(xmp);
-    const auto gps = [&](std::string_view name) { return stripGps && IsLocation(name, bindings); };
+    const auto location = [&](std::string_view name) { return stripGps && IsLocation(name, bindings); };
     const std::size_t n = xmp.size();
     std::string out;
     out.reserve(n);
@@ -244,7 +244,7 @@ std::optional<std::string> EditXmp(std::string_view xmp, bool stripGps)
         }
         if (passed)
             continue;
-        // A start tag: its name, then its attributes, each kept unless it is a GPS one.
+        // A start tag: its name, then its attributes, each kept unless it says where.
         std::size_t j = lt + 1;
         while (j < n && IsNameChar(xmp[j]))
             ++j;
@@ -284,10 +284,10 @@ std::optional<std::string> EditXmp(std::string_view xmp, bool stripGps)
             if (close == std::string_view::npos)
                 return std::nullopt;
             j = close + 1;
-            if (!gps(attr))
+            if (!location(attr))
                 tag.append(xmp.substr(space, j - space));
         }
-        if (gps(name)) {
+        if (location(name)) {
             if (!empty) {
                 j = PastEndTag(xmp, name, j);
                 if (j == std::string_view::npos)
@@ -358,9 +358,11 @@ std::optional<std::vector<std::uint8_t>> WithoutPlaces(std::span<const std::uint
         if (length > iim.size() - i - header)
             return std::nullopt;
         const std::size_t end = i + header + length;
-        if (!NamesAPlace(iim[i + 1], iim[i + 2]) && (kept = true))
+        if (!NamesAPlace(iim[i + 1], iim[i + 2])) {
             out.insert(out.end(), iim.begin() + static_cast<std::ptrdiff_t>(i),
                 iim.begin() + static_cast<std::ptrdiff_t>(end));
+            kept = true;
+        }
         i = end;
     }
     if (!kept)
