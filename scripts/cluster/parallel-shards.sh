@@ -62,24 +62,25 @@ set -e
 
 # A shard is done when its last joblog line says status 0 and it left its report: a remote shell
 # that ran nothing also says 0. Such lines get status 255 in the joblog, so a resume reruns them.
+# One pass rewrites the joblog and prints each shard's last status: the converter's 0, 1 or 2, or
+# 255 when it was killed, could not be reached or left no report; "none" when it never started.
 [ -e "$reports/joblog" ] || : >"$reports/joblog"
-awk -F'\t' -v OFS='\t' -v reports="$reports" -v n="$n" '
-    function shard(cmd) { sub(/.*--shard /, "", cmd); sub(/\/.*/, "", cmd); return cmd + 0 }
-    NR == 1 { print; next }
+: >"$reports/joblog.new" # awk makes it only when there is a line to write
+codes=$(awk -F'\t' -v OFS='\t' -v reports="$reports" -v n="$n" -v joblog="$reports/joblog.new" '
+    NR == 1 { print > joblog; next }
     {
-        k = shard($NF)
-        if ($7 == 0 && $8 == 0 && (getline line < (reports "/report-" k ".jsonl")) < 0) $7 = 255
-        close(reports "/report-" k ".jsonl")
-        print
-    }' "$reports/joblog" >"$reports/joblog.new"
+        k = $NF; sub(/.*--shard /, "", k); sub(/\/.*/, "", k); k += 0
+        report = reports "/report-" k ".jsonl"
+        if ($7 == 0 && $8 == 0 && (getline line < report) < 0) $7 = 255
+        close(report)
+        last[k] = ($8 != 0) ? 255 : $7
+        print > joblog
+    }
+    END { for (k = 0; k < n; k++) print k, (k in last) ? last[k] : "none" }' "$reports/joblog")
 mv "$reports/joblog.new" "$reports/joblog"
 worst=0
 failed='' unfinished=''
-for k in $(seq 0 $((n - 1))); do
-    # The shard's last status: the converter's 0, 1 or 2, or 255 when it was killed, could not be
-    # reached or left no report; "" when it never started.
-    code=$(awk -F'\t' -v k="$k" 'NR > 1 { c = $NF; sub(/.*--shard /, "", c); sub(/\/.*/, "", c)
-        if (c + 0 == k) last = ($8 != 0) ? 255 : $7 } END { print last }' "$reports/joblog")
+while read -r k code; do
     case $code in
     0) continue ;;
     1) failed+="$k " ;;
@@ -87,7 +88,7 @@ for k in $(seq 0 $((n - 1))); do
     *) unfinished+="$k " ;;
     esac
     [ "$worst" = 2 ] || worst=1
-done
+done <<<"$codes"
 [ -z "$failed" ] || echo "parallel-shards: shards with pictures that failed: $failed(reports in $reports)" >&2
 [ -z "$unfinished" ] || echo "parallel-shards: shards not done: $unfinished(killed, unreachable or no report)" >&2
 if [ -n "$failed$unfinished" ]; then
